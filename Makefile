@@ -1,0 +1,28 @@
+# The two commands: `make run` and `make test`. Both install what is missing.
+.PHONY: all deps build run test bench asan clean
+
+all: build
+
+deps:
+	@tools/install-deps.sh
+
+build: deps
+	@cmake --preset default >/dev/null
+	@cmake --build --preset default
+
+run: build
+	build/bin/linesaver
+
+test: build
+	ctest --preset default
+
+bench: build
+	bench/run.sh
+
+asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan
+	ctest --preset asan
+
+clean:
+	rm -rf build build-asan

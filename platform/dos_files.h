@@ -1,0 +1,35 @@
+// The saver's DOS-style file operations on a Linux file system.
+//
+// Paths arrive as the saver writes them: the program folder followed by
+// backslash-separated parts ("<folder>\music\*.mid"), or the drive "c:\",
+// which is the private folder R/c. Lookups, deletes and copies never follow
+// a symbolic link at the destination.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace linesaver {
+
+class DosFiles {
+public:
+    // driveC: the local folder that stands for "c:\".
+    explicit DosFiles(std::string driveC);
+    ~DosFiles();
+    DosFiles(const DosFiles&) = delete;
+    DosFiles& operator=(const DosFiles&) = delete;
+
+    // The local path of a DOS-style path.
+    std::string ToLocal(const std::string& dosPath) const;
+
+    std::string Dir(const std::string& pattern); // first name, "" when none
+    std::string DirNext();                        // next name, "" at the end
+    bool Kill(const std::string& path);
+    bool FileCopy(const std::string& from, const std::string& to);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace linesaver
