@@ -1,0 +1,155 @@
+// Start-up and leaving on user input.
+#include "pattern_fixture.h"
+
+#include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
+#include <utility>
+#include <vector>
+
+namespace linesaver {
+namespace {
+
+using testing::Rig;
+
+TEST(FormLoad, StateFollowsTheScreen) {
+    const struct {
+        double w, h, aa, bb, c0, v;
+    } cases[] = {
+        {1024, 768, 15360, 11520, 1, 59.904},
+        // The vertical speed follows the width too.
+        {1280, 1024, 19200, 15360, 1.25, 74.88},
+    };
+    for (const auto& c : cases) {
+        Rig rig(c.w, c.h);
+        const Form1& f = rig.f;
+        EXPECT_EQ(f.aa, c.aa);
+        EXPECT_EQ(f.bb, c.bb);
+        EXPECT_DOUBLE_EQ(f.c0, c.c0);
+        EXPECT_DOUBLE_EQ(f.px[2], c.v);
+        EXPECT_DOUBLE_EQ(f.py[2], c.v);
+        EXPECT_GE(f.px[1], 0);
+        EXPECT_LT(f.px[1], c.aa);
+        EXPECT_GE(f.py[1], 0);
+        EXPECT_LT(f.py[1], c.bb);
+    }
+}
+
+TEST(FormLoad, FirstValuesThatMatter) {
+    for (std::uint64_t seed = 1; seed < 30; ++seed) {
+        RecordingPlatform pf;
+        pf.nextSeed = seed;
+        Saver saver(pf);
+        saver.Form_Load();
+        const Form1& f = saver.form();
+        EXPECT_EQ(f.a1, 0);
+        EXPECT_EQ(f.a00, 0);
+        EXPECT_EQ(f.a4, 0);
+        EXPECT_EQ(f.q, 0);
+        EXPECT_EQ(f.q0, 0);
+        EXPECT_EQ(f.q1, 0);
+        EXPECT_EQ(f.q2, 1);
+        EXPECT_EQ(f.c1, 31);
+        EXPECT_EQ(f.a0, 0.03);
+        EXPECT_EQ(f.p0, 6.283184);
+        EXPECT_EQ(f.zw, 0);
+        for (int i = 1; i <= 3; ++i) {
+            EXPECT_EQ(f.col[i][1], std::floor(f.col[i][1]));
+            EXPECT_GE(f.col[i][1], 0);
+            EXPECT_LE(f.col[i][1], 255);
+            EXPECT_EQ(f.col[i][2], 1);
+        }
+        EXPECT_EQ(pf.cursorLevel, -1);
+        EXPECT_EQ(pf.timerInterval[1], 100);
+        EXPECT_EQ(pf.Only(Call::Kind::Cls).size(), 0u);
+        EXPECT_EQ(pf.Only(Call::Kind::Yield).size(), 0u);
+    }
+}
+
+TEST(FormLoad, SecondCopyEndsBeforeTouchingAnything) {
+    RecordingPlatform pf;
+    pf.prevInstance = true;
+    Saver saver(pf);
+    EXPECT_THROW(saver.Form_Load(), EndProgram);
+    EXPECT_TRUE(pf.ended);
+    ASSERT_EQ(pf.calls.size(), 1u);
+    EXPECT_EQ(pf.calls[0].kind, Call::Kind::End);
+    EXPECT_EQ(pf.cursorLevel, 0);
+}
+
+// A sequence of mouse positions in twips; true when the saver must end on
+// the last one and not before.
+struct MouseCase {
+    const char* name;
+    std::vector<std::pair<double, double>> moves;
+    bool ends;
+};
+
+TEST(Leaving, MouseThresholdBetweenSuccessiveEvents) {
+    std::vector<std::pair<double, double>> drift;
+    for (int i = 0; i < 400; ++i) drift.push_back({100.0 + 30 * i, 200.0 + 10 * i});
+    const MouseCase cases[] = {
+        {"first move anywhere", {{9000, 9000}}, false},
+        {"step of exactly 1000", {{100, 200}, {130, 210}}, false},
+        {"step of 1061", {{100, 200}, {131, 210}}, true},
+        {"three pixels", {{100, 200}, {145, 200}}, true},
+        {"one pixel", {{100, 200}, {115, 200}, {100, 215}}, false},
+        {"slow drift across the screen", drift, false},
+        {"jump after a drift", {{0, 0}, {30, 10}, {60, 20}, {90, 60}}, true},
+    };
+    for (const MouseCase& c : cases) {
+        Rig rig;
+        bool ended = false;
+        std::size_t at = 0;
+        for (; at < c.moves.size(); ++at) {
+            try {
+                rig.saver.Form_MouseMove(0, 0, c.moves[at].first, c.moves[at].second);
+            } catch (const EndProgram&) {
+                ended = true;
+                break;
+            }
+        }
+        EXPECT_EQ(ended, c.ends) << c.name;
+        if (c.ends) {
+            EXPECT_EQ(at, c.moves.size() - 1) << c.name;
+        }
+        EXPECT_EQ(rig.f.zw, 1) << c.name;
+    }
+}
+
+TEST(Leaving, ClickKeyAndCloseAlwaysEndShowingTheCursor) {
+    const std::function<void(Saver&)> ways[] = {
+        [](Saver& s) { s.Form_Click(); },
+        [](Saver& s) { s.Form_KeyDown(65, 0); },
+        [](Saver& s) { s.Form_KeyDown(0, 7); },
+        [](Saver& s) {
+            int cancel = 0;
+            s.Form_QueryUnload(cancel, 1);
+        },
+    };
+    for (const auto& way : ways) {
+        Rig rig;
+        EXPECT_THROW(way(rig.saver), EndProgram);
+        EXPECT_EQ(rig.pf.cursorLevel, 0);
+        EXPECT_TRUE(rig.pf.ended);
+        ASSERT_FALSE(rig.pf.calls.empty());
+        EXPECT_EQ(rig.pf.calls.front().kind, Call::Kind::Cursor);
+        EXPECT_EQ(rig.pf.calls.back().kind, Call::Kind::End);
+    }
+}
+
+TEST(Leaving, InputDuringAYieldEndsTheTickThere) {
+    Rig rig;
+    rig.Force(1, 0);
+    int yields = 0;
+    rig.pf.onYield = [&] {
+        if (++yields == 1) rig.saver.Form_KeyDown(32, 0); // during the colour step
+    };
+    EXPECT_THROW(rig.Tick(), EndProgram);
+    EXPECT_EQ(yields, 1);
+    EXPECT_TRUE(rig.pf.Only(Call::Kind::Line).empty());
+    EXPECT_EQ(rig.pf.calls.back().kind, Call::Kind::End);
+}
+
+} // namespace
+} // namespace linesaver
