@@ -6,6 +6,10 @@
 #include "platform/recording_platform.h"
 #include "shell/saver.h"
 
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstddef>
 #include <vector>
 
 namespace linesaver::testing {
@@ -61,5 +65,53 @@ struct Rig {
     Saver saver;
     Form1& f;
 };
+
+// Whether a tick drew exactly the wanted segments, in order, each end
+// within tolerance twips of the wanted one.
+inline ::testing::AssertionResult SameFigure(const std::vector<Segment>& got,
+                                             const std::vector<Segment>& want,
+                                             double tolerance = 0.05) {
+    if (got.size() != want.size())
+        return ::testing::AssertionFailure()
+               << "drew " << got.size() << " segments, wanted " << want.size();
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        const Segment& g = got[i];
+        const Segment& w = want[i];
+        const bool near = std::abs(g.x1 - w.x1) <= tolerance && std::abs(g.y1 - w.y1) <= tolerance &&
+                          std::abs(g.x2 - w.x2) <= tolerance && std::abs(g.y2 - w.y2) <= tolerance;
+        if (!near)
+            return ::testing::AssertionFailure()
+                   << "segment " << i << ": drew (" << g.x1 << ", " << g.y1 << ")-(" << g.x2 << ", "
+                   << g.y2 << "), wanted (" << w.x1 << ", " << w.y1 << ")-(" << w.x2 << ", " << w.y2
+                   << ")";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// One tick of the pattern, forced so that it draws with phase a1 (after
+// the colour step) about the anchor (x, y) unless it places the anchor
+// itself.
+inline std::vector<Segment> DrawnAt(Rig& rig, int pattern, double a1, double x = 7680,
+                                    double y = 5760) {
+    rig.Force(pattern, a1 - rig.f.a0, x, y);
+    return rig.Tick();
+}
+
+// The tick on which the pattern's run is over by every measure retires it
+// and does nothing else: no drawing, no colour step, and the next run's
+// phase as the restart left it.
+inline ::testing::AssertionResult RetiresQuietly(Rig& rig, int pattern) {
+    rig.Force(pattern, 20);
+    rig.f.a00 = 0;
+    rig.pf.calls.clear();
+    Timer1_Timer(rig.f);
+    if (rig.f.q0 != 0) return ::testing::AssertionFailure() << "the pattern is still current";
+    if (!rig.pf.Only(Call::Kind::Line).empty() || !rig.pf.Only(Call::Kind::Circle).empty())
+        return ::testing::AssertionFailure() << "it drew";
+    if (!rig.pf.Only(Call::Kind::ForeColor).empty())
+        return ::testing::AssertionFailure() << "the colour stepped";
+    if (rig.f.a1 != rig.f.a00) return ::testing::AssertionFailure() << "the phase advanced";
+    return ::testing::AssertionSuccess();
+}
 
 } // namespace linesaver::testing
