@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <initializer_list>
 #include <vector>
 
 namespace linesaver::testing {
@@ -112,6 +113,46 @@ inline ::testing::AssertionResult RetiresQuietly(Rig& rig, int pattern) {
         return ::testing::AssertionFailure() << "the colour stepped";
     if (rig.f.a1 != rig.f.a00) return ::testing::AssertionFailure() << "the phase advanced";
     return ::testing::AssertionSuccess();
+}
+
+// One figure of a table of figures: the pattern drawn at phase a1 about
+// the anchor (7680, 5760) (or wherever it places the anchor itself) on a
+// 1024 x 768 screen draws these lines, in this order.
+struct FigureCase {
+    const char* what;
+    int pattern;
+    double a1;
+    std::vector<Segment> lines;
+};
+
+inline void ExpectFigures(std::initializer_list<FigureCase> cases) {
+    for (const FigureCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig rig;
+        EXPECT_TRUE(SameFigure(DrawnAt(rig, c.pattern, c.a1), c.lines));
+    }
+}
+
+// A run of the pattern that starts at phase a1 draws on this many ticks.
+struct RunCase {
+    int pattern;
+    double a1;
+    int ticks;
+};
+
+inline void ExpectRunLengths(std::initializer_list<RunCase> cases) {
+    for (const RunCase& c : cases) {
+        Rig rig;
+        rig.Force(c.pattern, c.a1);
+        EXPECT_EQ(rig.RunLength(), c.ticks) << "pattern " << c.pattern << " from " << c.a1;
+    }
+}
+
+inline void ExpectRetireQuietly(std::initializer_list<int> patterns) {
+    for (int pattern : patterns) {
+        Rig rig;
+        EXPECT_TRUE(RetiresQuietly(rig, pattern)) << "pattern " << pattern;
+    }
 }
 
 } // namespace linesaver::testing
