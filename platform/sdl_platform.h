@@ -1,0 +1,97 @@
+// The desktop platform: one SDL window covering the primary display, a
+// Cairo canvas as its backing store, the two timers on a steady clock, the
+// event loop, the single-instance lock, and the files and music player of
+// the private drive.
+#pragma once
+
+#include "platform/close_signals.h"
+#include "platform/instance_lock.h"
+#include "platform/platform.h"
+#include "platform/timer_schedule.h"
+
+#include <memory>
+#include <string>
+
+union SDL_Event;
+
+namespace linesaver {
+
+class CairoCanvas;
+class DosFiles;
+class MciPlayer;
+class SdlWindow;
+
+class SdlPlatform final : public Platform {
+public:
+    // The platform, or nothing when there is no display to show it on;
+    // error then says why. When another copy runs it opens no window at
+    // all: PrevInstance() is true and the saver ends at start-up.
+    static std::unique_ptr<SdlPlatform> Open(std::string& error);
+    // Stops the music, then closes the window with the cursor shown.
+    ~SdlPlatform() override;
+
+    // Form_Load, then the event loop, until a handler ends the program
+    // (EndProgram leaves this function).
+    template <class Form>
+    [[noreturn]] void Run(Form& form) {
+        Start(form);
+        form.Form_Load();
+        Loop();
+    }
+
+    bool PrevInstance() override { return lock_.HeldElsewhere(); }
+    std::string AppPath() override { return appPath_; }
+    std::uint64_t ClockSeed() override;
+
+    void SetBackColor(Colour) override {} // the canvas is black and clears to black
+    void Maximize() override {}           // the window covers the display from the start
+    double ScreenWidth() override;
+    double ScreenHeight() override;
+    void Cls() override;
+    void SetForeColor(Colour c) override { fore_ = c; }
+    Colour ForeColor() override { return fore_; }
+    void Line(float x1, float y1, float x2, float y2, Colour c) override;
+    void Circle(float x, float y, float r, Colour c) override;
+
+    void SetTimerInterval(TimerId timer, int milliseconds) override;
+    void DoEvents() override;
+    void ShowCursor(bool show) override;
+
+    std::string Dir(const std::string& pattern) override;
+    std::string DirNext() override;
+    bool Kill(const std::string& path) override;
+    bool FileCopy(const std::string& from, const std::string& to) override;
+    long MciSendString(const std::string& command, char* reply, int replyLength) override;
+
+protected:
+    void OnEnd() override { ended_ = true; }
+
+private:
+    SdlPlatform();
+    bool OpenDisplay(std::string& error);
+
+    void Start(FormHandlers& form);
+    [[noreturn]] void Loop();
+    void PumpEvents();
+    void Dispatch(const SDL_Event& event);
+    void QueryUnload(int unloadMode);
+    void RunDueTimers();
+    bool Live() const { return form_ && !ended_; }
+
+    // Declared in the order they are made; the destructor takes the music
+    // and the signal watcher down first, the window and SDL last.
+    CloseSignals signals_;
+    InstanceLock lock_;
+    std::string appPath_;
+    std::unique_ptr<SdlWindow> window_;
+    std::unique_ptr<CairoCanvas> canvas_;
+    std::unique_ptr<DosFiles> files_;
+    std::unique_ptr<MciPlayer> player_;
+
+    TimerSchedule timers_;
+    FormHandlers* form_ = nullptr;
+    Colour fore_ = 0;
+    bool ended_ = false;
+};
+
+} // namespace linesaver

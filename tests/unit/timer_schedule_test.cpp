@@ -1,0 +1,135 @@
+// When the window's timers fire: the beat, restarts, stalls and nesting.
+#include "platform/timer_schedule.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace linesaver {
+namespace {
+
+using namespace std::chrono_literals;
+using Ms = std::chrono::milliseconds;
+
+const TimerSchedule::TimePoint t0{};
+
+Ms At(TimerSchedule::TimePoint t) { return std::chrono::duration_cast<Ms>(t - t0); }
+
+// An event loop on a simulated clock. Every handler takes `work` and then
+// sets its timer to `next` ms, as the frame tick and the music poll do.
+// `stall` delays the loop once, at the given time, by the given span.
+struct Loop {
+    int work[2] = {0, 0};
+    int next[2] = {15, 1000};
+    Ms stallAt{-1};
+    Ms stall{0};
+
+    std::vector<std::vector<Ms>> Run(TimerSchedule& s, Ms until) {
+        std::vector<std::vector<Ms>> fired(2);
+        TimerSchedule::TimePoint now = t0;
+        while (now - t0 < until) {
+            auto due = s.NextDue();
+            if (!due) break;
+            now = std::max(now, *due);
+            if (now - t0 >= until) break;
+            if (stallAt >= Ms(0) && now - t0 >= stallAt) {
+                now += stall;
+                stallAt = Ms(-1);
+            }
+            for (int id; (id = s.Start(now)) >= 0;) {
+                fired[id].push_back(At(now));
+                now += Ms(work[id]);
+                s.Set(id, next[id], now);
+                s.Finish(id);
+            }
+        }
+        return fired;
+    }
+};
+
+std::vector<Ms> Beat(int first, int step, int until) {
+    std::vector<Ms> out;
+    for (int t = first; t < until; t += step) out.push_back(Ms(t));
+    return out;
+}
+
+TEST(TimerSchedule, FiresOnTheBeat) {
+    struct Case {
+        const char* name;
+        int work1;
+        std::vector<Ms> timer1;
+    };
+    const Case cases[] = {
+        // Design: first at 10 ms, then the tick sets 15 ms from its own start.
+        {"instant handler", 0, Beat(10, 15, 100)},
+        // A handler that takes time does not push the beat back: the tick
+        // re-sets its own unchanged interval, which keeps the beat.
+        {"slow handler", 4, [] {
+             auto b = Beat(25, 15, 100);
+             b.insert(b.begin(), Ms(10));
+             // The first tick changes 10 to 15, which counts from its end.
+             for (size_t i = 1; i < b.size(); ++i) b[i] += Ms(4);
+             return b;
+         }()},
+    };
+    for (const Case& c : cases) {
+        TimerSchedule s;
+        s.Set(0, 10, t0);
+        s.Set(1, 0, t0);
+        Loop loop;
+        loop.work[0] = c.work1;
+        auto fired = loop.Run(s, Ms(100));
+        EXPECT_EQ(fired[0], c.timer1) << c.name;
+        EXPECT_TRUE(fired[1].empty()) << c.name; // interval 0 never fires
+    }
+}
+
+TEST(TimerSchedule, StallSkipsMissedTicks) {
+    TimerSchedule s;
+    s.Set(0, 15, t0);
+    Loop loop;
+    loop.stallAt = Ms(30);
+    loop.stall = Ms(50); // the tick due at 30 runs at 80
+    auto fired = loop.Run(s, Ms(130));
+    // No burst for 45, 60 and 75: one late tick, then back on the old beat.
+    EXPECT_EQ(fired[0], (std::vector<Ms>{Ms(15), Ms(30 + 50), Ms(90), Ms(105), Ms(120)}));
+}
+
+TEST(TimerSchedule, SettingRestartsTheCountOrStops) {
+    TimerSchedule s;
+    s.Set(1, 100, t0);
+    s.Set(1, 100, t0 + 60ms); // same interval from outside its handler
+    EXPECT_EQ(At(*s.NextDue()), Ms(160));
+    s.Set(1, 40, t0 + 70ms);
+    EXPECT_EQ(At(*s.NextDue()), Ms(110));
+    s.Set(1, 0, t0 + 80ms);
+    EXPECT_FALSE(s.NextDue());
+    EXPECT_EQ(s.Start(t0 + 1000ms), -1);
+}
+
+TEST(TimerSchedule, ARunningTimerWaitsForItsHandler) {
+    TimerSchedule s;
+    s.Set(0, 15, t0);
+    s.Set(1, 20, t0);
+    ASSERT_EQ(s.Start(t0 + 15ms), 0);
+    // While the tick yields, only the other timer can come due.
+    EXPECT_EQ(At(*s.NextDue()), Ms(20));
+    EXPECT_EQ(s.Start(t0 + 40ms), 1);
+    EXPECT_EQ(s.Start(t0 + 40ms), -1); // both busy
+    s.Finish(1);
+    EXPECT_EQ(At(*s.NextDue()), Ms(60)); // 20 was late, 40 is skipped
+    s.Finish(0);
+    // The tick that came due during the yield runs once, late.
+    EXPECT_EQ(s.Start(t0 + 41ms), 0);
+    EXPECT_EQ(s.Start(t0 + 41ms), -1);
+}
+
+TEST(TimerSchedule, EarliestDueFiresFirst) {
+    TimerSchedule s;
+    s.Set(0, 30, t0);
+    s.Set(1, 10, t0);
+    EXPECT_EQ(s.Start(t0 + 50ms), 1);
+    EXPECT_EQ(s.Start(t0 + 50ms), 0);
+}
+
+} // namespace
+} // namespace linesaver
