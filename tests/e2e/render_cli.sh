@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# linesaver-render from the command line: traces, PNG sizes and content,
+# and bad arguments that end with status 2 and one line on stderr.
+set -u
+bin="$1"
+tool="$bin/linesaver-render"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# A forced first tick of pattern 1, negative values included.
+out=$("$tool" trace --pattern 1 --phase -0.03 --anchor 7680 5760 --velocity 64 -48 --colour 10 20 30 --directions 1 -1 1)
+[ "$(sed -n 2p <<<"$out")" = "line 10244.000 5712.000 5244.000 5712.000 2559501" ] || fail "forced tick: $out"
+grep -q '^state .* px2=64.000000 py2=-48.000000 a4=0.000000 col=13,14,39/1,-1,1$' <<<"$out" || fail "state: $out"
+
+# The same seed twice gives the same trace; another seed another one.
+a=$("$tool" trace --ticks 700 --seed 5 | md5sum)
+b=$("$tool" trace --ticks 700 --seed 5 | md5sum)
+c=$("$tool" trace --ticks 700 --seed 6 | md5sum)
+[ "$a" = "$b" ] || fail "seed 5 twice differs"
+[ "$a" != "$c" ] || fail "seeds 5 and 6 agree"
+
+# Bad arguments: status 2, exactly one line on stderr, nothing on stdout.
+while IFS= read -r args; do
+    eval "set -- $args"
+    "$tool" "$@" >"$work/out" 2>"$work/err"
+    status=$?
+    [ "$status" -eq 2 ] || fail "'$args' exited $status"
+    [ "$(wc -l <"$work/err")" -eq 1 ] || fail "'$args' stderr: $(cat "$work/err")"
+    [ ! -s "$work/out" ] || fail "'$args' wrote to stdout"
+done <<'CASES'
+
+nonsense
+trace --bogus
+trace --pattern 0
+trace --pattern 71
+trace --pattern 2.5
+trace --phase abc
+trace --screen 640
+trace --colour 1 2 256
+trace --directions 1 0 1
+trace --ticks -1
+trace --seed -3
+pattern 3
+pattern 80 out.png
+pattern x out.png
+pattern 3 /nonexistent-dir/out.png
+gallery
+gallery /nonexistent-dir/g.png
+CASES
+
+"$tool" trace --help >/dev/null 2>&1 || fail "--help did not exit 0"
+"$tool" trace --ticks 10 >/dev/full 2>"$work/err"
+[ $? -eq 2 ] && [ "$(wc -l <"$work/err")" -eq 1 ] || fail "a full disk went unreported"
+
+# Pictures: the size asked for, colour on the figure, black elsewhere.
+pixel() { convert "$1" -crop "1x1+$2+$3" +repage -format '%[fx:int(255*maxima)]' info:; }
+"$tool" pattern 4 "$work/p4.png" --seed 3 || fail "pattern 4 failed"
+[ "$(identify -format '%w %h' "$work/p4.png")" = "1024 768" ] || fail "pattern 4 size"
+"$tool" pattern 1 "$work/small.png" --screen 320 240 --ticks 20 || fail "small pattern 1 failed"
+[ "$(identify -format '%w %h' "$work/small.png")" = "320 240" ] || fail "small size"
+"$tool" pattern 62 "$work/empty.png" --ticks 5 || fail "empty slot failed"
+[ "$(convert "$work/empty.png" -format '%[fx:int(255*maxima)]' info:)" = 0 ] || fail "empty slot drew"
+"$tool" gallery "$work/g.png" || fail "gallery failed"
+[ -s "$work/g.png" ] || fail "no gallery"
+
+# The first circle of the run, as the trace of the same start shows it,
+# must be on the picture.
+read -r x y <<<"$("$tool" trace --pattern 4 --seed 3 | awk '$1 == "circle" {
+    cx = $2 / 15; cy = $3 / 15; r = $4 / 15
+    x = (cx + r < 1023) ? cx + r : cx - r
+    printf "%d %d\n", x, cy }')"
+[ "$(pixel "$work/p4.png" "$x" "$y")" -gt 0 ] || fail "no colour at ($x, $y) on the first circle"
+# One tick is one circle: a thin ring of colour on black.
+"$tool" pattern 4 "$work/one.png" --seed 3 --ticks 1 || fail "one tick failed"
+[ "$(pixel "$work/one.png" "$x" "$y")" -gt 0 ] || fail "no colour at ($x, $y) after one tick"
+lit=$(convert "$work/one.png" -channel RGB -separate -evaluate-sequence max -threshold 0 -format '%[fx:int(100000 * mean)]' info:)
+[ "$lit" -gt 50 ] && [ "$lit" -lt 1000 ] || fail "one circle lights $lit / 100000 of the picture"
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures failure(s)"
+    exit 1
+fi
+echo "render_cli: all passed"
