@@ -27,10 +27,10 @@ void Apply(const Overrides& set, Form1& f) {
 }
 
 // The contact sheet's layout, in pixels. Each tile shows a 1024 x 768
-// screen at a quarter of its size less a little, with lines one pixel wide.
+// screen at about a fifth of its size, with lines one pixel wide.
 constexpr int kColumns = 8;
-constexpr int kTileWidth = 240;
-constexpr int kTileHeight = 180;
+constexpr int kTileWidth = 200;
+constexpr int kTileHeight = 150;
 constexpr int kGap = 4;
 constexpr int kScreenWidth = 1024;
 constexpr int kScreenHeight = 768;
