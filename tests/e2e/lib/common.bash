@@ -1,0 +1,118 @@
+# Shared helpers of the end-to-end tests: a private X server, the saver
+# started on it, real input through XTEST, screenshots, and a clean-up that
+# ends every process a test started, however the test ends.
+#
+# Usage in a test:  source "$(dirname "$0")/lib/common.bash"; e2e_init "$1"
+
+set -u
+
+E2E_PIDS=()
+E2E_WORK=
+E2E_FAILED=0
+
+e2e_cleanup() {
+    local pid
+    for pid in "${E2E_PIDS[@]}"; do kill -TERM "$pid" 2>/dev/null; done
+    for pid in "${E2E_PIDS[@]}"; do
+        for _ in $(seq 20); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+        kill -KILL "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    [ -n "$E2E_WORK" ] && rm -rf "$E2E_WORK"
+}
+
+# e2e_init BIN_DIR: the saver at BIN_DIR/linesaver, a fresh work folder and
+# a fresh runtime folder, so tests never share a lock or a drive.
+e2e_init() {
+    SAVER_BIN="$1/linesaver"
+    [ -x "$SAVER_BIN" ] || { echo "no saver at $SAVER_BIN"; exit 1; }
+    E2E_WORK=$(mktemp -d /tmp/linesaver-e2e.XXXXXX)
+    trap e2e_cleanup EXIT
+    trap 'exit 1' INT TERM HUP
+    export XDG_RUNTIME_DIR="$E2E_WORK/run"
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    unset WAYLAND_DISPLAY
+    # Test machines have no sound card; the music has tests of its own.
+    export SDL_AUDIODRIVER=dummy
+}
+
+fail() {
+    echo "FAIL: $*"
+    E2E_FAILED=1
+}
+
+pass() { echo "ok: $*"; }
+
+# The result of the whole test.
+e2e_done() {
+    [ "$E2E_FAILED" -eq 0 ] && echo "all passed"
+    exit "$E2E_FAILED"
+}
+
+# start_xvfb WxH: an X server on a display number it picks itself.
+start_xvfb() {
+    local fifo="$E2E_WORK/displayfd"
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -noreset 3>"$fifo" 2>"$E2E_WORK/xvfb.log" &
+    E2E_PIDS+=($!)
+    local number
+    if ! read -r -t 10 number <"$fifo"; then
+        echo "Xvfb did not start:"; cat "$E2E_WORK/xvfb.log"; exit 1
+    fi
+    export DISPLAY=":$number"
+}
+
+# x CMD...: an X client command, tried again when a busy server refused
+# the connection.
+x() {
+    local try
+    for try in 1 2 3 4 5; do
+        "$@" 2>"$E2E_WORK/x.err" && return 0
+        grep -q "Can't open display\|unable to open display" "$E2E_WORK/x.err" || break
+        sleep 0.2
+    done
+    cat "$E2E_WORK/x.err" >&2
+    return 1
+}
+
+# start_saver: runs the saver in the background as $SAVER and waits (up to
+# 10 s) until its window is on the screen.
+start_saver() {
+    "$SAVER_BIN" "$@" 2>"$E2E_WORK/saver.err" &
+    SAVER=$!
+    E2E_PIDS+=("$SAVER")
+    local _
+    for _ in $(seq 100); do
+        x xdotool search --onlyvisible --name '^Form1$' >/dev/null 2>&1 && return 0
+        kill -0 "$SAVER" 2>/dev/null || { echo "the saver ended before its window showed"; cat "$E2E_WORK/saver.err"; return 1; }
+        sleep 0.1
+    done
+    echo "no window after 10 s"
+    return 1
+}
+
+# wait_exit PID [SECONDS]: waits for PID to end; sets EXIT_STATUS, or
+# returns 1 when it still runs after SECONDS (default 10).
+wait_exit() {
+    local pid=$1 limit=${2:-10} _
+    for _ in $(seq $((limit * 20))); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid"
+            EXIT_STATUS=$?
+            return 0
+        fi
+        sleep 0.05
+    done
+    return 1
+}
+
+running() { kill -0 "$1" 2>/dev/null; }
+
+# screenshot FILE: the whole screen as a PNG.
+screenshot() { x import -window root "$1"; }
+
+# lit_fraction FILE: the share of pixels that are not black, 0..1.
+lit_fraction() { convert "$1" -threshold 1% -format "%[fx:mean]" info:; }
+
+# differing_pixels A B: how many pixels differ between two screenshots.
+differing_pixels() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1; }

@@ -1,0 +1,45 @@
+# The saver covers the screen and draws at once; a second copy ends at once
+# and leaves the first one drawing.
+source "$(dirname "$0")/lib/common.bash"
+e2e_init "$1"
+start_xvfb 1280x800
+
+# Whatever the arguments, the full-screen saver runs.
+start_saver /c /p 1234 || exit 1
+shown=$(date +%s%N)
+
+window=$(x xdotool search --onlyvisible --name '^Form1$')
+geometry=$(xwininfo -id "$window" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} /Width/{w=$NF} /Height/{h=$NF} END{print w "x" h "+" x "+" y}')
+[ "$geometry" = "1280x800+0+0" ] && pass "the window covers the screen" || fail "window geometry $geometry"
+
+# Figures within a second of showing.
+lit=0
+while [ $(( ($(date +%s%N) - shown) / 1000000 )) -lt 1000 ]; do
+    screenshot "$E2E_WORK/first.png" && lit=$(lit_fraction "$E2E_WORK/first.png")
+    awk -v l="$lit" 'BEGIN{exit !(l > 0)}' && break
+done
+awk -v l="$lit" 'BEGIN{exit !(l > 0)}' && pass "drawing within a second ($lit lit)" || fail "still black after a second"
+
+# A second copy ends at once, silently, without a window of its own.
+start=$(date +%s%N)
+timeout 10 "$SAVER_BIN" >"$E2E_WORK/second.out" 2>&1
+status=$?
+took=$(( ($(date +%s%N) - start) / 1000000 ))
+[ "$status" -eq 0 ] && [ "$took" -lt 2000 ] && pass "second copy ended with 0 after $took ms" \
+    || fail "second copy: status $status after $took ms"
+[ -s "$E2E_WORK/second.out" ] && fail "second copy printed: $(cat "$E2E_WORK/second.out")"
+windows=$(x xdotool search --name '^Form1$' | wc -l)
+[ "$windows" -eq 1 ] && pass "one window" || fail "$windows windows named Form1"
+
+# The first copy goes on drawing.
+screenshot "$E2E_WORK/a.png"
+sleep 0.5
+screenshot "$E2E_WORK/b.png"
+changed=$(differing_pixels "$E2E_WORK/a.png" "$E2E_WORK/b.png")
+running "$SAVER" && [ "${changed:-0}" -gt 0 ] && pass "the first copy still draws ($changed pixels changed)" \
+    || fail "the first copy stopped drawing (running: $(running "$SAVER" && echo yes || echo no), changed: $changed)"
+
+kill -TERM "$SAVER"
+wait_exit "$SAVER" 10 && [ "$EXIT_STATUS" -eq 0 ] && pass "ended with 0" || fail "did not end cleanly"
+[ -s "$E2E_WORK/saver.err" ] && fail "the saver printed: $(cat "$E2E_WORK/saver.err")"
+e2e_done
