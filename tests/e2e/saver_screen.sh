@@ -39,6 +39,24 @@ changed=$(differing_pixels "$E2E_WORK/a.png" "$E2E_WORK/b.png")
 running "$SAVER" && [ "${changed:-0}" -gt 0 ] && pass "the first copy still draws ($changed pixels changed)" \
     || fail "the first copy stopped drawing (running: $(running "$SAVER" && echo yes || echo no), changed: $changed)"
 
+# A window that covers part of the saver and goes again: the part it
+# uncovers is drawn again from the saver's canvas, not left with the other
+# window's white.
+xev -geometry 400x300+0+0 >/dev/null 2>&1 &
+cover=$!
+E2E_PIDS+=("$cover")
+sleep 0.7
+screenshot "$E2E_WORK/covered.png"
+kill "$cover"
+wait "$cover" 2>/dev/null
+sleep 0.5
+screenshot "$E2E_WORK/uncovered.png"
+white_when_covered=$(white_fraction "$E2E_WORK/covered.png" 400x300+0+0)
+white_after=$(white_fraction "$E2E_WORK/uncovered.png" 400x300+0+0)
+awk -v a="$white_when_covered" -v b="$white_after" 'BEGIN{exit !(a > 0.9 && b < 0.01)}' \
+    && pass "an uncovered part is drawn again" \
+    || fail "uncovered part: white $white_when_covered while covered, $white_after after"
+
 kill -TERM "$SAVER"
 wait_exit "$SAVER" 10 && [ "$EXIT_STATUS" -eq 0 ] && pass "ended with 0" || fail "did not end cleanly"
 [ -s "$E2E_WORK/saver.err" ] && fail "the saver printed: $(cat "$E2E_WORK/saver.err")"

@@ -114,5 +114,8 @@ screenshot() { x import -window root "$1"; }
 # lit_fraction FILE: the share of pixels that are not black, 0..1.
 lit_fraction() { convert "$1" -threshold 1% -format "%[fx:mean]" info:; }
 
+# white_fraction FILE WxH+X+Y: the share of pure white pixels in a region.
+white_fraction() { convert "$1" -crop "$2" +repage -fill black +opaque white -threshold 50% -format "%[fx:mean]" info:; }
+
 # differing_pixels A B: how many pixels differ between two screenshots.
 differing_pixels() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
