@@ -13,9 +13,9 @@ class DosFiles;
 class MciPlayer {
 public:
     // files maps the device's DOS path to the local file. The soundfont
-    // starts loading in the background at once, so the first frame never
-    // waits for it.
-    explicit MciPlayer(const DosFiles& files);
+    // (the system's General MIDI one unless told) starts loading in the
+    // background at once, so the first frame never waits for it.
+    explicit MciPlayer(const DosFiles& files, const std::string& soundfont = "");
     ~MciPlayer();
     MciPlayer(const MciPlayer&) = delete;
     MciPlayer& operator=(const MciPlayer&) = delete;

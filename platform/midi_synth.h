@@ -1,0 +1,48 @@
+// The synthesizer behind the MIDI player: FluidSynth playing Standard MIDI
+// Files, rendered in SDL's audio callback.
+//
+// Construction returns at once: a loader thread opens the audio device and
+// loads the soundfont, then hands the finished synth over. A track started
+// before that waits and begins when the synth is ready. Only the audio
+// callback renders; every call here takes the device's audio lock.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace linesaver {
+
+// Debian's General MIDI soundfont (a link to the one installed).
+inline constexpr const char* kDefaultSoundfont = "/usr/share/sounds/sf2/default-GM.sf2";
+
+class MidiSynth {
+public:
+    enum class Mode {
+        NotReady, // loading, waiting to start, or unable to play at all
+        Playing,
+        Stopped,  // the track has ended, or there is none
+    };
+
+    explicit MidiSynth(std::string soundfont);
+    // Waits for the loader (a fraction of a second at most) and closes the
+    // audio device.
+    ~MidiSynth();
+    MidiSynth(const MidiSynth&) = delete;
+    MidiSynth& operator=(const MidiSynth&) = delete;
+
+    // The soundfont or the audio device could not be had: nothing will
+    // ever play.
+    bool Failed() const;
+    // Plays the Standard MIDI File smf from its start, in place of any
+    // track before it.
+    void Play(const std::string& smf);
+    // Silences and drops the current track.
+    void Stop();
+    Mode TrackMode() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace linesaver
