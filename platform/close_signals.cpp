@@ -24,9 +24,11 @@ sigset_t CloseSet() {
 
 CloseSignals::CloseSignals() {
     const sigset_t set = CloseSet();
-    pthread_sigmask(SIG_BLOCK, &set, nullptr);
     signalFd_ = ::signalfd(-1, &set, SFD_CLOEXEC);
     stopFd_ = ::eventfd(0, EFD_CLOEXEC);
+    // Blocked only when they can be watched; otherwise they keep their
+    // default action and still end the program.
+    if (signalFd_ >= 0 && stopFd_ >= 0) pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
 CloseSignals::~CloseSignals() {

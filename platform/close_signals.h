@@ -19,7 +19,8 @@ namespace linesaver {
 
 class CloseSignals {
 public:
-    // Blocks the signals; nothing is watched yet.
+    // Blocks the signals; nothing is watched yet. When no signalfd can be
+    // made the signals are left alone.
     CloseSignals();
     ~CloseSignals();
     CloseSignals(const CloseSignals&) = delete;

@@ -130,11 +130,13 @@ void SdlPlatform::Start(FormHandlers& form) {
 }
 
 void SdlPlatform::Loop() {
-    if (window_) window_->Show();
+    // Only a second copy has no window, and it has ended in Form_Load.
+    if (!window_) End();
+    window_->Show();
     for (;;) {
         DoEvents();
         // Only what changed since the last look goes to the screen.
-        if (window_ && canvas_) window_->Present(*canvas_);
+        window_->Present(*canvas_);
         int timeout = -1;
         if (auto due = timers_.NextDue()) {
             const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - Now()).count();
