@@ -82,12 +82,12 @@ struct MciPlayer::Impl {
 Result MciPlayer::Impl::Open(const std::vector<std::string>& w) {
     if (w.size() != 2) return {kUnrecognizedCommand};
     if (!device.empty()) return {kDeviceOpen};
-    if (synth.Failed()) return {kHardware};
     // The device file lies on the private drive: a link there is not read.
     UniqueFd fd = OpenRegularForReading(files.ToLocal(w[1]), false);
     if (!fd) return {kFileNotFound};
     auto content = ReadAll(fd.get(), kMaxTrackBytes);
     if (!content || content->compare(0, 4, "MThd") != 0) return {kInvalidFile};
+    if (synth.Failed()) return {kHardware};
     device = w[1];
     track = std::move(*content);
     return {};

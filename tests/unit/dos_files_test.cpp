@@ -1,0 +1,150 @@
+// The DOS-style file operations over a real folder.
+#include "platform/dos_files.h"
+#include "tests/unit/music_test_support.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace linesaver::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DosFilesTest : public ::testing::Test {
+protected:
+    DosFilesTest() : files(drive.drive().string()) {}
+    std::vector<std::string> List(const std::string& pattern) {
+        std::vector<std::string> names;
+        for (std::string n = files.Dir(pattern); !n.empty(); n = files.DirNext()) names.push_back(n);
+        return names;
+    }
+    // Names in the drive folder, temporary ones included.
+    std::vector<std::string> DriveNames() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(drive.drive())) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::string MusicPattern() const { return drive.app().string() + "\\music\\*.mid"; }
+    std::string Copy() const { return (drive.drive() / "test.mid").string(); }
+
+    TempDrive drive;
+    DosFiles files;
+};
+
+TEST_F(DosFilesTest, MapsDosPathsToLocalOnes) {
+    const std::string c = drive.drive().string();
+    const struct {
+        const char* dos;
+        std::string local;
+    } cases[] = {
+        {"c:\\test.mid", c + "/test.mid"},
+        {"C:\\a\\b.mid", c + "/a/b.mid"},
+        {"/opt/linesaver\\music\\*.mid", "/opt/linesaver/music/*.mid"},
+        {"d:\\test.mid", ""},
+        {"c:test.mid", ""},
+    };
+    for (const auto& k : cases) EXPECT_EQ(files.ToLocal(k.dos), k.local) << k.dos;
+    EXPECT_EQ(DosFiles("").ToLocal("c:\\test.mid"), "") << "no drive folder, no drive";
+}
+
+TEST_F(DosFilesTest, ListsMidiFilesOfAnyCaseInBytewiseOrder) {
+    const fs::path m = drive.music();
+    for (const char* name : {"b.mid", "a.MID", "C.mid", "d.midi", "E.MiDi", "e.txt", "f.mid.txt", "gmid", ".hidden.mid"})
+        TempDrive::Write(m / name, "x");
+    fs::create_directory(m / "sub.mid");
+    fs::create_symlink(m / "b.mid", m / "link.mid");
+    fs::create_symlink(m / "missing", m / "dangling.mid");
+    ASSERT_EQ(::mkfifo((m / "fifo.mid").c_str(), 0600), 0);
+
+    const std::vector<std::string> want = {"C.mid", "E.MiDi", "a.MID", "b.mid", "d.midi", "link.mid"};
+    EXPECT_EQ(List(MusicPattern()), want);
+    EXPECT_EQ(List(MusicPattern()), want) << "a second listing repeats the first";
+    EXPECT_EQ(files.DirNext(), "") << "the end stays the end";
+    EXPECT_EQ(List(drive.root.string() + "\\nowhere\\*.mid"), std::vector<std::string>{});
+}
+
+TEST_F(DosFilesTest, LooksUpOnlyARegularFileItself) {
+    const fs::path target = drive.root / "elsewhere.mid";
+    TempDrive::Write(target, "x");
+    const struct {
+        const char* what;
+        void (*make)(const fs::path& copy, const fs::path& target);
+        std::string found;
+    } cases[] = {
+        {"file", [](const fs::path& p, const fs::path&) { TempDrive::Write(p, "x"); }, "test.mid"},
+        {"link", [](const fs::path& p, const fs::path& t) { fs::create_symlink(t, p); }, ""},
+        {"folder", [](const fs::path& p, const fs::path&) { fs::create_directory(p); }, ""},
+        {"nothing", [](const fs::path&, const fs::path&) {}, ""},
+    };
+    for (const auto& k : cases) {
+        fs::remove_all(Copy());
+        k.make(Copy(), target);
+        EXPECT_EQ(files.Dir("c:\\test.mid"), k.found) << k.what;
+        EXPECT_EQ(files.DirNext(), "") << k.what;
+    }
+}
+
+TEST_F(DosFilesTest, KillRemovesALinkNotItsTarget) {
+    const fs::path target = drive.root / "keep.mid";
+    TempDrive::Write(target, "keep");
+    fs::create_symlink(target, Copy());
+    EXPECT_TRUE(files.Kill("c:\\test.mid"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(Copy())));
+    EXPECT_EQ(TempDrive::Read(target), "keep");
+    EXPECT_FALSE(files.Kill("c:\\test.mid")) << "nothing left to delete";
+}
+
+TEST_F(DosFilesTest, CopyReplacesTheDestinationWhole) {
+    TempDrive::Write(drive.music() / "a.mid", "new content");
+    TempDrive::Write(Copy(), "old");
+    // A reader of the old copy keeps reading the old file: the new one is
+    // renamed into place, not written over it.
+    const int old = ::open(Copy().c_str(), O_RDONLY);
+    ASSERT_GE(old, 0);
+    EXPECT_TRUE(files.FileCopy(drive.app().string() + "\\music\\a.mid", "c:\\test.mid"));
+    EXPECT_EQ(TempDrive::Read(Copy()), "new content");
+    char buffer[8] = {};
+    EXPECT_EQ(::read(old, buffer, sizeof buffer), 3);
+    EXPECT_STREQ(buffer, "old");
+    ::close(old);
+    EXPECT_EQ(DriveNames(), std::vector<std::string>{"test.mid"}) << "no temporary file is left";
+}
+
+TEST_F(DosFilesTest, CopyReplacesALinkAtTheDestinationWithoutFollowingIt) {
+    const fs::path target = drive.root / "victim";
+    TempDrive::Write(target, "untouched");
+    fs::create_symlink(target, Copy());
+    TempDrive::Write(drive.music() / "a.mid", "music");
+    EXPECT_TRUE(files.FileCopy(drive.app().string() + "\\music\\a.mid", "c:\\test.mid"));
+    EXPECT_FALSE(fs::is_symlink(Copy()));
+    EXPECT_EQ(TempDrive::Read(Copy()), "music");
+    EXPECT_EQ(TempDrive::Read(target), "untouched");
+}
+
+TEST_F(DosFilesTest, CopyRefusesWhatIsNotARegularFile) {
+    const fs::path m = drive.music();
+    ASSERT_EQ(::mkfifo((m / "fifo.mid").c_str(), 0600), 0); // nobody writes: a read would wait forever
+    fs::create_directory(m / "dir.mid");
+    const struct {
+        const char* from;
+        const char* to;
+    } cases[] = {
+        {"\\music\\fifo.mid", "c:\\test.mid"},
+        {"\\music\\dir.mid", "c:\\test.mid"},
+        {"\\music\\missing.mid", "c:\\test.mid"},
+        {"/dev/zero", "c:\\test.mid"},
+    };
+    TempDrive::Write(m / "a.mid", "x");
+    for (const auto& k : cases) {
+        const std::string from = k.from[0] == '\\' ? drive.app().string() + k.from : k.from;
+        EXPECT_FALSE(files.FileCopy(from, k.to)) << k.from;
+    }
+    EXPECT_FALSE(files.FileCopy(drive.app().string() + "\\music\\a.mid", "d:\\test.mid")) << "unknown drive";
+    EXPECT_TRUE(DriveNames().empty()) << "nothing is left behind";
+}
+
+} // namespace
+} // namespace linesaver::testing

@@ -1,0 +1,112 @@
+// The demo tracks' tooling: the MIDI writer, the notation, and the scores
+// themselves.
+#include "tools/demo_scores.h"
+#include "tools/midi_writer/midi_writer.h"
+#include "tools/midi_writer/notation.h"
+
+#include <gtest/gtest.h>
+#include <set>
+
+namespace midi {
+namespace {
+
+TEST(MidiWriter, VariableLengthQuantities) {
+    const struct {
+        std::uint32_t value;
+        Bytes bytes;
+    } cases[] = {
+        {0, {0x00}},           {0x40, {0x40}},           {0x7F, {0x7F}},
+        {0x80, {0x81, 0x00}},  {0x2000, {0xC0, 0x00}},   {0x3FFF, {0xFF, 0x7F}},
+        {0x4000, {0x81, 0x80, 0x00}}, {0x0FFFFFFF, {0xFF, 0xFF, 0xFF, 0x7F}},
+    };
+    for (const auto& c : cases) {
+        Bytes out;
+        PutVarLen(out, c.value);
+        EXPECT_EQ(out, c.bytes) << c.value;
+    }
+}
+
+TEST(MidiWriter, FileOfSortedEventsEndingEachTrack) {
+    Track t;
+    t.Note(480, 1, 60, 100, 480); // written first, sounds second
+    t.Note(0, 1, 60, 90, 480);    // ends exactly when the next begins
+    t.Program(0, 1, 40);
+    const Bytes file = File({t});
+    const Bytes want = {
+        'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 1, 0x01, 0xE0, // format 1, one track, 480 ticks
+        'M', 'T', 'r', 'k', 0, 0, 0, 25,
+        0x00, 0xC1, 40,             // the program before the first note
+        0x00, 0x91, 60, 90,
+        0x83, 0x60, 0x81, 60, 0,    // at 480: the old note ends...
+        0x00, 0x91, 60, 100,        // ...before the new one begins
+        0x83, 0x60, 0x81, 60, 0,
+        0x00, 0xFF, 0x2F, 0x00,
+    };
+    EXPECT_EQ(file, want);
+}
+
+TEST(Notation, Steps) {
+    const struct {
+        const char* text;
+        std::vector<int> keys;
+        double beats;
+    } cases[] = {
+        {"c4", {60}, 1},         {"c#4e", {61}, 0.5},   {"bb3q.", {58}, 1.5}, {"a0w", {21}, 4},
+        {"c4+e4+g4h", {60, 64, 67}, 2}, {"re.", {}, 0.75}, {"g5qt", {79}, 2.0 / 3}, {"d#5s", {75}, 0.25},
+    };
+    for (const auto& c : cases) {
+        const std::vector<Step> steps = ParseSteps(c.text);
+        ASSERT_EQ(steps.size(), 1u) << c.text;
+        EXPECT_EQ(steps[0].keys, c.keys) << c.text;
+        EXPECT_DOUBLE_EQ(steps[0].beats, c.beats) << c.text;
+    }
+}
+
+TEST(Notation, LengthsCarryOverAndGroupsRepeat) {
+    const Phrases phrases = {{"up", "c4e d4"}, {"twice", "( $up )2"}};
+    const std::vector<Step> steps = ParseSteps("@40 v90 | $twice e4h f4", phrases);
+    ASSERT_EQ(steps.size(), 8u);
+    EXPECT_EQ(steps[0].kind, Step::Kind::Program);
+    EXPECT_EQ(steps[0].value, 40);
+    EXPECT_EQ(steps[1].kind, Step::Kind::Velocity);
+    EXPECT_EQ(steps[1].value, 90);
+    std::vector<int> keys;
+    for (std::size_t i = 2; i < steps.size(); ++i) keys.push_back(steps[i].keys.at(0));
+    EXPECT_EQ(keys, (std::vector<int>{60, 62, 60, 62, 64, 65}));
+    EXPECT_DOUBLE_EQ(steps[3].beats, 0.5) << "d4 keeps the eighth of c4";
+    EXPECT_DOUBLE_EQ(steps[7].beats, 2) << "f4 keeps the half of e4";
+    EXPECT_DOUBLE_EQ(TotalBeats(steps), 6);
+}
+
+TEST(Notation, RefusesWhatItCannotRead) {
+    for (const char* text : {"h4", "c", "c4x", "c4q,", "( c4", "c4 )2", "$missing", "#4"})
+        EXPECT_THROW(ParseSteps(text), std::invalid_argument) << text;
+}
+
+// Every part of a piece lasts as long as the others, and together the
+// pieces play for five minutes.
+TEST(DemoScores, WholeAlignedAndLongEnough) {
+    double seconds = 0;
+    std::set<std::string> files;
+    for (const demo::Piece& piece : demo::Pieces()) {
+        SCOPED_TRACE(piece.file);
+        EXPECT_TRUE(files.insert(piece.file).second);
+        EXPECT_EQ(piece.file.substr(piece.file.size() - 4), ".mid");
+        ASSERT_GE(piece.parts.size(), 2u);
+        std::set<int> channels;
+        const double beats = TotalBeats(ParseSteps(piece.parts[0].notes, piece.phrases));
+        for (const demo::Part& part : piece.parts) {
+            EXPECT_TRUE(channels.insert(part.channel).second);
+            EXPECT_NE(part.channel, 9) << "channel 10 is percussion";
+            EXPECT_DOUBLE_EQ(TotalBeats(ParseSteps(part.notes, piece.phrases)), beats);
+            for (const Step& s : ParseSteps(part.notes, piece.phrases))
+                for (int key : s.keys) EXPECT_TRUE(key >= 21 && key <= 108) << key;
+        }
+        seconds += beats * 60 / piece.bpm;
+    }
+    EXPECT_GE(files.size(), 4u);
+    EXPECT_GE(seconds, 300);
+}
+
+} // namespace
+} // namespace midi
