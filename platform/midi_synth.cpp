@@ -6,6 +6,7 @@
 #include <atomic>
 #include <climits>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <cstring>
 #include <mutex>
 #include <optional>
@@ -149,8 +150,18 @@ AudioDevice OpenDevice(Render* render, int& sampleRate) {
     return device;
 }
 
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// FluidSynth logs to stderr, and ALSA (when SDL has loaded it) reports a
+// missing sound card there by itself; the music never reports.
 void SilenceLibraryLogs() {
     for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) fluid_set_log_function(level, nullptr, nullptr);
+    if (void* alsa = ::dlopen("libasound.so.2", RTLD_NOW | RTLD_NOLOAD)) {
+        using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+        using SetHandler = int (*)(Handler);
+        if (auto set = reinterpret_cast<SetHandler>(::dlsym(alsa, "snd_lib_error_set_handler"))) set(IgnoreAlsaError);
+        ::dlclose(alsa);
+    }
 }
 
 enum class State { Loading, Ready, Failed };
@@ -225,7 +236,7 @@ void MidiSynth::Impl::DropTrackLocked() {
 }
 
 MidiSynth::MidiSynth(std::string soundfont) : impl_(std::make_unique<Impl>(std::move(soundfont))) {
-    SilenceLibraryLogs(); // the music never reports
+    SilenceLibraryLogs(); // after the audio subsystem has loaded its driver
     try {
         impl_->loader = std::thread([impl = impl_.get()] { impl->Load(); });
     } catch (const std::system_error&) {
