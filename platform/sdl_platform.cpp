@@ -137,6 +137,7 @@ void SdlPlatform::Loop() {
         DoEvents();
         // Only what changed since the last look goes to the screen.
         window_->Present(*canvas_);
+        if (presented_) presented_();
         int timeout = -1;
         if (auto due = timers_.NextDue()) {
             const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - Now()).count();

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/timer_schedule.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -38,6 +39,10 @@ public:
         form.Form_Load();
         Loop();
     }
+
+    // For measurements only: called each time the loop has brought what
+    // changed to the screen. The saver sets none.
+    void SetPresentObserver(std::function<void()> observer) { presented_ = std::move(observer); }
 
     bool PrevInstance() override { return lock_.HeldElsewhere(); }
     std::string AppPath() override { return appPath_; }
@@ -92,6 +97,7 @@ private:
     FormHandlers* form_ = nullptr;
     Colour fore_ = 0;
     bool ended_ = false;
+    std::function<void()> presented_;
 };
 
 } // namespace linesaver
