@@ -1,0 +1,121 @@
+"""The measurements: one program on its own X server for a while, the
+music player alone, frame pacing, leaving on input, and the per-tick
+benchmarks."""
+
+import json
+import statistics
+import subprocess
+import tempfile
+import time
+
+from procs import (Child, Xvfb, cpu_seconds, monotonic_ns, shared_memory_segments,
+                   status_kib, wait_for_window)
+
+WARMUP_SECONDS = 2.0
+WINDOWS = 3  # each case's time is cut into this many windows; the median counts
+
+
+class CaseFailed(Exception):
+    pass
+
+
+def sample_cpu(pids, seconds):
+    """% of one core of each process: the median over WINDOWS windows."""
+    start = time.monotonic()
+    marks = []
+    for i in range(WINDOWS + 1):
+        delay = start + i * seconds / WINDOWS - time.monotonic()
+        if delay > 0:
+            time.sleep(delay)
+        try:
+            marks.append((time.monotonic(), {pid: cpu_seconds(pid) for pid in pids}))
+        except OSError as e:
+            raise CaseFailed(f"a measured process ended early ({e})") from e
+    return {
+        pid: statistics.median(100 * (b[1][pid] - a[1][pid]) / (b[0] - a[0])
+                               for a, b in zip(marks, marks[1:]))
+        for pid in pids
+    }
+
+
+def private_env(root, base, **extra):
+    """The environment of one run: its own runtime folder under root, so
+    runs never share the saver's lock or its drive."""
+    env = dict(base)
+    env["XDG_RUNTIME_DIR"] = tempfile.mkdtemp(prefix="run.", dir=root)
+    env.update(extra)
+    return env
+
+
+def on_x(argv, size, seconds, env):
+    """A program on a fresh X server: its CPU, the server's, its peak
+    resident memory, and whether it uses shared-memory images."""
+    with Xvfb(size) as x:
+        with Child(argv, x.env(env)) as client:
+            time.sleep(WARMUP_SECONDS)
+            if not client.alive():
+                raise CaseFailed(f"{argv[0]} ended at start-up")
+            shm = shared_memory_segments(client.pid)
+            cpu = sample_cpu([client.pid, x.pid], seconds)
+            hwm = status_kib(client.pid, "VmHWM")
+    return {"client": cpu[client.pid], "server": cpu[x.pid], "hwm_mib": hwm / 1024,
+            "shm": shm}
+
+
+def alone(argv, seconds, env):
+    """A program without a display: its CPU and peak resident memory."""
+    with Child(argv, env) as client:
+        time.sleep(WARMUP_SECONDS)
+        if not client.alive():
+            raise CaseFailed(f"{argv[0]} ended at start-up")
+        cpu = sample_cpu([client.pid], seconds)
+        hwm = status_kib(client.pid, "VmHWM")
+    return {"client": cpu[client.pid], "server": 0.0, "hwm_mib": hwm / 1024, "shm": 0}
+
+
+def pacing(argv, size, seconds, env):
+    """linesaver-pacing's JSON line, started on a fresh X server."""
+    with Xvfb(size) as x:
+        launched = monotonic_ns()
+        run = subprocess.run(argv + ["--seconds", str(seconds), "--launched-at", str(launched)],
+                             env=x.env(env), stdout=subprocess.PIPE,
+                             stderr=subprocess.DEVNULL, timeout=seconds + 60, text=True)
+    if run.returncode != 0 or not run.stdout.strip():
+        raise CaseFailed(f"{argv[0]} failed with status {run.returncode}")
+    return json.loads(run.stdout.strip().splitlines()[-1])
+
+
+def input_to_exit(argv, size, runs, env):
+    """ms from just before a key is sent with xdotool until the saver's
+    process is gone, one value per run."""
+    times = []
+    with Xvfb(size) as x:
+        xenv = x.env(env)
+        for _ in range(runs):
+            with Child(argv, xenv) as saver:
+                if not wait_for_window(xenv):
+                    raise CaseFailed("the saver's window never showed")
+                time.sleep(1.0)  # ticks running, the music started
+                sent = time.monotonic()
+                key = subprocess.Popen(["xdotool", "key", "space"], env=xenv)
+                try:
+                    saver.proc.wait(5)
+                except subprocess.TimeoutExpired as e:
+                    raise CaseFailed("the saver did not end on a key") from e
+                times.append(1000 * (time.monotonic() - sent))
+                key.wait()
+    return times
+
+
+def tick_benchmarks(binary):
+    """linesaver-bench-ticks' results: name -> (µs per tick, counters)."""
+    with tempfile.NamedTemporaryFile(suffix=".json") as out:
+        subprocess.run([binary, f"--benchmark_out={out.name}", "--benchmark_out_format=json"],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+        data = json.load(open(out.name))
+    scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}
+    results = {}
+    for b in data["benchmarks"]:
+        counters = {k: v for k, v in b.items() if "/tick" in k}
+        results[b["name"]] = (b["cpu_time"] * scale[b["time_unit"]], counters)
+    return results

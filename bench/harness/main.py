@@ -1,0 +1,115 @@
+"""make bench: the per-tick benchmarks, then the saver and two classic
+screen-saver hacks side by side on private X servers, the music against
+the fluidsynth player, frame pacing and leaving on input. Prints the table
+and writes it to docs/performance.md."""
+
+import argparse
+import os
+import shutil
+import sys
+import tempfile
+import time
+
+import cases
+import report
+
+SIZES = ("1920x1080", "3840x2160")
+HACKS = ("qix", "epicycle")
+HACK_DIR = "/usr/libexec/xscreensaver"
+SOUNDFONT = "/usr/share/sounds/sf2/default-GM.sf2"
+AUDIO = {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": "/dev/null"}
+EXIT_RUNS = 5
+
+
+def say(text):
+    print(text, file=sys.stderr, flush=True)
+
+
+def install(bin_dir, folder, track):
+    """The saver and the pacing harness in a folder of their own whose
+    music folder holds track (or nothing)."""
+    os.makedirs(os.path.join(folder, "music"))
+    for name in ("linesaver", "linesaver-pacing"):
+        shutil.copy2(os.path.join(bin_dir, name), folder)
+    if track:
+        shutil.copy2(track, os.path.join(folder, "music"))
+    return folder
+
+
+def longest_track(bin_dir):
+    music = os.path.join(bin_dir, "music")
+    tracks = [os.path.join(music, n) for n in os.listdir(music) if n.endswith(".mid")] \
+        if os.path.isdir(music) else []
+    return max(tracks, key=os.path.getsize) if tracks else None
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--bin", required=True, help="the folder of the built programs")
+    parser.add_argument("--out", required=True, help="the Markdown file to write")
+    parser.add_argument("--seconds", type=float, default=30.0, help="length of each case")
+    args = parser.parse_args()
+    seconds = args.seconds
+    work = tempfile.mkdtemp(prefix="linesaver-bench.")
+    try:
+        figures = run_all(args.bin, work, seconds)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    table = report.render(figures)
+    print(table)
+    with open(args.out, "w") as out:
+        out.write(table)
+    say(f"written to {args.out}")
+
+
+def run_all(bin_dir, work, seconds):
+    began = time.monotonic()
+    track = longest_track(bin_dir)
+    silent = install(bin_dir, os.path.join(work, "silent"), None)
+    music = install(bin_dir, os.path.join(work, "music"), track) if track else None
+    base = dict(os.environ)
+    env = lambda **extra: cases.private_env(work, base, **extra)  # noqa: E731
+    figures = {"seconds": seconds, "track": track, "soundfont": os.path.realpath(SOUNDFONT),
+               "audio": AUDIO, "x": {}, "errors": []}
+
+    def attempt(label, run):
+        say(f"  {label}")
+        try:
+            return run()
+        except (cases.CaseFailed, OSError, RuntimeError) as e:
+            figures["errors"].append(f"{label}: {e}")
+            return None
+
+    say("per-tick benchmarks")
+    figures["ticks"] = attempt("linesaver-bench-ticks", lambda: cases.tick_benchmarks(
+        os.path.join(bin_dir, "linesaver-bench-ticks")))
+    say(f"whole processes, {seconds:g} s each")
+    for size in SIZES:
+        for hack in HACKS:
+            figures["x"][(hack, size)] = attempt(f"{hack} -root at {size}", lambda: cases.on_x(
+                [os.path.join(HACK_DIR, hack), "-root"], size, seconds, env()))
+        figures["x"][("saver", size)] = attempt(f"saver at {size}", lambda: cases.on_x(
+            [os.path.join(silent, "linesaver")], size, seconds, env(**AUDIO)))
+    if music:
+        figures["x"][("saver+music", SIZES[0])] = attempt(f"saver with music at {SIZES[0]}", lambda: cases.on_x(
+            [os.path.join(music, "linesaver")], SIZES[0], seconds, env(**AUDIO)))
+        figures["fluidsynth"] = attempt("fluidsynth player", lambda: cases.alone(
+            ["fluidsynth", "-n", "-i", "-q", "-a", "sdl2", "-o", "synth.dynamic-sample-loading=1",
+             SOUNDFONT, track], seconds, env(**AUDIO)))
+    say("frame pacing and leaving")
+    figures["pacing"] = attempt("pacing", lambda: cases.pacing(
+        [os.path.join(silent, "linesaver-pacing")], SIZES[0], seconds, env(**AUDIO)))
+    if music:
+        figures["pacing_music"] = attempt("pacing with music", lambda: cases.pacing(
+            [os.path.join(music, "linesaver-pacing")], SIZES[0], max(seconds / 3, 2), env(**AUDIO)))
+    figures["exit"] = attempt("input to exit", lambda: cases.input_to_exit(
+        [os.path.join(silent, "linesaver")], SIZES[0], EXIT_RUNS, env(**AUDIO)))
+    if music:
+        figures["exit_music"] = attempt("input to exit with music", lambda: cases.input_to_exit(
+            [os.path.join(music, "linesaver")], SIZES[0], EXIT_RUNS, env(**AUDIO)))
+    figures["wall"] = time.monotonic() - began
+    return figures
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,125 @@
+"""Processes of the whole-process benchmarks: a private X server, the
+programs measured on it, and what /proc says about them."""
+
+import os
+import signal
+import subprocess
+import time
+
+CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
+
+
+def cpu_seconds(pid):
+    """User plus system CPU time of the whole process (all its threads)."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    # Fields 14 and 15 of stat; the split starts at field 3.
+    return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
+
+
+def status_kib(pid, key):
+    """A "kB" line of /proc/PID/status, such as VmHWM."""
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith(key + ":"):
+                return int(line.split()[1])
+    return 0
+
+
+def shared_memory_segments(pid):
+    """How many System V shared-memory segments the process has mapped:
+    MIT-SHM images show up here."""
+    with open(f"/proc/{pid}/maps") as f:
+        return sum(1 for line in f if "/SYSV" in line)
+
+
+def monotonic_ns():
+    return time.clock_gettime_ns(time.CLOCK_MONOTONIC)
+
+
+class Child:
+    """A program started in the background and ended when the block ends."""
+
+    def __init__(self, argv, env=None, stdout=subprocess.DEVNULL, pass_fds=()):
+        self.argv = argv
+        self.env = env
+        self.stdout = stdout
+        self.pass_fds = pass_fds
+        self.proc = None
+        self.launched_ns = 0
+
+    def __enter__(self):
+        self.launched_ns = monotonic_ns()
+        self.proc = subprocess.Popen(self.argv, env=self.env, stdout=self.stdout,
+                                     stderr=subprocess.DEVNULL, pass_fds=self.pass_fds)
+        return self
+
+    @property
+    def pid(self):
+        return self.proc.pid
+
+    def alive(self):
+        return self.proc.poll() is None
+
+    def end(self, grace=2.0):
+        if self.proc.poll() is None:
+            self.proc.send_signal(signal.SIGTERM)
+            try:
+                self.proc.wait(grace)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+
+    def __exit__(self, *exc):
+        self.end()
+
+
+class Xvfb:
+    """A private X server of the given size on a display it picks itself."""
+
+    def __init__(self, size):
+        self.size = size
+        self.child = None
+        self.display = None
+
+    def __enter__(self):
+        read_end, write_end = os.pipe()
+        self.child = Child(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                            f"{self.size}x24", "-nolisten", "tcp", "-noreset"],
+                           pass_fds=(write_end,))
+        self.child.__enter__()
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            self.child.end()
+            raise RuntimeError(f"Xvfb did not start at {self.size}")
+        self.display = ":" + number
+        return self
+
+    @property
+    def pid(self):
+        return self.child.pid
+
+    def env(self, base, **extra):
+        env = dict(base)
+        env["DISPLAY"] = self.display
+        env.pop("WAYLAND_DISPLAY", None)
+        env.update(extra)
+        return env
+
+    def __exit__(self, *exc):
+        self.child.end()
+
+
+def wait_for_window(env, name="^Form1$", seconds=10.0):
+    """Waits until a visible window of that name is on the screen."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
+                               env=env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+        if found.returncode == 0:
+            return True
+        time.sleep(0.05)
+    return False

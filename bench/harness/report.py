@@ -1,0 +1,199 @@
+"""The Markdown report of one `make bench` run."""
+
+import datetime
+import os
+import platform
+import statistics
+
+TICKS_PER_SECOND = 1000 / 15
+SIZES = ("1920x1080", "3840x2160")
+LABELS = {"qix": "qix -root", "epicycle": "epicycle -root", "saver": "linesaver, no music",
+          "saver+music": "linesaver with music"}
+
+
+def cpu_model():
+    try:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    return line.split(":", 1)[1].strip()
+    except OSError:
+        pass
+    return platform.processor() or "unknown CPU"
+
+
+def num(value, digits=2):
+    return "—" if value is None else f"{value:.{digits}f}"
+
+
+def size_label(size):
+    return size.replace("x", "×")
+
+
+def whole_process(figures):
+    rows = ["| Program | Screen | Program % | X server % | Together % | Together ÷ qix "
+            "| Peak RSS MiB | MIT-SHM |",
+            "|---|---|---:|---:|---:|---:|---:|---|"]
+    for size in SIZES:
+        qix = figures["x"].get(("qix", size))
+        base = qix["client"] + qix["server"] if qix else None
+        for name in ("qix", "epicycle", "saver", "saver+music"):
+            if (name, size) not in figures["x"]:
+                continue
+            r = figures["x"][(name, size)]
+            if r is None:
+                rows.append(f"| {LABELS[name]} | {size_label(size)} | failed | | | | | |")
+                continue
+            together = r["client"] + r["server"]
+            ratio = together / base if base else None
+            rows.append(f"| {LABELS[name]} | {size_label(size)} | {num(r['client'])} | "
+                        f"{num(r['server'])} | {num(together)} | {num(ratio)} | "
+                        f"{num(r['hwm_mib'], 1)} | {'yes' if r['shm'] else 'no'} |")
+    return rows
+
+
+def music_cost(figures):
+    with_music = figures["x"].get(("saver+music", SIZES[0]))
+    without = figures["x"].get(("saver", SIZES[0]))
+    if not with_music or not without:
+        return None
+    return with_music["client"] - without["client"]
+
+
+def music(figures):
+    player = figures.get("fluidsynth")
+    extra = music_cost(figures)
+    rows = ["| | % of one core | Peak RSS MiB |", "|---|---:|---:|"]
+    rows.append(f"| fluidsynth player (-a sdl2, dynamic sample loading) | "
+                f"{num(player and player['client'])} | {num(player and player['hwm_mib'], 1)} |")
+    rows.append(f"| the saver's music (with music − without, {size_label(SIZES[0])}) | {num(extra)} | — |")
+    if player and extra is not None and player["client"] > 0:
+        rows.append(f"| ratio, saver's music ÷ player | {num(extra / player['client'])} | |")
+    return rows
+
+
+def pacing(figures):
+    rows = ["| Run | Ticks | Mean ms | Median ms | p99 ms | Largest ms | Missed | First frame ms |",
+            "|---|---:|---:|---:|---:|---:|---:|---:|"]
+    for key, label in (("pacing", "no music"), ("pacing_music", "with music")):
+        p = figures.get(key)
+        if p:
+            rows.append(f"| {label} | {p['ticks']} | {num(p['mean_ms'], 3)} | {num(p['median_ms'], 3)} | "
+                        f"{num(p['p99_ms'], 3)} | {num(p['max_ms'], 3)} | {p['missed']} | "
+                        f"{num(p['first_frame_ms'], 1)} |")
+    for key, label in (("exit", "no music"), ("exit_music", "with music")):
+        times = figures.get(key)
+        if times:
+            rows.append("")
+            rows.append(f"Key to process gone, {label}: median {num(statistics.median(times), 1)} ms "
+                        f"(runs: {', '.join(num(t, 1) for t in times)}).")
+    return rows
+
+
+def ticks(figures):
+    t = figures.get("ticks")
+    if not t:
+        return ["(failed)"]
+    rows = ["| Benchmark | µs per tick | % of one core at 66.7 ticks/s | Drawings per tick "
+            "| Pixels copied per tick |", "|---|---:|---:|---:|---:|"]
+    for name, (us, counters) in t.items():
+        if name.startswith("Tick/"):
+            rows.append(f"| {name} | {num(us, 1)} | {num(us * TICKS_PER_SECOND / 1e4, 3)} | "
+                        f"{num(counters.get('draws/tick'), 1)} | {num(counters.get('px/tick'), 0)} |")
+    patterns = sorted(((us, name.split("/")[1]) for name, (us, _) in t.items()
+                       if name.startswith("Pattern/")), reverse=True)
+    if patterns:
+        rows.append("")
+        rows.append("Patterns alone at 1920×1080, µs per tick: median "
+                    f"{num(statistics.median(us for us, _ in patterns), 1)}; dearest "
+                    + ", ".join(f"{n} ({num(us, 1)})" for us, n in patterns[:5]) + ".")
+    return rows
+
+
+def goal_rows(figures):
+    x = figures["x"]
+    goals = []
+
+    def together(name, size):
+        r = x.get((name, size))
+        return r["client"] + r["server"] if r else None
+
+    for size in SIZES:
+        s, q = together("saver", size), together("qix", size)
+        goals.append((f"saver + X ≤ qix + X at {size_label(size)}", f"{num(s)} vs {num(q)} %",
+                      s is not None and q is not None and s <= q))
+    s = x.get(("saver", SIZES[0]))
+    goals.append(("saver alone < 1 % at 1920×1080", f"{num(s and s['client'])} %",
+                  bool(s) and s["client"] < 1))
+    extra, player = music_cost(figures), figures.get("fluidsynth")
+    goals.append(("music's extra ≤ 1.1 × fluidsynth player",
+                  f"{num(extra)} vs {num(player and player['client'])} %",
+                  extra is not None and bool(player) and extra <= 1.1 * player["client"]))
+    m = x.get(("saver+music", SIZES[0]))
+    goals.append(("peak RSS with music < 70 MiB", f"{num(m and m['hwm_mib'], 1)} MiB",
+                  bool(m) and m["hwm_mib"] < 70))
+    goals.append(("peak RSS without music < 30 MiB", f"{num(s and s['hwm_mib'], 1)} MiB",
+                  bool(s) and s["hwm_mib"] < 30))
+    p = figures.get("pacing")
+    goals.append(("ticks: mean 15.0 ± 0.3 ms, p99 < 17 ms, none missed",
+                  f"{num(p and p['mean_ms'], 3)} / {num(p and p['p99_ms'], 3)} ms, {p and p['missed']}",
+                  bool(p) and abs(p["mean_ms"] - 15) <= 0.3 and p["p99_ms"] < 17 and p["missed"] == 0))
+    for key, label in (("pacing", "no music"), ("pacing_music", "with music")):
+        p = figures.get(key)
+        goals.append((f"first frame ≤ 150 ms, {label}", f"{num(p and p['first_frame_ms'], 1)} ms",
+                      bool(p) and 0 <= p["first_frame_ms"] <= 150))
+    for key, label in (("exit", "no music"), ("exit_music", "with music")):
+        times = figures.get(key)
+        med = statistics.median(times) if times else None
+        goals.append((f"gone ≤ 50 ms after the key, {label}", f"{num(med, 1)} ms",
+                      med is not None and med <= 50))
+    rows = ["| Goal | Figure | Met |", "|---|---|---|"]
+    rows += [f"| {g} | {f} | {'yes' if ok else '**no**'} |" for g, f, ok in goals]
+    return rows
+
+
+def render(figures):
+    now = datetime.datetime.now().strftime("%Y-%m-%d %H:%M")
+    audio = figures["audio"]
+    track = os.path.basename(figures["track"]) if figures["track"] else "none"
+    lines = [
+        "# Performance",
+        "",
+        f"Written by `make bench` on {now}: {os.cpu_count()} cores, {cpu_model()}, "
+        f"Linux {platform.release()}; every program on its own Xvfb (24 bits). "
+        f"Whole-process cases run {figures['seconds']:g} s each after a 2 s warm-up, one after "
+        "another. % of one core = CPU seconds per wall second × 100 (utime + stime of "
+        "/proc/PID/stat), the median of three equal windows; values under 1 % are noisy, so "
+        "compare within one run. Peak RSS is VmHWM. Audio goes through SDL's "
+        f"`{audio['SDL_AUDIODRIVER']}` driver into {audio['SDL_DISKAUDIOFILE']} (real-time "
+        f"pace). Music: `{track}` with `{os.path.basename(figures['soundfont'])}`.",
+        "",
+        "## Whole process beside classic hacks",
+        "",
+        *whole_process(figures),
+        "",
+        "## Music",
+        "",
+        *music(figures),
+        "",
+        "## Frame pacing, start-up and leaving (1920×1080)",
+        "",
+        "First frame: from just before the process is started until the first drawn frame "
+        "has been presented. Leaving: from just before `xdotool key` is started until the "
+        "process is gone.",
+        "",
+        *pacing(figures),
+        "",
+        "## Per tick, in process (Google Benchmark)",
+        "",
+        *ticks(figures),
+        "",
+        "## Goals",
+        "",
+        *goal_rows(figures),
+        "",
+        f"The whole run took {figures.get('wall', 0) / 60:.1f} minutes.",
+    ]
+    if figures["errors"]:
+        lines += ["", "Failed cases:", ""] + [f"- {e}" for e in figures["errors"]]
+    return "\n".join(lines) + "\n"

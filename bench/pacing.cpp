@@ -1,0 +1,131 @@
+// linesaver-pacing: the real saver on the desktop platform for a fixed time,
+// with a probe between the platform and the saver that timestamps every
+// frame tick and the first frame that reaches the screen.
+//
+//   linesaver-pacing [--seconds S] [--launched-at NS]
+//
+// Prints one line of JSON: the tick intervals (mean, median, 99th
+// percentile, largest, in ms), the ticks missed, and the time to the first
+// drawn frame on screen from the process start (--launched-at, the
+// CLOCK_MONOTONIC time in ns just before the process was started) and from
+// main. The music plays as in the saver: from the music folder beside this
+// program.
+#include "platform/sdl_platform.h"
+#include "shell/saver.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <optional>
+#include <vector>
+
+namespace {
+
+using namespace linesaver;
+using Clock = std::chrono::steady_clock;
+
+constexpr double kTickMs = 15;
+
+// Forwards every event to the saver; timestamps the frame ticks and leaves
+// the saver, as a key press would, once the time is up.
+class Probe final : public FormHandlers {
+public:
+    Probe(Saver& saver, Clock::time_point end, std::size_t mostTicks) : saver_(saver), end_(end) {
+        ticks.reserve(mostTicks);
+    }
+
+    void Form_Load() { saver_.Form_Load(); }
+    void Form_MouseMove(int button, int shift, double x, double y) override {
+        saver_.Form_MouseMove(button, shift, x, y);
+    }
+    void Form_Click() override { saver_.Form_Click(); }
+    void Form_KeyDown(int keyCode, int shift) override { saver_.Form_KeyDown(keyCode, shift); }
+    void Form_QueryUnload(int& cancel, int unloadMode) override { saver_.Form_QueryUnload(cancel, unloadMode); }
+    void Timer1_Timer() override {
+        const auto now = Clock::now();
+        if (now >= end_) saver_.LeaveSaver();
+        if (ticks.size() < ticks.capacity()) ticks.push_back(now);
+        saver_.Timer1_Timer();
+    }
+    void Timer2_Timer() override { saver_.Timer2_Timer(); }
+
+    // After each present: the first one after a tick is the first frame.
+    void Presented() {
+        if (!firstFrame && !ticks.empty()) firstFrame = Clock::now();
+    }
+
+    std::vector<Clock::time_point> ticks;
+    std::optional<Clock::time_point> firstFrame;
+
+private:
+    Saver& saver_;
+    Clock::time_point end_;
+};
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+void Report(const Probe& probe, Clock::time_point launched, Clock::time_point mainStart) {
+    std::vector<double> gaps;
+    for (std::size_t i = 1; i < probe.ticks.size(); ++i) gaps.push_back(Ms(probe.ticks[i] - probe.ticks[i - 1]));
+    double sum = 0;
+    long missed = 0;
+    for (double g : gaps) {
+        sum += g;
+        missed += std::max(0L, std::lround(g / kTickMs) - 1);
+    }
+    std::sort(gaps.begin(), gaps.end());
+    auto at = [&](double share) {
+        if (gaps.empty()) return 0.0;
+        const auto i = static_cast<std::size_t>(std::ceil(share * static_cast<double>(gaps.size()))) - 1;
+        return gaps[std::min(i, gaps.size() - 1)];
+    };
+    const double first = probe.firstFrame ? Ms(*probe.firstFrame - launched) : -1;
+    const double firstFromMain = probe.firstFrame ? Ms(*probe.firstFrame - mainStart) : -1;
+    std::printf("{\"ticks\": %zu, \"mean_ms\": %.3f, \"median_ms\": %.3f, \"p99_ms\": %.3f, \"max_ms\": %.3f, "
+                "\"missed\": %ld, \"first_frame_ms\": %.1f, \"first_frame_from_main_ms\": %.1f}\n",
+                probe.ticks.size(), gaps.empty() ? 0.0 : sum / static_cast<double>(gaps.size()), at(0.5), at(0.99),
+                gaps.empty() ? 0.0 : gaps.back(), missed, first, firstFromMain);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const auto mainStart = Clock::now();
+    CLI::App app{"The saver for a fixed time, with its frame ticks timed"};
+    double seconds = 30;
+    long long launchedAt = -1;
+    app.add_option("--seconds", seconds, "how long to run")->check(CLI::Range(0.1, 3600.0));
+    app.add_option("--launched-at", launchedAt, "CLOCK_MONOTONIC ns just before the process was started");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    }
+    const auto launched = launchedAt >= 0 ? Clock::time_point(std::chrono::nanoseconds(launchedAt)) : mainStart;
+    try {
+        std::string error;
+        auto platform = SdlPlatform::Open(error);
+        if (!platform) {
+            std::fprintf(stderr, "linesaver-pacing: cannot open a display: %s\n", error.c_str());
+            return 1;
+        }
+        Saver saver(*platform);
+        const auto mostTicks = static_cast<std::size_t>(seconds * 1000 / kTickMs) + 100;
+        const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+        Probe probe(saver, end, mostTicks);
+        platform->SetPresentObserver([&probe] { probe.Presented(); });
+        try {
+            platform->Run(probe);
+        } catch (const EndProgram&) {
+        }
+        platform.reset();
+        Report(probe, launched, mainStart);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "linesaver-pacing: %s\n", e.what());
+        return 1;
+    }
+}

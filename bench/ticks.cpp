@@ -1,0 +1,104 @@
+// linesaver-bench-ticks: the cost of one frame tick in-process.
+//
+//   Tick/null/W/H     engine and patterns alone, drawing to a sink that only
+//                     counts, patterns chosen at random as the saver does
+//   Tick/cairo/W/H    the same on the real canvas at W x H pixels, with the
+//                     changed rectangle copied out as a window would take it
+//   Pattern/N         pattern N alone on the 1920 x 1080 canvas, run after
+//                     run, so the dearest figures stand out
+#include "bench/bench_sinks.h"
+#include "patterns/table.h"
+#include "platform/cairo_canvas.h"
+#include "platform/headless_platform.h"
+#include "platform/headless_render.h"
+
+#include <benchmark/benchmark.h>
+
+namespace linesaver::bench {
+namespace {
+
+constexpr double kTwips = 15;
+
+// The saver started on the headless platform at widthPx x heightPx,
+// drawing into sink.
+struct Bench {
+    Bench(int widthPx, int heightPx, DrawingSink& sink)
+        : platform(widthPx * kTwips, heightPx * kTwips, 1, sink), saver(platform), f(saver.form()) {
+        saver.Form_Load();
+    }
+    HeadlessPlatform platform;
+    Saver saver;
+    Form1& f;
+};
+
+void SetTickCounters(benchmark::State& state, const DrawCounts& counts) {
+    const auto ticks = static_cast<double>(state.iterations());
+    state.counters["draws/tick"] = benchmark::Counter(static_cast<double>(counts.draws) / ticks);
+    state.counters["px/tick"] = benchmark::Counter(static_cast<double>(counts.pixels) / ticks);
+}
+
+void TickNull(benchmark::State& state) {
+    CountingSink sink;
+    Bench b(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), sink);
+    for (auto _ : state) b.saver.Timer1_Timer();
+    SetTickCounters(state, {sink.draws, 0});
+}
+
+void TickCairo(benchmark::State& state) {
+    const int w = static_cast<int>(state.range(0));
+    const int h = static_cast<int>(state.range(1));
+    CairoCanvas canvas(w, h, 1 / kTwips);
+    if (!canvas.ok()) {
+        state.SkipWithError("no canvas");
+        return;
+    }
+    CanvasSink canvasSink(canvas, false);
+    CountingSink sink(&canvasSink);
+    Bench b(w, h, sink);
+    WindowCopy window(w, h);
+    for (auto _ : state) {
+        b.saver.Timer1_Timer();
+        window.Take(canvas);
+    }
+    window.counts.draws = sink.draws;
+    SetTickCounters(state, window.counts);
+}
+
+void PatternCairo(benchmark::State& state) {
+    const int pattern = static_cast<int>(state.range(0));
+    constexpr int w = 1920;
+    constexpr int h = 1080;
+    CairoCanvas canvas(w, h, 1 / kTwips);
+    if (!canvas.ok()) {
+        state.SkipWithError("no canvas");
+        return;
+    }
+    CanvasSink canvasSink(canvas, false);
+    CountingSink sink(&canvasSink);
+    Bench b(w, h, sink);
+    WindowCopy window(w, h);
+    for (auto _ : state) {
+        // The pattern stays current: a retired run starts again at once.
+        if (b.f.q0 == 0) {
+            b.f.q = pattern;
+            b.f.q0 = 1;
+        }
+        b.saver.Timer1_Timer();
+        window.Take(canvas);
+    }
+    window.counts.draws = sink.draws;
+    SetTickCounters(state, window.counts);
+}
+
+void Sizes(benchmark::internal::Benchmark* b) {
+    b->Args({1920, 1080})->Args({3840, 2160})->ArgNames({"w", "h"})->Unit(benchmark::kMicrosecond);
+}
+
+BENCHMARK(TickNull)->Name("Tick/null")->Args({1920, 1080})->ArgNames({"w", "h"})->Unit(benchmark::kMicrosecond);
+BENCHMARK(TickCairo)->Name("Tick/cairo")->Apply(Sizes)->MinTime(2.0);
+BENCHMARK(PatternCairo)->Name("Pattern")->DenseRange(1, kPatterns)->MinTime(0.1)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace linesaver::bench
+
+BENCHMARK_MAIN();
