@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -36,6 +38,13 @@ double RenderPart(const demo::Piece& piece, const demo::Part& part, midi::Track&
     return beat;
 }
 
+// Writes bytes to path unless the file already holds them.
+bool Update(const std::string& path, const midi::Bytes& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    const midi::Bytes old{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return old == bytes || midi::Write(path, bytes);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -54,7 +63,7 @@ int main(int argc, char** argv) {
             double beats = 0;
             for (const demo::Part& part : piece.parts) beats = std::max(beats, RenderPart(piece, part, tracks.emplace_back()));
             const std::string path = folder + "/" + piece.file;
-            if (!midi::Write(path, midi::File(tracks))) {
+            if (!Update(path, midi::File(tracks))) {
                 std::fprintf(stderr, "make_demo_tracks: cannot write %s\n", path.c_str());
                 return 1;
             }
