@@ -207,7 +207,8 @@ TEST_P(Stop, StopsClosesAndDeletesTheCopy) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Music, Stop,
-                         ::testing::Values(StopCase{true, {"kill " + kCopy}}, StopCase{false, {}}));
+                         ::testing::Values(StopCase{true, {"kill " + kCopy}}, StopCase{false, {}}),
+                         [](const auto& p) { return std::string(p.param.copyExists ? "CopyThere" : "NoCopy"); });
 
 } // namespace
 } // namespace linesaver::testing
