@@ -1,21 +1,19 @@
 // Helpers of the tick benchmarks: a drawing sink that counts, and a
-// stand-in for the window that copies out the canvas's changed rectangle
-// after every tick, as the desktop platform does before it presents.
+// stand-in for the window that takes the canvas's changed rectangles after
+// every tick, as the desktop platform does when it presents.
 #pragma once
 
 #include "platform/cairo_canvas.h"
 #include "platform/headless_platform.h"
 
-#include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <vector>
 
 namespace linesaver::bench {
 
 struct DrawCounts {
     std::int64_t draws = 0;  // segments and circles drawn
-    std::int64_t pixels = 0; // pixels copied to the window
+    std::int64_t pixels = 0; // pixels presented
+    std::int64_t rects = 0;  // rectangles presented
 };
 
 // Counts the segments and circles, and hands every call on to next (if any).
@@ -39,28 +37,17 @@ private:
     DrawingSink* next_;
 };
 
-class WindowCopy {
+// What a window would present after each tick: the changed rectangles,
+// taken from the canvas and counted.
+class Presenter {
 public:
-    WindowCopy(int width, int height) : stride_(static_cast<std::size_t>(width) * 4), pixels_(stride_ * height) {}
-
-    // Copies what changed since the last call into the window's pixels.
     void Take(CairoCanvas& canvas) {
-        PixelRect r;
-        bool whole = false;
-        if (!canvas.TakeDirty(r, whole)) return;
-        const unsigned char* from = canvas.Data();
-        const auto canvasStride = static_cast<std::size_t>(canvas.Stride());
-        const auto rowBytes = static_cast<std::size_t>(r.w) * 4;
-        for (int y = r.y; y < r.y + r.h; ++y)
-            std::memcpy(&pixels_[y * stride_ + r.x * 4], from + y * canvasStride + r.x * 4, rowBytes);
-        counts.pixels += static_cast<std::int64_t>(r.w) * r.h;
+        for (const PixelRect& r : canvas.TakeDirty()) {
+            counts.pixels += static_cast<std::int64_t>(r.w) * r.h;
+            ++counts.rects;
+        }
     }
-
     DrawCounts counts;
-
-private:
-    std::size_t stride_;
-    std::vector<unsigned char> pixels_;
 };
 
 } // namespace linesaver::bench

@@ -3,7 +3,7 @@
 //   Tick/null/W/H     engine and patterns alone, drawing to a sink that only
 //                     counts, patterns chosen at random as the saver does
 //   Tick/cairo/W/H    the same on the real canvas at W x H pixels, with the
-//                     changed rectangle copied out as a window would take it
+//                     changed rectangles taken as a window presents them
 //   Pattern/N         pattern N alone on the 1920 x 1080 canvas, run after
 //                     run, so the dearest figures stand out
 #include "bench/bench_sinks.h"
@@ -35,13 +35,14 @@ void SetTickCounters(benchmark::State& state, const DrawCounts& counts) {
     const auto ticks = static_cast<double>(state.iterations());
     state.counters["draws/tick"] = benchmark::Counter(static_cast<double>(counts.draws) / ticks);
     state.counters["px/tick"] = benchmark::Counter(static_cast<double>(counts.pixels) / ticks);
+    state.counters["rects/tick"] = benchmark::Counter(static_cast<double>(counts.rects) / ticks);
 }
 
 void TickNull(benchmark::State& state) {
     CountingSink sink;
     Bench b(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), sink);
     for (auto _ : state) b.saver.Timer1_Timer();
-    SetTickCounters(state, {sink.draws, 0});
+    SetTickCounters(state, {sink.draws, 0, 0});
 }
 
 void TickCairo(benchmark::State& state) {
@@ -55,7 +56,7 @@ void TickCairo(benchmark::State& state) {
     CanvasSink canvasSink(canvas, false);
     CountingSink sink(&canvasSink);
     Bench b(w, h, sink);
-    WindowCopy window(w, h);
+    Presenter window;
     for (auto _ : state) {
         b.saver.Timer1_Timer();
         window.Take(canvas);
@@ -76,7 +77,7 @@ void PatternCairo(benchmark::State& state) {
     CanvasSink canvasSink(canvas, false);
     CountingSink sink(&canvasSink);
     Bench b(w, h, sink);
-    WindowCopy window(w, h);
+    Presenter window;
     for (auto _ : state) {
         // The pattern stays current: a retired run starts again at once.
         if (b.f.q0 == 0) {

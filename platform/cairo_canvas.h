@@ -1,11 +1,15 @@
 // A persistent drawing canvas in twips, backed by a Cairo image surface.
-// What is drawn stays until the next Clear. The canvas remembers the region
-// that changed since it was last asked, so a window can present only that.
+// What is drawn stays until the next Clear. The canvas remembers, tile by
+// tile, what changed since it was last asked, so a window can present only
+// that; and what was drawn since the last clear, so a clear touches only
+// that.
 #pragma once
 
+#include "platform/dirty_tiles.h"
 #include "platform/platform.h"
 
 #include <memory>
+#include <span>
 #include <string>
 
 typedef struct _cairo cairo_t;
@@ -13,26 +17,29 @@ typedef struct _cairo_surface cairo_surface_t;
 
 namespace linesaver {
 
-struct PixelRect {
-    int x = 0;
-    int y = 0;
-    int w = 0;
-    int h = 0;
-};
-
 class CairoCanvas {
 public:
-    // widthPx x heightPx device pixels; pixelsPerTwip is 1/15 on an ordinary
-    // display and more on a HiDPI one. Lines are one logical pixel wide.
+    // widthPx x heightPx device pixels of its own, black; pixelsPerTwip is
+    // 1/15 on an ordinary display and more on a HiDPI one. Lines are one
+    // logical pixel wide.
     CairoCanvas(int widthPx, int heightPx, double pixelsPerTwip, double logicalPixelPx = 1.0);
+    // The same over pixels someone else owns and keeps alive longer (a
+    // window's image): 32 bits each as 0x00RRGGBB in native byte order, rows
+    // stride bytes apart. They are cleared to black and count as changed.
+    CairoCanvas(unsigned char* pixels, int stride, int widthPx, int heightPx, double pixelsPerTwip,
+                double logicalPixelPx = 1.0);
     ~CairoCanvas();
     CairoCanvas(const CairoCanvas&) = delete;
     CairoCanvas& operator=(const CairoCanvas&) = delete;
 
     bool ok() const;
-    void Clear(); // to black
+    // To black. Only what was drawn since the last clear is touched, so
+    // clearing a clear canvas changes nothing.
+    void Clear();
     void Line(float x1, float y1, float x2, float y2, Colour c);
     void Circle(float x, float y, float r, Colour c);
+    // other's pixels at the top left, the rest black; all of it changed.
+    void CopyFrom(const CairoCanvas& other);
 
     // Pixels, 32 bits each as 0x00RRGGBB in native byte order.
     const unsigned char* Data() const;
@@ -40,16 +47,17 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
 
-    // The union of everything changed since the last call, clipped to the
-    // canvas; false when nothing changed. whole is set after a Clear.
-    bool TakeDirty(PixelRect& rect, bool& whole);
+    // What changed since the last call, as rectangles clipped to the
+    // canvas; none when nothing changed. Valid until the next call.
+    std::span<const PixelRect> TakeDirty();
 
     bool WritePng(const std::string& path);
+    // Drawing straight through the context is neither tracked nor cleared.
     cairo_t* context() const { return cr_.get(); }
 
 private:
+    void Start(cairo_surface_t* surface, double logicalPixelPx);
     void SetColour(Colour c);
-    void Touch(double x0, double y0, double x1, double y1);
 
     struct SurfaceDeleter {
         void operator()(cairo_surface_t* s) const;
@@ -64,9 +72,8 @@ private:
     double scale_;  // device pixels per twip
     double margin_; // half the pen plus anti-aliasing, in pixels
     Colour colour_ = -1;
-    bool dirty_ = false;
-    bool whole_ = false;
-    double dx0_ = 0, dy0_ = 0, dx1_ = 0, dy1_ = 0;
+    DirtyTiles changed_; // since the last TakeDirty
+    DirtyTiles inked_;   // since the last Clear
 };
 
 } // namespace linesaver

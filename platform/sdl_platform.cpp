@@ -59,19 +59,8 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
 SdlPlatform::SdlPlatform() : lock_(LockPath()), appPath_(ProgramFolder()) {}
 
 bool SdlPlatform::OpenDisplay(std::string& error) {
-    auto window = SdlWindow::Open(error);
-    if (!window) return false;
-    // The canvas at the drawable's real resolution, lines one logical
-    // pixel wide.
-    const double pixelsPerTwip = window->PixelScale() / kTwipsPerPixel;
-    auto canvas = std::make_unique<CairoCanvas>(window->DrawableWidth(), window->DrawableHeight(), pixelsPerTwip,
-                                                window->PixelScale());
-    if (!canvas->ok()) {
-        error = "cannot make a drawing canvas of the screen's size";
-        return false;
-    }
-    window_ = std::move(window);
-    canvas_ = std::move(canvas);
+    window_ = SdlWindow::Open(error);
+    if (!window_) return false;
     // Without a private drive there is nowhere to put the music's copy:
     // the saver then runs silent.
     if (auto drive = RuntimeSubdir("c")) {
@@ -89,7 +78,6 @@ bool SdlPlatform::OpenDisplay(std::string& error) {
 SdlPlatform::~SdlPlatform() {
     player_.reset(); // the music stops while SDL's audio is still there
     signals_.Stop(); // no event is pushed once SDL starts to go
-    canvas_.reset();
     window_.reset();
 }
 
@@ -103,15 +91,15 @@ double SdlPlatform::ScreenWidth() { return window_ ? window_->DisplayWidth() * k
 double SdlPlatform::ScreenHeight() { return window_ ? window_->DisplayHeight() * kTwipsPerPixel : 0; }
 
 void SdlPlatform::Cls() {
-    if (canvas_ && !ended_) canvas_->Clear();
+    if (window_ && !ended_) window_->Canvas().Clear();
 }
 
 void SdlPlatform::Line(float x1, float y1, float x2, float y2, Colour c) {
-    if (canvas_ && !ended_) canvas_->Line(x1, y1, x2, y2, c);
+    if (window_ && !ended_) window_->Canvas().Line(x1, y1, x2, y2, c);
 }
 
 void SdlPlatform::Circle(float x, float y, float r, Colour c) {
-    if (canvas_ && !ended_) canvas_->Circle(x, y, r, c);
+    if (window_ && !ended_) window_->Canvas().Circle(x, y, r, c);
 }
 
 void SdlPlatform::ShowCursor(bool show) {
@@ -136,7 +124,7 @@ void SdlPlatform::Loop() {
     for (;;) {
         DoEvents();
         // Only what changed since the last look goes to the screen.
-        window_->Present(*canvas_);
+        window_->Present();
         if (presented_) presented_();
         int timeout = -1;
         if (auto due = timers_.NextDue()) {
@@ -197,7 +185,7 @@ void SdlPlatform::Dispatch(const SDL_Event& event) {
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_FOCUS_GAINED:
         case SDL_WINDOWEVENT_FOCUS_LOST:
-            if (window_ && canvas_) window_->Repaint(*canvas_);
+            if (window_) window_->Repaint();
             break;
         default:
             break;

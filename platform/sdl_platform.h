@@ -1,5 +1,5 @@
-// The desktop platform: one SDL window covering the primary display, a
-// Cairo canvas as its backing store, the two timers on a steady clock, the
+// The desktop platform: one SDL window covering the primary display and
+// drawn with a Cairo canvas, the two timers on a steady clock, the
 // event loop, the single-instance lock, and the files and music player of
 // the private drive.
 #pragma once
@@ -17,7 +17,6 @@ union SDL_Event;
 
 namespace linesaver {
 
-class CairoCanvas;
 class DosFiles;
 class MciPlayer;
 class SdlWindow;
@@ -89,7 +88,6 @@ private:
     InstanceLock lock_;
     std::string appPath_;
     std::unique_ptr<SdlWindow> window_;
-    std::unique_ptr<CairoCanvas> canvas_;
     std::unique_ptr<DosFiles> files_;
     std::unique_ptr<MciPlayer> player_;
 

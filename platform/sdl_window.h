@@ -1,26 +1,28 @@
 // The saver's one window: SDL's video started on a real display, a
-// borderless black full-screen window on the primary display, and the
-// window surface that the canvas is copied to. Also the cursor, whose
-// visibility is a level count: hidden while below zero.
+// borderless black window covering the primary display, its image (a
+// shared-memory one on a local X server) and the canvas drawn on it. Also
+// the cursor, whose visibility is a level count: hidden while below zero.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <vector>
 
+struct SDL_Rect;
+struct SDL_Surface;
 struct SDL_Window;
 
 namespace linesaver {
 
 class CairoCanvas;
-struct PixelRect;
 
 // Twips per logical pixel on an ordinary display.
 inline constexpr double kTwipsPerPixel = 15;
 
 class SdlWindow {
 public:
-    // Starts SDL's video and makes the window, hidden, with its surface
-    // taken. Nothing when there is no real display; error says why.
+    // Starts SDL's video and makes the window, hidden, with its image and
+    // canvas. Nothing when there is no real display; error says why.
     static std::unique_ptr<SdlWindow> Open(std::string& error);
     // Shows the cursor again, destroys the window and shuts SDL down.
     ~SdlWindow();
@@ -30,17 +32,17 @@ public:
     // The primary display in logical pixels.
     int DisplayWidth() const { return displayW_; }
     int DisplayHeight() const { return displayH_; }
-    // The window surface in device pixels (more than logical on HiDPI).
-    int DrawableWidth() const { return drawableW_; }
-    int DrawableHeight() const { return drawableH_; }
-    // Device pixels per logical pixel.
-    double PixelScale() const { return scale_; }
+
+    // What is drawn: the window's own image when its pixels are in the
+    // canvas's format, so presenting copies nothing; else a canvas of its
+    // own, copied to the image as it is presented.
+    CairoCanvas& Canvas() { return *canvas_; }
 
     void Show();
     // Brings what changed on the canvas since the last call to the screen.
-    void Present(CairoCanvas& canvas);
+    void Present();
     // Brings the whole canvas to the screen (after an expose).
-    void Repaint(const CairoCanvas& canvas);
+    void Repaint();
 
     // false hides the cursor one level, true shows it one level.
     void ShowCursor(bool show);
@@ -54,17 +56,25 @@ private:
     };
 
     SdlWindow(std::unique_ptr<Library> library, std::unique_ptr<SDL_Window, WindowDeleter> window);
-    // Copies rect of the canvas to the window surface; copied is the part
-    // that both hold.
-    bool Copy(const CairoCanvas& canvas, const PixelRect& rect, PixelRect& copied);
+    // Takes the window's (new) image and a canvas for it that keeps what
+    // the old canvas held.
+    bool TakeImage(std::string& error);
+    // The window's size no longer matches its image: SDL makes a new one.
+    bool Resized() const;
+    // Copies the rectangles to the image when the canvas has its own
+    // pixels, then puts them on the screen.
+    void Push(const SDL_Rect* rects, int count);
 
     std::unique_ptr<Library> library_; // outlives the window
     std::unique_ptr<SDL_Window, WindowDeleter> window_;
+    SDL_Surface* image_ = nullptr; // owned by the window
+    std::unique_ptr<CairoCanvas> canvas_;
+    bool onImage_ = false;   // the canvas draws on the image itself
+    bool showWhole_ = false; // the next present shows all of it
+    std::vector<SDL_Rect> rects_; // room for the most a present can need
     int displayW_ = 0;
     int displayH_ = 0;
-    int drawableW_ = 0;
-    int drawableH_ = 0;
-    double scale_ = 1;
+    double scale_ = 1; // device pixels per logical pixel
     int cursorLevel_ = 0;
 };
 

@@ -95,11 +95,12 @@ def ticks(figures):
     if not t:
         return ["(failed)"]
     rows = ["| Benchmark | µs per tick | % of one core at 66.7 ticks/s | Drawings per tick "
-            "| Pixels copied per tick |", "|---|---:|---:|---:|---:|"]
+            "| Pixels presented per tick | Rectangles per tick |", "|---|---:|---:|---:|---:|---:|"]
     for name, (us, counters) in t.items():
         if name.startswith("Tick/"):
             rows.append(f"| {name} | {num(us, 1)} | {num(us * TICKS_PER_SECOND / 1e4, 3)} | "
-                        f"{num(counters.get('draws/tick'), 1)} | {num(counters.get('px/tick'), 0)} |")
+                        f"{num(counters.get('draws/tick'), 1)} | {num(counters.get('px/tick'), 0)} | "
+                        f"{num(counters.get('rects/tick'), 1)} |")
     patterns = sorted(((us, name.split("/")[1]) for name, (us, _) in t.items()
                        if name.startswith("Pattern/")), reverse=True)
     if patterns:
