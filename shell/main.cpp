@@ -4,6 +4,7 @@
 #include "shell/saver.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 int main() {
@@ -19,7 +20,13 @@ int main() {
         try {
             platform->Run(saver);
         } catch (const EndProgram& end) {
-            return end.status;
+            // The saver has left: the cursor is shown, the music stopped and
+            // its copy deleted. The window, its image, the audio device and
+            // the lock go with the process: closing them one by one would
+            // keep it on screen for a quarter of a second, as SDL waits out
+            // the audio buffers and the window manager.
+            std::fflush(nullptr);
+            std::_Exit(end.status);
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "linesaver: %s\n", e.what());
