@@ -26,6 +26,9 @@ std::string LockPath() {
 
 TimerSchedule::TimePoint Now() { return TimerSchedule::Clock::now(); }
 
+// How often a yield reads the display's events.
+constexpr std::chrono::milliseconds kLookInterval{1};
+
 int TimerIndex(TimerId timer) { return timer == TimerId::Timer1 ? 0 : 1; }
 
 // Modifier state as the handlers take it: 1 shift, 2 control, 4 alt.
@@ -132,7 +135,9 @@ void SdlPlatform::Loop() {
             timeout = static_cast<int>(std::max<decltype(wait)>(wait, 0));
         }
         SDL_Event event;
-        if (SDL_WaitEventTimeout(&event, timeout) == 1) Dispatch(event);
+        const bool got = SDL_WaitEventTimeout(&event, timeout) == 1;
+        lastLook_ = Now(); // SDL has just read the display's events
+        if (got) Dispatch(event);
     }
 }
 
@@ -143,8 +148,15 @@ void SdlPlatform::DoEvents() {
 }
 
 void SdlPlatform::PumpEvents() {
+    // The yields of a tick come microseconds apart: the display is read at
+    // most once a millisecond, and SDL's queue is emptied without reading
+    // the display again for every event, as SDL_PollEvent would.
+    if (const auto now = Now(); now - lastLook_ >= kLookInterval) {
+        SDL_PumpEvents();
+        lastLook_ = now;
+    }
     SDL_Event event;
-    while (Live() && SDL_PollEvent(&event) == 1) Dispatch(event);
+    while (Live() && SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) Dispatch(event);
 }
 
 void SdlPlatform::RunDueTimers() {

@@ -92,6 +92,7 @@ private:
     std::unique_ptr<MciPlayer> player_;
 
     TimerSchedule timers_;
+    TimerSchedule::TimePoint lastLook_{}; // when the display's events were last read
     FormHandlers* form_ = nullptr;
     Colour fore_ = 0;
     bool ended_ = false;
