@@ -9,34 +9,46 @@ namespace linesaver {
 void CairoCanvas::SurfaceDeleter::operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
 void CairoCanvas::ContextDeleter::operator()(cairo_t* c) const { cairo_destroy(c); }
 
+namespace {
+
+// The window's colour red + 256 * green + 65536 * blue as a 0x00RRGGBB pixel.
+std::uint32_t Pixel(Colour c) {
+    const auto v = static_cast<std::uint32_t>(c);
+    return ((v & 0xff) << 16) | (v & 0xff00) | ((v >> 16) & 0xff);
+}
+
+} // namespace
+
 CairoCanvas::CairoCanvas(int widthPx, int heightPx, double pixelsPerTwip, double logicalPixelPx)
-    : width_(widthPx), height_(heightPx), scale_(pixelsPerTwip), margin_(logicalPixelPx / 2 + 1.5),
-      changed_(widthPx, heightPx), inked_(widthPx, heightPx) {
+    : width_(widthPx), height_(heightPx), scale_(pixelsPerTwip), pen_(logicalPixelPx),
+      margin_(logicalPixelPx / 2 + 1.5), changed_(widthPx, heightPx), inked_(widthPx, heightPx) {
     // A new image surface is black already.
-    Start(cairo_image_surface_create(CAIRO_FORMAT_RGB24, widthPx, heightPx), logicalPixelPx);
+    Start(cairo_image_surface_create(CAIRO_FORMAT_RGB24, widthPx, heightPx));
 }
 
 CairoCanvas::CairoCanvas(unsigned char* pixels, int stride, int widthPx, int heightPx, double pixelsPerTwip,
                          double logicalPixelPx)
-    : width_(widthPx), height_(heightPx), scale_(pixelsPerTwip), margin_(logicalPixelPx / 2 + 1.5),
-      changed_(widthPx, heightPx), inked_(widthPx, heightPx) {
-    Start(cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, widthPx, heightPx, stride),
-          logicalPixelPx);
+    : width_(widthPx), height_(heightPx), scale_(pixelsPerTwip), pen_(logicalPixelPx),
+      margin_(logicalPixelPx / 2 + 1.5), changed_(widthPx, heightPx), inked_(widthPx, heightPx) {
+    Start(cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, widthPx, heightPx, stride));
     inked_.MarkAll();
     Clear();
 }
 
-void CairoCanvas::Start(cairo_surface_t* made, double logicalPixelPx) {
+void CairoCanvas::Start(cairo_surface_t* made) {
     std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(made);
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return;
     std::unique_ptr<cairo_t, ContextDeleter> cr(cairo_create(surface.get()));
     if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) return;
     cairo_scale(cr.get(), scale_, scale_);
-    cairo_set_line_width(cr.get(), logicalPixelPx / scale_);
-    cairo_set_antialias(cr.get(), CAIRO_ANTIALIAS_DEFAULT);
+    image_ = {cairo_image_surface_get_data(surface.get()), cairo_image_surface_get_stride(surface.get()), width_,
+              height_};
     surface_ = std::move(surface);
     cr_ = std::move(cr);
 }
+
+void CairoCanvas::BeginDirect() { cairo_surface_flush(surface_.get()); }
+void CairoCanvas::EndDirect() { cairo_surface_mark_dirty(surface_.get()); }
 
 CairoCanvas::~CairoCanvas() = default;
 
@@ -53,34 +65,27 @@ void CairoCanvas::Clear() {
     }
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_fill(cr);
-    cairo_restore(cr); // the fore colour's source again
-}
-
-void CairoCanvas::SetColour(Colour c) {
-    if (c == colour_) return;
-    colour_ = c;
-    cairo_set_source_rgb(cr_.get(), (c & 0xff) / 255.0, ((c >> 8) & 0xff) / 255.0, ((c >> 16) & 0xff) / 255.0);
+    cairo_restore(cr);
 }
 
 void CairoCanvas::Line(float x1, float y1, float x2, float y2, Colour c) {
     if (!cr_) return;
-    SetColour(c);
-    cairo_move_to(cr_.get(), x1, y1);
-    cairo_line_to(cr_.get(), x2, y2);
-    cairo_stroke(cr_.get());
     const double px1 = x1 * scale_, py1 = y1 * scale_, px2 = x2 * scale_, py2 = y2 * scale_;
+    BeginDirect();
+    StrokeSegment(image_, px1, py1, px2, py2, pen_, Pixel(c));
+    EndDirect();
     changed_.MarkSegment(px1, py1, px2, py2, margin_);
     inked_.MarkSegment(px1, py1, px2, py2, margin_);
 }
 
 void CairoCanvas::Circle(float x, float y, float r, Colour c) {
     if (!cr_) return;
-    SetColour(c);
-    cairo_new_sub_path(cr_.get());
-    cairo_arc(cr_.get(), x, y, std::fabs(r), 0, 2 * M_PI);
-    cairo_stroke(cr_.get());
-    changed_.MarkCircle(x * scale_, y * scale_, r * scale_, margin_);
-    inked_.MarkCircle(x * scale_, y * scale_, r * scale_, margin_);
+    const double px = x * scale_, py = y * scale_, pr = std::fabs(r) * scale_;
+    BeginDirect();
+    StrokeCircle(image_, px, py, pr, pen_, Pixel(c));
+    EndDirect();
+    changed_.MarkCircle(px, py, pr, margin_);
+    inked_.MarkCircle(px, py, pr, margin_);
 }
 
 void CairoCanvas::CopyFrom(const CairoCanvas& other) {

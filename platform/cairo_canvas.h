@@ -1,5 +1,6 @@
 // A persistent drawing canvas in twips, backed by a Cairo image surface.
-// What is drawn stays until the next Clear. The canvas remembers, tile by
+// Segments and circles are drawn by thin_strokes, clears and copies by
+// Cairo. What is drawn stays until the next Clear. The canvas remembers, tile by
 // tile, what changed since it was last asked, so a window can present only
 // that; and what was drawn since the last clear, so a clear touches only
 // that.
@@ -7,6 +8,7 @@
 
 #include "platform/dirty_tiles.h"
 #include "platform/platform.h"
+#include "platform/thin_strokes.h"
 
 #include <memory>
 #include <span>
@@ -52,12 +54,15 @@ public:
     std::span<const PixelRect> TakeDirty();
 
     bool WritePng(const std::string& path);
-    // Drawing straight through the context is neither tracked nor cleared.
+    // Drawing straight through the context (in twips) is neither tracked
+    // nor cleared.
     cairo_t* context() const { return cr_.get(); }
 
 private:
-    void Start(cairo_surface_t* surface, double logicalPixelPx);
-    void SetColour(Colour c);
+    void Start(cairo_surface_t* surface);
+    // Before and after drawing on the pixels behind Cairo's back.
+    void BeginDirect();
+    void EndDirect();
 
     struct SurfaceDeleter {
         void operator()(cairo_surface_t* s) const;
@@ -70,8 +75,9 @@ private:
     int width_;
     int height_;
     double scale_;  // device pixels per twip
+    double pen_;    // line width in device pixels
     double margin_; // half the pen plus anti-aliasing, in pixels
-    Colour colour_ = -1;
+    PixelImage image_;
     DirtyTiles changed_; // since the last TakeDirty
     DirtyTiles inked_;   // since the last Clear
 };
