@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <optional>
 #include <sstream>
 #include <string_view>
 #include <utility>
@@ -60,8 +61,7 @@ const char* ModeName(MidiSynth::Mode mode) {
 } // namespace
 
 struct MciPlayer::Impl {
-    Impl(const DosFiles& f, const std::string& soundfont)
-        : files(f), synth(soundfont.empty() ? kDefaultSoundfont : soundfont) {}
+    Impl(const DosFiles& f, const std::string& font) : files(f), soundfont(font.empty() ? kDefaultSoundfont : font) {}
 
     Result Open(const std::vector<std::string>& w);
     Result Play(const std::vector<std::string>& w);
@@ -74,7 +74,8 @@ struct MciPlayer::Impl {
     }
 
     const DosFiles& files;
-    MidiSynth synth;
+    const std::string soundfont;
+    std::optional<MidiSynth> synth; // made at the first open: no music, no synth
     std::string device; // the open device's path; "" when none is open
     std::string track;  // its file, read at open
 };
@@ -87,7 +88,8 @@ Result MciPlayer::Impl::Open(const std::vector<std::string>& w) {
     if (!fd) return {kFileNotFound};
     auto content = ReadAll(fd.get(), kMaxTrackBytes);
     if (!content || content->compare(0, 4, "MThd") != 0) return {kInvalidFile};
-    if (synth.Failed()) return {kHardware};
+    if (!synth) synth.emplace(soundfont);
+    if (synth->Failed()) return {kHardware};
     device = w[1];
     track = std::move(*content);
     return {};
@@ -95,24 +97,24 @@ Result MciPlayer::Impl::Open(const std::vector<std::string>& w) {
 
 Result MciPlayer::Impl::Play(const std::vector<std::string>& w) {
     if (!Names(w)) return {kInvalidDeviceName};
-    synth.Play(track);
+    synth->Play(track);
     return {};
 }
 
 Result MciPlayer::Impl::Status(const std::vector<std::string>& w) {
     if (!Names(w, 1) || !SameText(w[2], "mode")) return {kInvalidDeviceName};
-    return {0, ModeName(synth.TrackMode())};
+    return {0, ModeName(synth->TrackMode())};
 }
 
 Result MciPlayer::Impl::Stop(const std::vector<std::string>& w) {
     if (!Names(w)) return {kInvalidDeviceName};
-    synth.Stop();
+    synth->Stop();
     return {};
 }
 
 Result MciPlayer::Impl::Close(const std::vector<std::string>& w) {
     if (!Names(w)) return {kInvalidDeviceName};
-    synth.Stop();
+    synth->Stop();
     device.clear();
     track.clear();
     return {};

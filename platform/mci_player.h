@@ -14,7 +14,8 @@ class MciPlayer {
 public:
     // files maps the device's DOS path to the local file. The soundfont
     // (the system's General MIDI one unless told) starts loading in the
-    // background at once, so the first frame never waits for it.
+    // background at the first open, so the first frame never waits for it
+    // and a saver without music never loads it.
     explicit MciPlayer(const DosFiles& files, const std::string& soundfont = "");
     ~MciPlayer();
     MciPlayer(const MciPlayer&) = delete;
