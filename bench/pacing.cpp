@@ -5,10 +5,10 @@
 //   linesaver-pacing [--seconds S] [--launched-at NS]
 //
 // Prints one line of JSON: the tick intervals (mean, median, 99th
-// percentile, largest, in ms), the ticks missed, and the time to the first
+// percentile, largest, in ms), the ticks missed, the time to the first
 // drawn frame on screen from the process start (--launched-at, the
 // CLOCK_MONOTONIC time in ns just before the process was started) and from
-// main. The music plays as in the saver: from the music folder beside this
+// main, and the mean wall time of a tick and of the present after it (µs). The music plays as in the saver: from the music folder beside this
 // program.
 #include "platform/sdl_platform.h"
 #include "shell/saver.h"
@@ -50,20 +50,33 @@ public:
         if (now >= end_) saver_.LeaveSaver();
         if (ticks.size() < ticks.capacity()) ticks.push_back(now);
         saver_.Timer1_Timer();
+        tickEnd_ = Clock::now();
+        working += *tickEnd_ - now;
     }
     void Timer2_Timer() override { saver_.Timer2_Timer(); }
 
     // After each present: the first one after a tick is the first frame.
+    // Also times the present that follows a tick.
     void Presented() {
-        if (!firstFrame && !ticks.empty()) firstFrame = Clock::now();
+        const auto now = Clock::now();
+        if (!firstFrame && !ticks.empty()) firstFrame = now;
+        if (tickEnd_) {
+            presenting += now - *tickEnd_;
+            ++presents;
+            tickEnd_.reset();
+        }
     }
 
     std::vector<Clock::time_point> ticks;
     std::optional<Clock::time_point> firstFrame;
+    Clock::duration working{};    // inside the ticks
+    Clock::duration presenting{}; // from the end of a tick until its frame is presented
+    long presents = 0;
 
 private:
     Saver& saver_;
     Clock::time_point end_;
+    std::optional<Clock::time_point> tickEnd_;
 };
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
@@ -85,10 +98,13 @@ void Report(const Probe& probe, Clock::time_point launched, Clock::time_point ma
     };
     const double first = probe.firstFrame ? Ms(*probe.firstFrame - launched) : -1;
     const double firstFromMain = probe.firstFrame ? Ms(*probe.firstFrame - mainStart) : -1;
+    const double tickUs = probe.ticks.empty() ? 0 : 1000 * Ms(probe.working) / static_cast<double>(probe.ticks.size());
+    const double presentUs = probe.presents == 0 ? 0 : 1000 * Ms(probe.presenting) / static_cast<double>(probe.presents);
     std::printf("{\"ticks\": %zu, \"mean_ms\": %.3f, \"median_ms\": %.3f, \"p99_ms\": %.3f, \"max_ms\": %.3f, "
-                "\"missed\": %ld, \"first_frame_ms\": %.1f, \"first_frame_from_main_ms\": %.1f}\n",
+                "\"missed\": %ld, \"first_frame_ms\": %.1f, \"first_frame_from_main_ms\": %.1f, "
+                "\"tick_us\": %.1f, \"present_us\": %.1f}\n",
                 probe.ticks.size(), gaps.empty() ? 0.0 : sum / static_cast<double>(gaps.size()), at(0.5), at(0.99),
-                gaps.empty() ? 0.0 : gaps.back(), missed, first, firstFromMain);
+                gaps.empty() ? 0.0 : gaps.back(), missed, first, firstFromMain, tickUs, presentUs);
 }
 
 } // namespace

@@ -3,7 +3,6 @@ music player alone, frame pacing, leaving on input, and the per-tick
 benchmarks."""
 
 import json
-import statistics
 import subprocess
 import tempfile
 import time
@@ -12,7 +11,6 @@ from procs import (Child, Xvfb, cpu_seconds, monotonic_ns, shared_memory_segment
                    status_kib, wait_for_window)
 
 WARMUP_SECONDS = 2.0
-WINDOWS = 3  # each case's time is cut into this many windows; the median counts
 
 
 class CaseFailed(Exception):
@@ -20,22 +18,17 @@ class CaseFailed(Exception):
 
 
 def sample_cpu(pids, seconds):
-    """% of one core of each process: the median over WINDOWS windows."""
-    start = time.monotonic()
-    marks = []
-    for i in range(WINDOWS + 1):
-        delay = start + i * seconds / WINDOWS - time.monotonic()
-        if delay > 0:
-            time.sleep(delay)
-        try:
-            marks.append((time.monotonic(), {pid: cpu_seconds(pid) for pid in pids}))
-        except OSError as e:
-            raise CaseFailed(f"a measured process ended early ({e})") from e
-    return {
-        pid: statistics.median(100 * (b[1][pid] - a[1][pid]) / (b[0] - a[0])
-                               for a, b in zip(marks, marks[1:]))
-        for pid in pids
-    }
+    """% of one core of each process over the whole time: /proc/PID/stat
+    counts in clock ticks (10 ms), so shorter windows would be too coarse."""
+    try:
+        before = {pid: cpu_seconds(pid) for pid in pids}
+        start = time.monotonic()
+        time.sleep(seconds)
+        after = {pid: cpu_seconds(pid) for pid in pids}
+        wall = time.monotonic() - start
+    except OSError as e:
+        raise CaseFailed(f"a measured process ended early ({e})") from e
+    return {pid: 100 * (after[pid] - before[pid]) / wall for pid in pids}
 
 
 def private_env(root, base, **extra):
@@ -107,15 +100,19 @@ def input_to_exit(argv, size, runs, env):
     return times
 
 
-def tick_benchmarks(binary):
-    """linesaver-bench-ticks' results: name -> (µs per tick, counters)."""
+def tick_benchmarks(binary, repetitions=3):
+    """linesaver-bench-ticks' medians: name -> (µs per tick, counters)."""
     with tempfile.NamedTemporaryFile(suffix=".json") as out:
-        subprocess.run([binary, f"--benchmark_out={out.name}", "--benchmark_out_format=json"],
+        subprocess.run([binary, f"--benchmark_out={out.name}", "--benchmark_out_format=json",
+                        f"--benchmark_repetitions={repetitions}",
+                        "--benchmark_report_aggregates_only=true"],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
         data = json.load(open(out.name))
     scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}
     results = {}
     for b in data["benchmarks"]:
+        if b.get("aggregate_name") != "median":
+            continue
         counters = {k: v for k, v in b.items() if "/tick" in k}
-        results[b["name"]] = (b["cpu_time"] * scale[b["time_unit"]], counters)
+        results[b["run_name"]] = (b["cpu_time"] * scale[b["time_unit"]], counters)
     return results

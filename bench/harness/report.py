@@ -73,14 +73,16 @@ def music(figures):
 
 
 def pacing(figures):
-    rows = ["| Run | Ticks | Mean ms | Median ms | p99 ms | Largest ms | Missed | First frame ms |",
-            "|---|---:|---:|---:|---:|---:|---:|---:|"]
+    rows = ["| Run | Ticks | Mean ms | Median ms | p99 ms | Largest ms | Missed | First frame ms "
+            "| Tick µs | Present µs |",
+            "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"]
     for key, label in (("pacing", "no music"), ("pacing_music", "with music")):
         p = figures.get(key)
         if p:
             rows.append(f"| {label} | {p['ticks']} | {num(p['mean_ms'], 3)} | {num(p['median_ms'], 3)} | "
                         f"{num(p['p99_ms'], 3)} | {num(p['max_ms'], 3)} | {p['missed']} | "
-                        f"{num(p['first_frame_ms'], 1)} |")
+                        f"{num(p['first_frame_ms'], 1)} | {num(p.get('tick_us'), 1)} | "
+                        f"{num(p.get('present_us'), 1)} |")
     for key, label in (("exit", "no music"), ("exit_music", "with music")):
         times = figures.get(key)
         if times:
@@ -98,7 +100,7 @@ def ticks(figures):
             "| Pixels presented per tick | Rectangles per tick |", "|---|---:|---:|---:|---:|---:|"]
     for name, (us, counters) in t.items():
         if name.startswith("Tick/"):
-            rows.append(f"| {name} | {num(us, 1)} | {num(us * TICKS_PER_SECOND / 1e4, 3)} | "
+            rows.append(f"| {name.split('/min_time')[0]} | {num(us, 1)} | {num(us * TICKS_PER_SECOND / 1e4, 3)} | "
                         f"{num(counters.get('draws/tick'), 1)} | {num(counters.get('px/tick'), 0)} | "
                         f"{num(counters.get('rects/tick'), 1)} |")
     patterns = sorted(((us, name.split("/")[1]) for name, (us, _) in t.items()
@@ -164,8 +166,9 @@ def render(figures):
         f"Linux {platform.release()}; every program on its own Xvfb (24 bits). "
         f"Whole-process cases run {figures['seconds']:g} s each after a 2 s warm-up, one after "
         "another. % of one core = CPU seconds per wall second × 100 (utime + stime of "
-        "/proc/PID/stat), the median of three equal windows; values under 1 % are noisy, so "
-        "compare within one run. Peak RSS is VmHWM. Audio goes through SDL's "
+        "/proc/PID/stat) over the whole case; values under 1 % are noisy, and the saver's "
+        "cost depends on the patterns it happens to choose, so compare within one run. "
+        "Peak RSS is VmHWM. Audio goes through SDL's "
         f"`{audio['SDL_AUDIODRIVER']}` driver into {audio['SDL_DISKAUDIOFILE']} (real-time "
         f"pace). Music: `{track}` with `{os.path.basename(figures['soundfont'])}`.",
         "",
@@ -180,12 +183,13 @@ def render(figures):
         "## Frame pacing, start-up and leaving (1920×1080)",
         "",
         "First frame: from just before the process is started until the first drawn frame "
-        "has been presented. Leaving: from just before `xdotool key` is started until the "
-        "process is gone.",
+        "has been presented. Tick and present: mean wall time of a frame tick in the real "
+        "saver, and from its end until its frame is on screen (XSync included). Leaving: from "
+        "just before `xdotool key` is started until the process is gone.",
         "",
         *pacing(figures),
         "",
-        "## Per tick, in process (Google Benchmark)",
+        "## Per tick, in process (Google Benchmark, median of three repetitions)",
         "",
         *ticks(figures),
         "",
