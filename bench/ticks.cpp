@@ -45,9 +45,10 @@ void TickNull(benchmark::State& state) {
     SetTickCounters(state, {sink.draws, 0, 0});
 }
 
-void TickCairo(benchmark::State& state) {
-    const int w = static_cast<int>(state.range(0));
-    const int h = static_cast<int>(state.range(1));
+// Ticks the saver on a real canvas of w x h pixels, taking the changed
+// rectangles after every tick. pattern > 0 keeps that pattern current: a
+// retired run starts again at once.
+void RunOnCanvas(benchmark::State& state, int w, int h, int pattern) {
     CairoCanvas canvas(w, h, 1 / kTwips);
     if (!canvas.ok()) {
         state.SkipWithError("no canvas");
@@ -58,29 +59,7 @@ void TickCairo(benchmark::State& state) {
     Bench b(w, h, sink);
     Presenter window;
     for (auto _ : state) {
-        b.saver.Timer1_Timer();
-        window.Take(canvas);
-    }
-    window.counts.draws = sink.draws;
-    SetTickCounters(state, window.counts);
-}
-
-void PatternCairo(benchmark::State& state) {
-    const int pattern = static_cast<int>(state.range(0));
-    constexpr int w = 1920;
-    constexpr int h = 1080;
-    CairoCanvas canvas(w, h, 1 / kTwips);
-    if (!canvas.ok()) {
-        state.SkipWithError("no canvas");
-        return;
-    }
-    CanvasSink canvasSink(canvas, false);
-    CountingSink sink(&canvasSink);
-    Bench b(w, h, sink);
-    Presenter window;
-    for (auto _ : state) {
-        // The pattern stays current: a retired run starts again at once.
-        if (b.f.q0 == 0) {
+        if (pattern > 0 && b.f.q0 == 0) {
             b.f.q = pattern;
             b.f.q0 = 1;
         }
@@ -90,6 +69,12 @@ void PatternCairo(benchmark::State& state) {
     window.counts.draws = sink.draws;
     SetTickCounters(state, window.counts);
 }
+
+void TickCairo(benchmark::State& state) {
+    RunOnCanvas(state, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), 0);
+}
+
+void PatternCairo(benchmark::State& state) { RunOnCanvas(state, 1920, 1080, static_cast<int>(state.range(0))); }
 
 void Sizes(benchmark::internal::Benchmark* b) {
     b->Args({1920, 1080})->Args({3840, 2160})->ArgNames({"w", "h"})->Unit(benchmark::kMicrosecond);
