@@ -162,9 +162,9 @@ void SdlWindow::Present() {
     const int w = std::min(canvas_->Width(), image_ ? image_->w : 0);
     const int h = std::min(canvas_->Height(), image_ ? image_->h : 0);
     for (const PixelRect& r : canvas_->TakeDirty()) {
-        // A canvas of its own may be larger than the image it goes to.
+        // After a resize that found no new image the two sizes differ.
         SDL_Rect clipped{r.x, r.y, std::min(r.x + r.w, w) - r.x, std::min(r.y + r.h, h) - r.y};
-        if (clipped.w > 0 && clipped.h > 0) rects_[count++] = clipped;
+        if (clipped.w > 0 && clipped.h > 0 && count < static_cast<int>(rects_.size())) rects_[count++] = clipped;
     }
     Push(rects_.data(), count);
 }
