@@ -8,7 +8,7 @@ import tempfile
 import time
 
 from procs import (Child, Xvfb, cpu_seconds, monotonic_ns, shared_memory_segments,
-                   status_kib, wait_for_window)
+                   status_kib, thread_cpu_seconds, wait_for_window)
 
 WARMUP_SECONDS = 2.0
 
@@ -17,18 +17,29 @@ class CaseFailed(Exception):
     pass
 
 
-def sample_cpu(pids, seconds):
-    """% of one core of each process over the whole time: /proc/PID/stat
-    counts in clock ticks (10 ms), so shorter windows would be too coarse."""
+# SDL's audio thread: what the music costs beside the animation.
+AUDIO_THREAD = "SDLAudio"
+
+
+def sample_cpu(pids, seconds, audio_of=None):
+    """% of one core of each process over the whole time (/proc/PID/stat
+    counts in clock ticks, so shorter windows would be too coarse), and of
+    the audio threads of process audio_of under the key "audio"."""
+    def read():
+        values = {pid: cpu_seconds(pid) for pid in pids}
+        if audio_of:
+            values["audio"] = thread_cpu_seconds(audio_of, AUDIO_THREAD)
+        return values
+
     try:
-        before = {pid: cpu_seconds(pid) for pid in pids}
+        before = read()
         start = time.monotonic()
         time.sleep(seconds)
-        after = {pid: cpu_seconds(pid) for pid in pids}
+        after = read()
         wall = time.monotonic() - start
     except OSError as e:
         raise CaseFailed(f"a measured process ended early ({e})") from e
-    return {pid: 100 * (after[pid] - before[pid]) / wall for pid in pids}
+    return {key: 100 * (after[key] - before[key]) / wall for key in before}
 
 
 def private_env(root, base, **extra):
@@ -49,10 +60,10 @@ def on_x(argv, size, seconds, env):
             if not client.alive():
                 raise CaseFailed(f"{argv[0]} ended at start-up")
             shm = shared_memory_segments(client.pid)
-            cpu = sample_cpu([client.pid, x.pid], seconds)
+            cpu = sample_cpu([client.pid, x.pid], seconds, audio_of=client.pid)
             hwm = status_kib(client.pid, "VmHWM")
     return {"client": cpu[client.pid], "server": cpu[x.pid], "hwm_mib": hwm / 1024,
-            "shm": shm}
+            "shm": shm, "audio": cpu["audio"]}
 
 
 def alone(argv, seconds, env):

@@ -17,6 +17,23 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
 
 
+def thread_cpu_seconds(pid, name_prefix):
+    """CPU time of the process's threads whose name starts with name_prefix
+    (threads that have ended no longer count)."""
+    total = 0.0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/stat") as f:
+                text = f.read()
+        except OSError:
+            continue
+        name = text[text.index("(") + 1:text.rindex(")")]
+        if name.startswith(name_prefix):
+            fields = text.rsplit(")", 1)[1].split()
+            total += (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
+    return total
+
+
 def status_kib(pid, key):
     """A "kB" line of /proc/PID/status, such as VmHWM."""
     with open(f"/proc/{pid}/status") as f:
