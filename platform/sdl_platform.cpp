@@ -84,6 +84,11 @@ SdlPlatform::~SdlPlatform() {
     window_.reset();
 }
 
+void SdlPlatform::CloseWindow() {
+    signals_.Stop();
+    if (window_) window_->Close();
+}
+
 std::uint64_t SdlPlatform::ClockSeed() {
     const auto wall = std::chrono::system_clock::now().time_since_epoch().count();
     const auto mono = std::chrono::steady_clock::now().time_since_epoch().count();

@@ -29,6 +29,10 @@ public:
     static std::unique_ptr<SdlPlatform> Open(std::string& error);
     // Stops the music, then closes the window with the cursor shown.
     ~SdlPlatform() override;
+    // After the saver has left: the cursor shown and the window gone at
+    // once, while the audio device and SDL itself are left to the end of
+    // the process (closing the device waits out its buffers).
+    void CloseWindow();
 
     // Form_Load, then the event loop, until a handler ends the program
     // (EndProgram leaves this function).

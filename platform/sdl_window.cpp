@@ -75,10 +75,14 @@ SdlWindow::SdlWindow(std::unique_ptr<Library> library, std::unique_ptr<SDL_Windo
     : library_(std::move(library)), window_(std::move(window)) {}
 
 SdlWindow::~SdlWindow() {
+    Close();
+    library_.reset();
+}
+
+void SdlWindow::Close() {
     canvas_.reset(); // it may draw on the window's image
     SDL_ShowCursor(SDL_ENABLE);
     window_.reset();
-    library_.reset();
 }
 
 bool SdlWindow::TakeImage(std::string& error) {

@@ -26,6 +26,8 @@ public:
     static std::unique_ptr<SdlWindow> Open(std::string& error);
     // Shows the cursor again, destroys the window and shuts SDL down.
     ~SdlWindow();
+    // Shows the cursor again and destroys the window, leaving SDL up.
+    void Close();
     SdlWindow(const SdlWindow&) = delete;
     SdlWindow& operator=(const SdlWindow&) = delete;
 

@@ -21,10 +21,10 @@ int main() {
             platform->Run(saver);
         } catch (const EndProgram& end) {
             // The saver has left: the cursor is shown, the music stopped and
-            // its copy deleted. The window, its image, the audio device and
-            // the lock go with the process: closing them one by one would
-            // keep it on screen for a quarter of a second, as SDL waits out
-            // the audio buffers and the window manager.
+            // its copy deleted. The window goes now; the audio device, SDL
+            // and the lock go with the process, since closing the device
+            // would keep the process alive while SDL waits out its buffers.
+            platform->CloseWindow();
             std::fflush(nullptr);
             std::_Exit(end.status);
         }
