@@ -1,5 +1,4 @@
-// The frame tick, the pattern contract and the simple figures about the
-// anchor (patterns 1-6).
+// The frame tick and the pattern contract.
 #include "pattern_fixture.h"
 
 #include <cmath>
@@ -9,7 +8,6 @@ namespace linesaver {
 namespace {
 
 using testing::Rig;
-using testing::Segment;
 
 TEST(FrameTick, FirstTickChoosesClearsAndDrawsInOneGo) {
     for (std::uint64_t seed = 1; seed <= 40; ++seed) {
@@ -97,70 +95,6 @@ TEST(RunLength, AbsoluteRunsDependOnTheStartingPhase) {
         rig.Force(c.pattern, c.start);
         EXPECT_EQ(rig.RunLength(), c.drawn) << "pattern " << c.pattern << " from " << c.start;
     }
-}
-
-// The segments a tick of pattern q draws at phase a1 (after its step) with
-// the anchor at the centre of a 1024 x 768 screen.
-std::vector<Segment> FigureAt(int pattern, double a1) {
-    Rig rig;
-    rig.Force(pattern, a1 - 0.03);
-    return rig.Tick();
-}
-
-void ExpectFigure(const std::vector<Segment>& got, const std::vector<Segment>& want, float tolerance) {
-    ASSERT_EQ(got.size(), want.size());
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        EXPECT_NEAR(got[i].x1, want[i].x1, tolerance) << "segment " << i;
-        EXPECT_NEAR(got[i].y1, want[i].y1, tolerance) << "segment " << i;
-        EXPECT_NEAR(got[i].x2, want[i].x2, tolerance) << "segment " << i;
-        EXPECT_NEAR(got[i].y2, want[i].y2, tolerance) << "segment " << i;
-    }
-}
-
-TEST(SimpleFigures, SegmentTriangleAndSquareAboutTheAnchor) {
-    ExpectFigure(FigureAt(1, 0), {{10180, 5760, 5180, 5760}}, 0.01f);
-    // Corners at (2500, 0), (-1250.0, 2165.1), (-1250.0, -2165.1) from the anchor.
-    ExpectFigure(FigureAt(2, 0),
-                 {{10180, 5760, 6430, 7925.1f}, {6430, 7925.1f, 6430, 3594.9f}, {6430, 3594.9f, 10180, 5760}},
-                 0.1f);
-    ExpectFigure(FigureAt(3, 0),
-                 {{10180, 5760, 7680, 8260}, {7680, 8260, 5180, 5760}, {5180, 5760, 7680, 3260},
-                  {7680, 3260, 10180, 5760}},
-                 0.1f);
-    // The pulsing segment is 1500 long on each side at phase 0.
-    ExpectFigure(FigureAt(6, 0), {{9180, 5760, 6180, 5760}}, 0.01f);
-}
-
-TEST(SimpleFigures, CirclesFixedAndPulsing) {
-    const struct {
-        int pattern;
-        double a1;
-        double r;
-    } cases[] = {{4, 1.0, 2000}, {5, 0, 1500}, {5, M_PI / 2, 2750}, {5, 3 * M_PI / 2, 250}};
-    for (const auto& c : cases) {
-        Rig rig;
-        rig.Force(c.pattern, c.a1 - 0.03);
-        rig.Tick();
-        const auto circles = rig.pf.Only(Call::Kind::Circle);
-        ASSERT_EQ(circles.size(), 1u);
-        EXPECT_EQ(circles[0].v[0], 7680);
-        EXPECT_EQ(circles[0].v[1], 5760);
-        EXPECT_NEAR(circles[0].v[2], c.r, 0.01) << "pattern " << c.pattern << " at " << c.a1;
-        EXPECT_EQ(circles[0].colour, rig.pf.ForeColor());
-    }
-}
-
-TEST(SimpleFigures, AnchorMovesBeforeTheDrawing) {
-    Rig rig;
-    rig.Force(1, -0.03, 7680, 5760);
-    rig.f.px[2] = 64, rig.f.py[2] = -48;
-    ExpectFigure(rig.Tick(), {{10244, 5712, 5244, 5712}}, 0.01f);
-}
-
-TEST(SimpleFigures, FiguresScaleWithTheScreenWidth) {
-    Rig rig(1280, 1024); // c0 = 1.25
-    rig.Force(1, -0.03, 9600, 7680);
-    ExpectFigure(rig.Tick(), {{9600 + 3125, 7680, 9600 - 3125, 7680}}, 0.01f);
 }
 
 } // namespace
