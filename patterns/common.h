@@ -35,6 +35,10 @@ inline Point P(const Form1& f, double theta, double r) {
 void DrawLine(Form1& f, Point from, Point to);
 void DrawCircle(Form1& f, Point centre, double r);
 
+// The diameter through the anchor in direction theta, from P(theta, h)
+// to P(theta, -h).
+inline void DrawDiameter(Form1& f, double theta, double h) { DrawLine(f, P(f, theta, h), P(f, theta, -h)); }
+
 // A closed polygon with corners at P(angle[j], r), sides drawn from corner
 // j to corner j + 1 and last from the final corner back to the first.
 void DrawPolygon(Form1& f, const double* angles, int corners, double r);

@@ -28,8 +28,8 @@ void Cross(Form1& f, const CrossRow& row) {
     MoveAnchor(f, row.motion);
     const double arm = row.first * r;
     const double across = f.a1 + f.p0 / 4;
-    DrawLine(f, P(f, f.a1, arm), P(f, f.a1, -arm));
-    DrawLine(f, P(f, across, r), P(f, across, -r));
+    DrawDiameter(f, f.a1, arm);
+    DrawDiameter(f, across, r);
     EndStep(f);
 }
 

@@ -22,7 +22,7 @@ void MirroredBars(Form1& f, const MirrorRow& row) {
     MoveAnchor(f, Motion::Move);
     const double c = std::cos(f.a1);
     const double s = std::sin(f.a1);
-    DrawLine(f, P(f, f.a1, r), P(f, f.a1, -r));
+    DrawDiameter(f, f.a1, r);
     DrawLine(f, {((r * c) + f.aa) - f.px[1], ((r * s) + f.bb) - f.py[1]},
              {((-r * c) + f.aa) - f.px[1], ((-r * s) + f.bb) - f.py[1]});
     EndStep(f);

@@ -11,14 +11,14 @@ namespace {
 // The long bar lies along a1, on the line from the screen centre through
 // the anchor, 3R long; the short bar crosses it, 2R long.
 void LopsidedCross(Form1& f, double r) {
-    DrawLine(f, P(f, f.a1, 1.5 * r), P(f, f.a1, -(1.5 * r)));
-    DrawLine(f, P(f, f.a1 + f.p0 / 4, r), P(f, f.a1 + f.p0 / 4, -r));
+    DrawDiameter(f, f.a1, 1.5 * r);
+    DrawDiameter(f, f.a1 + f.p0 / 4, r);
 }
 
 void ThreeDiameters(Form1& f, double r) {
     for (int k = 0; k <= 2; ++k) {
         const double theta = f.a1 + (f.p0 * k) / 3;
-        DrawLine(f, P(f, theta, r), P(f, theta, -r));
+        DrawDiameter(f, theta, r);
     }
 }
 

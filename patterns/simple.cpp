@@ -29,7 +29,7 @@ void Simple(Form1& f, const SimpleRow& row) {
     MoveAnchor(f, Motion::Move);
     switch (row.figure) {
     case Figure::Diameter:
-        DrawLine(f, P(f, f.a1, r), P(f, f.a1, -r));
+        DrawDiameter(f, f.a1, r);
         break;
     case Figure::Triangle: {
         const double angles[] = {f.a1, f.a1 + f.p0 / 3, f.a1 + (2 * f.p0) / 3};

@@ -30,7 +30,7 @@ void Star(Form1& f, const StarRow& row) {
     for (int k = row.first; k <= row.first + 2; ++k) {
         const double theta = f.a1 + (f.p0 * k) / 3;
         const double h = row.arms == Arms::Equal ? r : (r * k) / 3;
-        DrawLine(f, P(f, theta, h), P(f, theta, -h));
+        DrawDiameter(f, theta, h);
     }
     EndStep(f);
 }
