@@ -3,11 +3,13 @@
 //   trace    prints every drawing call of K ticks and the state after them
 //   pattern  writes one run of a pattern as the screen would show it (PNG)
 //   gallery  writes a contact sheet of every pattern (PNG)
+//   soak     runs many ticks, checking the state and the drawing after each
 //
 // Exit status 0 on success, 2 on a bad argument or a file that cannot be
-// written; the reason is one line on stderr.
+// written, 1 when a soak finds a fault; the reason is one line on stderr.
 #include "patterns/table.h"
 #include "platform/headless_render.h"
+#include "platform/headless_soak.h"
 
 #include <CLI/CLI.hpp>
 
@@ -102,6 +104,11 @@ int main(int argc, char** argv) {
     gallery->add_option("OUT", out, "PNG file to write")->required();
     AddSeed(*gallery, setup);
 
+    CLI::App* soak = app.add_subcommand("soak", "run ticks from start-up, checking the state after each");
+    long soakTicks = 1000000;
+    soak->add_option("--ticks", soakTicks, "how many ticks to run")->check(CLI::Range(1L, kMostTicks));
+    AddScreenAndSeed(*soak, screen, setup);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -110,7 +117,7 @@ int main(int argc, char** argv) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         if (app.get_subcommands().empty() && argc > 1 && argv[1][0] != '-')
-            return Fail(std::string("unknown command ") + argv[1] + " (trace, pattern or gallery)");
+            return Fail(std::string("unknown command ") + argv[1] + " (trace, pattern, gallery or soak)");
         return Fail(e.what());
     }
     setup.width = screen[0];
@@ -134,6 +141,15 @@ int main(int argc, char** argv) {
     if (image->parsed()) {
         const long limit = imageTicks->count() != 0 ? ticks : linesaver::kRunTickLimit;
         if (!linesaver::RenderPattern(pattern, setup, limit, out, error)) return Fail(error);
+        return 0;
+    }
+    if (soak->parsed()) {
+        const auto result = linesaver::Soak(setup, soakTicks);
+        if (!result.fault.empty()) {
+            std::fprintf(stderr, "linesaver-render: soak: tick %ld: %s\n", result.ticks, result.fault.c_str());
+            return 1;
+        }
+        std::printf("soak: %ld ticks, %ld drawing calls, no fault\n", result.ticks, result.draws);
         return 0;
     }
     if (!linesaver::RenderGallery(setup.seed, out, error)) return Fail(error);
