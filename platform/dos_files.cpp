@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -37,6 +38,9 @@ bool Matches(const std::string& pattern, const std::string& name) {
     return false;
 }
 
+// The name an unfinished copy has until it is renamed into place.
+constexpr std::string_view kPartialMark = ".partial.";
+
 bool HasWildcard(const std::string& leaf) { return leaf.find_first_of("*?") != std::string::npos; }
 
 // The regular files of folder whose names match pattern, bytewise sorted.
@@ -68,7 +72,7 @@ class TempFile {
 public:
     explicit TempFile(const std::string& destination) {
         auto [folder, leaf] = Split(destination);
-        std::string name = folder + "/." + leaf + ".XXXXXX";
+        std::string name = folder + "/." + leaf + std::string(kPartialMark) + "XXXXXX";
         fd_ = UniqueFd(::mkostemp(name.data(), O_CLOEXEC));
         if (fd_) path_ = std::move(name);
     }
@@ -102,7 +106,17 @@ struct DosFiles::Impl {
     std::size_t next = 0;             // the next one DirNext returns
 };
 
-DosFiles::DosFiles(std::string driveC) : impl_(std::make_unique<Impl>(Impl{std::move(driveC), {}, 0})) {}
+// The drive belongs to the one running copy of the saver, so what an
+// interrupted copy left there is removed as the drive is taken.
+DosFiles::DosFiles(std::string driveC) : impl_(std::make_unique<Impl>(Impl{std::move(driveC), {}, 0})) {
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(impl_->driveC.c_str()), ::closedir);
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string_view name = entry->d_name;
+        if (name.size() > 1 && name[0] == '.' && name.find(kPartialMark) != std::string_view::npos)
+            ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
+    }
+}
 DosFiles::~DosFiles() = default;
 
 // "c:\a\b" is <drive>/a/b; any other drive is unknown (""); a path
@@ -156,11 +170,15 @@ bool DosFiles::FileCopy(const std::string& from, const std::string& to) {
     const std::string destination = ToLocal(to);
     if (source.empty() || destination.empty()) return false;
     UniqueFd in = OpenRegularForReading(source, true);
-    if (!in) return false;
+    struct stat st {};
+    if (!in || ::fstat(in.get(), &st) != 0 || static_cast<std::uint64_t>(st.st_size) > kLargestCopy) return false;
     TempFile out(destination);
     if (!out.ok()) return false;
-    const bool copied =
-        ReadChunks(in.get(), [&](const char* data, std::size_t size) { return WriteAll(out.fd(), data, size); });
+    std::size_t written = 0; // the source may still grow while it is read
+    const bool copied = ReadChunks(in.get(), [&](const char* data, std::size_t size) {
+        written += size;
+        return written <= kLargestCopy && WriteAll(out.fd(), data, size);
+    });
     return copied && out.MoveTo(destination);
 }
 

@@ -6,14 +6,21 @@
 // a symbolic link at the destination.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
 namespace linesaver {
 
+// The largest file the drive takes a copy of. MIDI files are rarely more
+// than a few hundred kilobytes; the drive lies in memory, and the copy is
+// made before the first frame.
+inline constexpr std::size_t kLargestCopy = 16 << 20;
+
 class DosFiles {
 public:
-    // driveC: the local folder that stands for "c:\".
+    // driveC: the local folder that stands for "c:\". What an interrupted
+    // copy left there is removed.
     explicit DosFiles(std::string driveC);
     ~DosFiles();
     DosFiles(const DosFiles&) = delete;
@@ -25,6 +32,7 @@ public:
     std::string Dir(const std::string& pattern); // first name, "" when none
     std::string DirNext();                        // next name, "" at the end
     bool Kill(const std::string& path);
+    // Copies a regular file of at most kLargestCopy bytes.
     bool FileCopy(const std::string& from, const std::string& to);
 
 private:

@@ -8,14 +8,15 @@
 namespace linesaver {
 namespace {
 
-// Makes path a private directory, or checks that an existing one is ours.
+// Makes path a private directory, or checks that an existing one is
+// still private: a directory itself (not a link), the user's own, and
+// closed to group and others. One that is not is left as it is and not
+// used, since someone else may have put things in it.
 bool EnsurePrivateDir(const std::string& path) {
     if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) return false;
-    if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return false;
-    if ((st.st_mode & 077) != 0 && ::chmod(path.c_str(), 0700) != 0) return false;
-    return true;
+    return S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
 }
 
 } // namespace

@@ -9,7 +9,8 @@
 namespace linesaver {
 
 // R, created with mode 0700 if missing. Returns nothing when it cannot be
-// made, is not a directory of the user's own, or is a symbolic link.
+// made, is not a directory of the user's own, is a symbolic link, or is
+// open to group or others.
 std::optional<std::string> RuntimeDir();
 
 // A subfolder of R made the same way (for example "c" for the drive).

@@ -146,5 +146,29 @@ TEST_F(DosFilesTest, CopyRefusesWhatIsNotARegularFile) {
     EXPECT_TRUE(DriveNames().empty()) << "nothing is left behind";
 }
 
+TEST_F(DosFilesTest, CopiesFilesUpToTheLargestSize) {
+    const struct {
+        std::size_t size;
+        bool copied;
+    } cases[] = {{0, true}, {kLargestCopy, true}, {kLargestCopy + 1, false}};
+    for (const auto& k : cases) {
+        const fs::path from = drive.music() / "big.mid";
+        TempDrive::Write(from, "");
+        fs::resize_file(from, k.size); // sparse: nothing is written
+        EXPECT_EQ(files.FileCopy(drive.app().string() + "\\music\\big.mid", "c:\\test.mid"), k.copied) << k.size;
+        EXPECT_EQ(fs::exists(Copy()) && fs::file_size(Copy()) == k.size, k.copied) << k.size;
+        fs::remove(Copy());
+        EXPECT_TRUE(DriveNames().empty()) << "no partial copy is left after " << k.size;
+    }
+}
+
+TEST_F(DosFilesTest, TakingTheDriveRemovesWhatAnInterruptedCopyLeft) {
+    TempDrive::Write(drive.drive() / ".test.mid.partial.AbC123", "half");
+    TempDrive::Write(drive.drive() / "test.mid", "whole");
+    TempDrive::Write(drive.drive() / ".hidden", "kept");
+    DosFiles again(drive.drive().string());
+    EXPECT_EQ(DriveNames(), (std::vector<std::string>{".hidden", "test.mid"}));
+}
+
 } // namespace
 } // namespace linesaver::testing
