@@ -1,5 +1,5 @@
 # The two commands: `make run` and `make test`. Both install what is missing.
-.PHONY: all deps build run test bench asan clean
+.PHONY: all deps build run test bench deb asan clean
 
 all: build
 
@@ -18,6 +18,10 @@ test: build
 
 bench: build
 	bench/run.sh
+
+# The Debian package, in build/package/.
+deb: build
+	cpack --config build/CPackConfig.cmake -B build/package
 
 asan: deps
 	@cmake --preset asan >/dev/null

@@ -1,0 +1,80 @@
+# An installation holds the saver and its music side by side under
+# lib/linesaver, the command as a relative link to the saver, the render
+# tool and the manual page, and nothing else. Started through links from
+# another folder, the installed saver plays its own music and ends on a key.
+# The Debian package holds the same tree and depends on the libraries and a
+# soundfont.
+source "$(dirname "$0")/lib/common.bash"
+source "$(dirname "$0")/lib/music.bash"
+e2e_init "$1"
+build=$(cd "$1/.." && pwd)
+prefix="$E2E_WORK/prefix"
+if ! cmake --install "$build" --prefix "$prefix" >"$E2E_WORK/install.log" 2>&1; then
+    cat "$E2E_WORK/install.log"
+    exit 1
+fi
+
+# The demo tracks, written afresh: the music an installation holds.
+mkdir "$E2E_WORK/demo"
+"$1/make_demo_tracks" "$E2E_WORK/demo" || exit 1
+demo=$(cd "$E2E_WORK/demo" && ls)
+
+# check_tree NAME ROOT: ROOT holds exactly the installed files, the command
+# links to the saver, and the music is the demo tracks byte for byte.
+check_tree() {
+    local name=$1 root=$2 t
+    local expected got
+    expected=$({ printf './%s\n' bin/linesaver bin/linesaver-render lib/linesaver/linesaver \
+                     share/man/man6/linesaver.6
+                 printf './lib/linesaver/music/%s\n' $demo; } | sort)
+    got=$(cd "$root" && find . ! -type d | sort)
+    if [ "$got" == "$expected" ]; then
+        pass "$name: the files are the saver, its music, the render tool and the manual page"
+    else
+        fail "$name: other files:"; diff <(echo "$expected") <(echo "$got")
+    fi
+    t=$(readlink "$root/bin/linesaver")
+    [ "$t" == ../lib/linesaver/linesaver ] && pass "$name: bin/linesaver -> $t" || fail "$name: bin/linesaver -> '$t'"
+    for t in $demo; do
+        cmp -s "$E2E_WORK/demo/$t" "$root/lib/linesaver/music/$t" || fail "$name: $t is not the demo track byte for byte"
+    done
+}
+
+check_tree "cmake --install" "$prefix"
+"$prefix/bin/linesaver-render" trace --pattern 1 --ticks 1 >/dev/null \
+    && pass "the installed render tool runs" || fail "the installed render tool does not run"
+
+music="$prefix/lib/linesaver/music"
+mkdir "$E2E_WORK/links"
+ln -s "$prefix/bin/linesaver" "$E2E_WORK/links/screensaver"
+start_xvfb 1024x768
+cd "$E2E_WORK/links" || exit 1
+for SAVER_BIN in "$prefix/bin/linesaver" "$E2E_WORK/links/screensaver"; do
+    via=${SAVER_BIN#"$E2E_WORK"/}
+    x xdotool mousemove 500 400
+    start_saver || exit 1
+    if wait_for_copy && name=$(copy_of "$music"); then
+        pass "$via plays $name from the installed music folder"
+    else
+        fail "$via: no copy of an installed track on the drive"
+    fi
+    x xdotool key space
+    expect_music_end "a key, through $via,"
+done
+
+if cpack --config "$build/CPackConfig.cmake" -B "$E2E_WORK/package" >"$E2E_WORK/cpack.log" 2>&1; then
+    deb=$(ls "$E2E_WORK"/package/*.deb)
+    dpkg-deb -x "$deb" "$E2E_WORK/unpacked"
+    check_tree "the package" "$E2E_WORK/unpacked/usr"
+    depends=$(dpkg-deb -f "$deb" Depends)
+    names=$(sed 's/([^)]*)//g; s/[,|]/\n/g; s/ //g' <<<"$depends")
+    missing=
+    for dep in libsdl2-2.0-0 libcairo2 libfluidsynth3 libstdc++6 fluid-soundfont-gm; do
+        grep -Fxq "$dep" <<<"$names" || missing+=" $dep"
+    done
+    [ -z "$missing" ] && pass "the package ($(stat -c %s "$deb") bytes) depends on: $depends" \
+        || fail "the package does not depend on$missing: $depends"
+else
+    fail "cpack:"; cat "$E2E_WORK/cpack.log"
+fi
+e2e_done
