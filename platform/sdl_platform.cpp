@@ -49,6 +49,21 @@ int KeyCode(SDL_Keycode key) {
     return key > 0 && key < 128 ? static_cast<int>(key) : 0;
 }
 
+// When the pointer leaves a window, SDL reports one more move there, with
+// the position pulled in to the window's edge, just before the leave. That
+// edge is not where the pointer went (the next window's move says where),
+// and taking it would split a step from one display to the next in two.
+bool EdgeBeforeLeave(const SDL_MouseMotionEvent& motion) {
+    SDL_Event next;
+    if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) != 1 || next.type != SDL_WINDOWEVENT ||
+        next.window.event != SDL_WINDOWEVENT_LEAVE || next.window.windowID != motion.windowID)
+        return false;
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowSize(SDL_GetWindowFromID(motion.windowID), &w, &h);
+    return motion.x <= 0 || motion.y <= 0 || motion.x >= w - 1 || motion.y >= h - 1;
+}
+
 } // namespace
 
 std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
@@ -202,16 +217,22 @@ void SdlPlatform::Dispatch(const SDL_Event& event) {
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_FOCUS_GAINED:
         case SDL_WINDOWEVENT_FOCUS_LOST:
-            if (window_) window_->Repaint();
+            if (window_) window_->Repaint(event.window.windowID);
             break;
         default:
             break;
         }
         break;
-    case SDL_MOUSEMOTION:
+    case SDL_MOUSEMOTION: {
+        if (EdgeBeforeLeave(event.motion)) break;
+        // Positions on the other displays' windows as the animated window
+        // sees them, so that a step from one display to the next is its
+        // true length.
+        const WindowOffset at = window_ ? window_->OffsetOf(event.motion.windowID) : WindowOffset{};
         form_->Form_MouseMove(ButtonState(event.motion.state), ShiftState(SDL_GetModState()),
-                              event.motion.x * kTwipsPerPixel, event.motion.y * kTwipsPerPixel);
+                              (event.motion.x + at.x) * kTwipsPerPixel, (event.motion.y + at.y) * kTwipsPerPixel);
         break;
+    }
     case SDL_MOUSEBUTTONDOWN:
         form_->Form_Click();
         break;

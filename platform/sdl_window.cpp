@@ -38,6 +38,10 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
     // of most of a core on a virtual display.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // A click on a window that had not the focus (another display's, say)
+    // ends the saver too: by default SDL drops a click that came with the
+    // focus.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     // Close signals are watched by the platform itself.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
@@ -68,6 +72,7 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
     self->displayW_ = bounds.w;
     self->displayH_ = bounds.h;
     if (!self->TakeImage(error)) return nullptr;
+    self->others_ = SdlBlankWindows::Open({bounds.x, bounds.y, bounds.w, bounds.h}, CoverFlags(driver));
     return self;
 }
 
@@ -82,6 +87,7 @@ SdlWindow::~SdlWindow() {
 void SdlWindow::Close() {
     canvas_.reset(); // it may draw on the window's image
     SDL_ShowCursor(SDL_ENABLE);
+    others_.Close();
     window_.reset();
 }
 
@@ -135,6 +141,8 @@ bool SdlWindow::Resized() const {
 }
 
 void SdlWindow::Show() {
+    // The animated window last, so that it takes the focus.
+    others_.Show();
     SDL_ShowWindow(window_.get());
     SDL_RaiseWindow(window_.get());
 }

@@ -1,9 +1,14 @@
 // The saver's one window: SDL's video started on a real display, a
 // borderless black window covering the primary display, its image (a
-// shared-memory one on a local X server) and the canvas drawn on it. Also
-// the cursor, whose visibility is a level count: hidden while below zero.
+// shared-memory one on a local X server) and the canvas drawn on it; and a
+// plain black window over each other display. Also the cursor, whose
+// visibility is a level count: hidden while below zero. SDL hides it over
+// every window.
 #pragma once
 
+#include "platform/sdl_blank_windows.h"
+
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,12 +26,13 @@ inline constexpr double kTwipsPerPixel = 15;
 
 class SdlWindow {
 public:
-    // Starts SDL's video and makes the window, hidden, with its image and
-    // canvas. Nothing when there is no real display; error says why.
+    // Starts SDL's video and makes the windows, hidden, the animated one
+    // with its image and canvas. Nothing when there is no real display;
+    // error says why.
     static std::unique_ptr<SdlWindow> Open(std::string& error);
-    // Shows the cursor again, destroys the window and shuts SDL down.
+    // Shows the cursor again, destroys the windows and shuts SDL down.
     ~SdlWindow();
-    // Shows the cursor again and destroys the window, leaving SDL up.
+    // Shows the cursor again and destroys the windows, leaving SDL up.
     void Close();
     SdlWindow(const SdlWindow&) = delete;
     SdlWindow& operator=(const SdlWindow&) = delete;
@@ -45,6 +51,14 @@ public:
     void Present();
     // Brings the whole canvas to the screen (after an expose).
     void Repaint();
+    // Repaints the window with that id: this one, or another display's
+    // black window.
+    void Repaint(std::uint32_t windowId) {
+        if (!others_.Repaint(windowId)) Repaint();
+    }
+    // What turns a position on the window with that id into one on this
+    // window: zero for this one.
+    WindowOffset OffsetOf(std::uint32_t windowId) const { return others_.OffsetOf(windowId); }
 
     // false hides the cursor one level, true shows it one level.
     void ShowCursor(bool show);
@@ -69,6 +83,7 @@ private:
 
     std::unique_ptr<Library> library_; // outlives the window
     std::unique_ptr<SDL_Window, WindowDeleter> window_;
+    SdlBlankWindows others_; // the other displays' windows
     SDL_Surface* image_ = nullptr; // owned by the window
     std::unique_ptr<CairoCanvas> canvas_;
     bool onImage_ = false;   // the canvas draws on the image itself
