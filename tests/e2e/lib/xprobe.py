@@ -1,0 +1,78 @@
+"""What xdotool cannot do, straight through Xlib on $DISPLAY.
+
+  xprobe.py cursor         the opaque pixels of the cursor shown now (0: hidden)
+  xprobe.py close WINDOW   asks the window to close, as a window manager does
+"""
+import ctypes
+import sys
+
+x11 = ctypes.CDLL("libX11.so.6")
+xfixes = ctypes.CDLL("libXfixes.so.3")
+x11.XOpenDisplay.restype = ctypes.c_void_p
+x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x11.XInternAtom.restype = ctypes.c_ulong
+x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+x11.XFlush.argtypes = [ctypes.c_void_p]
+x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+
+class CursorImage(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort),
+                ("height", ctypes.c_ushort), ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort),
+                ("cursor_serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong)),
+                ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
+
+
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("l", ctypes.c_long * 5)]
+
+
+class Event(ctypes.Union):
+    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+
+
+xfixes.XFixesQueryVersion.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int)]
+xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(CursorImage)
+xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+
+
+def cursor(display):
+    major, minor = ctypes.c_int(6), ctypes.c_int(0)
+    if not xfixes.XFixesQueryVersion(display, ctypes.byref(major), ctypes.byref(minor)):
+        sys.exit("no XFIXES")
+    image = xfixes.XFixesGetCursorImage(display)
+    if not image:
+        sys.exit("no cursor image")
+    c = image.contents
+    print(sum(1 for i in range(c.width * c.height) if c.pixels[i] >> 24))
+
+
+def close(display, window):
+    event = Event()
+    event.xclient.type = 33  # ClientMessage
+    event.xclient.window = window
+    event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+    event.xclient.format = 32
+    event.xclient.l[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+    if not x11.XSendEvent(display, window, 0, 0, ctypes.byref(event)):
+        sys.exit("cannot send to the window")
+    x11.XFlush(display)
+
+
+def main():
+    display = x11.XOpenDisplay(None)
+    if not display:
+        sys.exit("cannot open the display")
+    if sys.argv[1:] == ["cursor"]:
+        cursor(display)
+    elif len(sys.argv) == 3 and sys.argv[1] == "close":
+        close(display, int(sys.argv[2], 0))
+    else:
+        sys.exit(__doc__)
+    x11.XCloseDisplay(display)
+
+
+main()

@@ -1,0 +1,180 @@
+# With two displays the primary one carries the animation and the other is
+# covered black, with the cursor hidden there too; input on the other
+# display ends the saver as well, and a step across the boundary counts as
+# the step it is.
+#
+# Xvfb gives each screen one display, so this runs on Xorg's dummy driver,
+# whose RandR outputs xrandr turns on and places.
+source "$(dirname "$0")/lib/common.bash"
+e2e_init "$1"
+
+# start_two_displays: Xorg with the dummy driver on a display number it
+# picks itself, leaving the console and any real GPU alone; DUMMY0 is on.
+start_two_displays() {
+    if ! command -v Xorg >/dev/null || ! command -v xrandr >/dev/null \
+        || [ ! -e /usr/lib/xorg/modules/drivers/dummy_drv.so ]; then
+        echo "needs Xorg, its dummy driver and xrandr (make deps)"
+        exit 1
+    fi
+    cat >"$E2E_WORK/xorg.conf" <<'EOF'
+Section "ServerFlags"
+    Option "AutoAddDevices" "false"
+    Option "AutoEnableDevices" "false"
+    Option "AutoAddGPU" "false"
+    Option "AutoBindGPU" "false"
+    Option "DontVTSwitch" "true"
+EndSection
+Section "Device"
+    Identifier "card"
+    Driver "dummy"
+    VideoRam 16384
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 5.0-1000.0
+    VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "card"
+    Monitor "monitor"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Modes "800x600"
+    EndSubSection
+EndSection
+EOF
+    local fifo="$E2E_WORK/xorgfd"
+    mkfifo "$fifo"
+    Xorg -displayfd 3 -config "$E2E_WORK/xorg.conf" -logfile "$E2E_WORK/xorg.log" -noreset -nolisten tcp \
+        -sharevts -novtswitch 3>"$fifo" >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    local number
+    if ! read -r -t 10 number <"$fifo"; then
+        echo "Xorg did not start:"; grep '(EE)' "$E2E_WORK/xorg.log"; exit 1
+    fi
+    export DISPLAY=":$number"
+    x xrandr --addmode DUMMY1 640x480 && x xrandr --addmode DUMMY1 800x600 || exit 1
+}
+
+xprobe() { x /usr/bin/python3 "$(dirname "$0")/lib/xprobe.py" "$@"; }
+
+# layout NAME: places the two displays. The dummy driver reports an output
+# connected only once it is probed again after its mode was set, which the
+# second xrandr does.
+layout() {
+    case $1 in
+    left) x xrandr --output DUMMY0 --primary --output DUMMY1 --mode 640x480 --right-of DUMMY0 ;;
+    right) x xrandr --output DUMMY1 --mode 640x480 --right-of DUMMY0 --primary ;;
+    mirrored) x xrandr --output DUMMY0 --primary --output DUMMY1 --mode 800x600 --same-as DUMMY0 ;;
+    esac && x xrandr >/dev/null
+}
+
+geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
+        /Width/{w=$NF} /Height/{h=$NF} END{print w "x" h "+" x "+" y}'
+}
+
+# nonblack FILE WxH+X+Y: the share of pixels in a region that are not black.
+nonblack() { convert "$1" -crop "$2" +repage -fill white +opaque black -format "%[fx:mean]" info:; }
+
+above0() { awk -v v="$1" 'BEGIN{exit !(v > 0)}'; }
+
+# expect_end NAME: the saver ends within 10 s with status 0 and says
+# nothing. One still running is ended, so the next case starts afresh.
+expect_end() {
+    if ! wait_exit "$SAVER" 10; then
+        fail "$1: still running"
+        kill -KILL "$SAVER"
+        wait "$SAVER" 2>/dev/null
+    elif [ "$EXIT_STATUS" -ne 0 ]; then
+        fail "$1: status $EXIT_STATUS"
+    elif [ -s "$E2E_WORK/saver.err" ]; then
+        fail "$1: printed $(cat "$E2E_WORK/saver.err")"
+    else
+        pass "$1 ends it"
+    fi
+}
+
+start_two_displays
+# Whatever no window covers shows white.
+x xsetroot -solid white
+
+# Each layout: where the animated window goes, where a black one goes (none
+# over a display that mirrors the primary), and a point on that other display.
+layouts=(
+    "left|800x600+0+0|640x480+800+0|1000 300"
+    "right|640x480+800+0|800x600+0+0|300 300"
+    "mirrored|800x600+0+0||300 300"
+)
+for l in "${layouts[@]}"; do
+    IFS='|' read -r name animated blank point <<<"$l"
+    layout "$name" || exit 1
+    x xdotool mousemove $point
+    shown_before=$(xprobe cursor)
+    start_saver || exit 1
+    shown=$(date +%s%N)
+    form=$(x xdotool search --onlyvisible --name '^Form1$')
+    got=$(geometry "$form")
+    [ "$got" = "$animated" ] && pass "$name: the animated window covers $animated" || fail "$name: Form1 at $got"
+    others=()
+    for w in $(x xdotool search --onlyvisible --pid "$SAVER"); do
+        [ "$w" = "$form" ] || others+=("$(geometry "$w")")
+    done
+    [ "${others[*]}" = "$blank" ] && pass "$name: other windows: ${blank:-none}" \
+        || fail "$name: other windows ${others[*]:-none}, expected ${blank:-none}"
+
+    lit=0
+    while [ $(( ($(date +%s%N) - shown) / 1000000 )) -lt 1000 ]; do
+        screenshot "$E2E_WORK/shot.png" && lit=$(nonblack "$E2E_WORK/shot.png" "$animated")
+        above0 "$lit" && break
+    done
+    above0 "$lit" && pass "$name: drawing within a second" || fail "$name: still black after a second"
+    if [ -n "$blank" ]; then
+        sleep 0.5
+        screenshot "$E2E_WORK/later.png"
+        a=$(nonblack "$E2E_WORK/shot.png" "$blank")
+        b=$(nonblack "$E2E_WORK/later.png" "$blank")
+        [ "$a" = 0 ] && [ "$b" = 0 ] && pass "$name: the other display stays black" \
+            || fail "$name: the other display is not black ($a, then $b not black)"
+    fi
+    hidden=$(xprobe cursor)
+    above0 "$shown_before" && [ "$hidden" = 0 ] && pass "$name: the cursor is hidden over the other display" \
+        || fail "$name: cursor pixels $shown_before before, $hidden while running"
+    kill -TERM "$SAVER"
+    expect_end "$name: SIGTERM"
+done
+
+layout left
+# Steps of one pixel: on the second display, and over the boundary both ways.
+x xdotool mousemove 801 300
+start_saver || exit 1
+sleep 0.3
+for to in "801 301" "800 301" "799 301" "800 301" "801 301" "802 302"; do
+    x xdotool mousemove $to
+    sleep 0.1
+done
+sleep 0.2
+running "$SAVER" && pass "1-pixel steps on the second display and across the boundary do not end it" \
+    || fail "ended by a 1-pixel step"
+x xdotool mousemove 805 302
+expect_end "a 3-pixel step on the second display"
+
+# Each case: where the pointer rests at the start, then the input.
+cases=(
+    "a 3-pixel step across the boundary|798 300|x xdotool mousemove 801 300"
+    "a key with the pointer on the second display|1000 300|x xdotool key a"
+    "a click on the second display|1000 300|x xdotool click 1"
+    "a close request to the second display's window|1000 300|xprobe close \$blank"
+)
+for c in "${cases[@]}"; do
+    IFS='|' read -r name point action <<<"$c"
+    x xdotool mousemove $point
+    start_saver || exit 1
+    blank=$(x xdotool search --onlyvisible --pid "$SAVER" | grep -vx "$(x xdotool search --name '^Form1$')")
+    sleep 0.3
+    eval "$action"
+    expect_end "$name"
+done
+e2e_done
