@@ -10,6 +10,8 @@
 #include <SDL.h>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace linesaver {
 namespace {
@@ -79,6 +81,7 @@ SdlPlatform::SdlPlatform() : lock_(LockPath()), appPath_(ProgramFolder()) {}
 bool SdlPlatform::OpenDisplay(std::string& error) {
     window_ = SdlWindow::Open(error);
     if (!window_) return false;
+    displayWatch_ = std::make_unique<DisplayLossWatch>(window_->Handle(), &SdlPlatform::DisplayLost, this);
     // Without a private drive there is nowhere to put the music's copy:
     // the saver then runs silent.
     if (auto drive = RuntimeSubdir("c")) {
@@ -126,7 +129,7 @@ void SdlPlatform::Circle(float x, float y, float r, Colour c) {
 }
 
 void SdlPlatform::ShowCursor(bool show) {
-    if (window_) window_->ShowCursor(show);
+    if (window_ && !displayLost_) window_->ShowCursor(show);
 }
 
 void SdlPlatform::SetTimerInterval(TimerId timer, int milliseconds) {
@@ -193,6 +196,20 @@ void SdlPlatform::RunDueTimers() {
         else
             form_->Timer2_Timer();
     }
+}
+
+void SdlPlatform::DisplayLost(void* self) {
+    auto& pf = *static_cast<SdlPlatform*>(self);
+    pf.displayLost_ = true;
+    if (pf.Live()) {
+        try {
+            pf.QueryUnload(kUnloadFromSession);
+        } catch (const EndProgram&) {
+            // The saver has left; the exception must not cross Xlib.
+        }
+    }
+    std::fprintf(stderr, "linesaver: the display has gone\n");
+    std::_Exit(1);
 }
 
 void SdlPlatform::QueryUnload(int unloadMode) {

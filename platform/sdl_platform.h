@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/close_signals.h"
+#include "platform/display_loss.h"
 #include "platform/instance_lock.h"
 #include "platform/platform.h"
 #include "platform/timer_schedule.h"
@@ -83,6 +84,9 @@ private:
     void PumpEvents();
     void Dispatch(const SDL_Event& event);
     void QueryUnload(int unloadMode);
+    // The X server has gone: the leaving sequence runs without the
+    // display, then the process ends with status 1.
+    [[noreturn]] static void DisplayLost(void* self);
     void RunDueTimers();
     bool Live() const { return form_ && !ended_; }
 
@@ -94,12 +98,14 @@ private:
     std::unique_ptr<SdlWindow> window_;
     std::unique_ptr<DosFiles> files_;
     std::unique_ptr<MciPlayer> player_;
+    std::unique_ptr<DisplayLossWatch> displayWatch_;
 
     TimerSchedule timers_;
     TimerSchedule::TimePoint lastLook_{}; // when the display's events were last read
     FormHandlers* form_ = nullptr;
     Colour fore_ = 0;
     bool ended_ = false;
+    bool displayLost_ = false;
     std::function<void()> presented_;
 };
 

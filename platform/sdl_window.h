@@ -63,6 +63,9 @@ public:
     // false hides the cursor one level, true shows it one level.
     void ShowCursor(bool show);
 
+    // The animated window itself, for watching its display connection.
+    SDL_Window* Handle() const { return window_.get(); }
+
 private:
     struct WindowDeleter {
         void operator()(SDL_Window* w) const;
