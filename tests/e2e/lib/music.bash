@@ -22,6 +22,7 @@ wait_for_copy() {
 copy_of() {
     local f
     for f in "$1"/*.mid; do
+        [ -f "$f" ] || continue # a FIFO would keep cmp waiting
         cmp -s "$f" "$(drive_copy)" && { basename "$f"; return 0; }
     done
     return 1

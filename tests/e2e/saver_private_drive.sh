@@ -1,0 +1,100 @@
+# The saver's private folder R and its copy of the track, whatever
+# happens around it: close signals run the whole way out; after SIGKILL
+# the next start clears what was left; a link planted where the copy goes
+# is never written through; a folder open to others is not used; and when
+# the X server goes away the saver ends at once, with its copy removed.
+source "$(dirname "$0")/lib/common.bash"
+source "$(dirname "$0")/lib/music.bash"
+e2e_init "$1"
+start_xvfb 1024x768
+private_saver
+cp "$1"/music/*.mid "$APP/music/"
+R="$XDG_RUNTIME_DIR/linesaver"
+C="$R/c"
+
+# run_briefly NAME: starts the saver, checks that it draws, ends it with a
+# key and expects status 0, nothing said and an empty drive.
+run_briefly() {
+    start_saver || { fail "$1: no window"; return 1; }
+    sleep 1
+    screenshot "$E2E_WORK/shot.png"
+    lit=$(lit_fraction "$E2E_WORK/shot.png")
+    awk -v l="$lit" 'BEGIN { exit !(l > 0) }' || fail "$1: nothing drawn"
+    x xdotool key Escape
+    expect_music_end "$1"
+    [ -s "$E2E_WORK/saver.err" ] && fail "$1: printed $(cat "$E2E_WORK/saver.err")"
+}
+
+for sig in TERM INT HUP; do
+    start_saver || exit 1
+    wait_for_copy || fail "SIG$sig: no copy"
+    kill -$sig "$SAVER"
+    expect_music_end "SIG$sig"
+done
+
+# SIGKILL leaves the copy; the next start, even without music, removes it
+# and what an interrupted copy left.
+start_saver || exit 1
+wait_for_copy || fail "SIGKILL: no copy"
+kill -KILL "$SAVER"
+wait_exit "$SAVER"
+[ -f "$(drive_copy)" ] && pass "SIGKILL leaves the copy" || fail "SIGKILL: no copy left"
+echo half >"$C/.test.mid.partial.Xy12ab"
+mv "$APP/music" "$APP/music.off" && mkdir "$APP/music"
+start_saver || exit 1
+sleep 0.5
+[ -z "$(ls -A "$C")" ] && pass "the next start clears the drive" || fail "the next start left $(ls -A "$C")"
+x xdotool key Escape
+expect_music_end "after SIGKILL"
+rm -rf "$APP/music" && mv "$APP/music.off" "$APP/music"
+
+# A link where the copy goes: replaced by the copy, its target untouched.
+echo "the test's own file" >"$E2E_WORK/target"
+ln -s "$E2E_WORK/target" "$(drive_copy)"
+start_saver || exit 1
+wait_for_copy
+if [ ! -L "$(drive_copy)" ] && copy_of "$APP/music" >/dev/null &&
+    [ "$(cat "$E2E_WORK/target")" = "the test's own file" ]; then
+    pass "a planted link is replaced, not written through"
+else
+    fail "a planted link: copy $(ls -l "$(drive_copy)"), target $(cat "$E2E_WORK/target")"
+fi
+x xdotool key Escape
+expect_music_end "a planted link"
+[ "$(cat "$E2E_WORK/target")" = "the test's own file" ] || fail "the link's target changed"
+
+# A folder open to others, or not the user's own: no music, the animation
+# runs, and the folder is left as it was.
+cases=("R open to the group|chmod 750 \$R|chmod 700 \$R"
+    "R/c open to others|chmod 707 \$C|chmod 700 \$C")
+[ "$(id -u)" -eq 0 ] && cases+=("R owned by nobody|chown nobody \$R|chown root \$R")
+for c in "${cases[@]}"; do
+    IFS='|' read -r what spoil mend <<<"$c"
+    eval "$spoil"
+    before=$(stat -c '%a %U' "$R" "$C")
+    start_saver || { fail "$what: no window"; eval "$mend"; continue; }
+    sleep 1
+    { running "$SAVER" && [ ! -e "$(drive_copy)" ]; } && pass "$what: drawing, no music" || fail "$what: copied"
+    x xdotool key Escape
+    wait_exit "$SAVER" 5 && [ "$EXIT_STATUS" -eq 0 ] || fail "$what: the key did not end it with 0"
+    [ "$(stat -c '%a %U' "$R" "$C")" = "$before" ] || fail "$what: the folder was changed"
+    eval "$mend"
+done
+run_briefly "the mended folder plays again"
+
+# The X server goes away.
+start_saver || exit 1
+wait_for_copy
+kill -TERM "${E2E_PIDS[0]}"
+if ! wait_exit "$SAVER" 1; then
+    fail "the display gone: still running after 1 s"
+elif [ "$EXIT_STATUS" -ne 1 ]; then
+    fail "the display gone: status $EXIT_STATUS"
+elif [ "$(cat "$E2E_WORK/saver.err")" != "linesaver: the display has gone" ]; then
+    fail "the display gone: said $(cat "$E2E_WORK/saver.err")"
+elif [ -e "$(drive_copy)" ]; then
+    fail "the display gone: the copy is left"
+else
+    pass "the display gone: ends with 1 in time, one line, copy removed"
+fi
+e2e_done
