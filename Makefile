@@ -1,5 +1,5 @@
 # The two commands: `make run` and `make test`. Both install what is missing.
-.PHONY: all deps build run test bench deb asan clean
+.PHONY: all deps build run test bench deb asan soak clean
 
 all: build
 
@@ -27,6 +27,11 @@ asan: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan
 	ctest --preset asan
+
+# The long checks: ten million headless ticks, a hundred start-stop cycles
+# and half an hour with music (SOAK_MINUTES), memory watched.
+soak: build
+	tests/soak/run.sh build
 
 clean:
 	rm -rf build build-asan
