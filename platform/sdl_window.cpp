@@ -33,10 +33,6 @@ void SdlWindow::WindowDeleter::operator()(SDL_Window* w) const { SDL_DestroyWind
 SdlWindow::Library::~Library() { SDL_Quit(); }
 
 std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
-    // The window's image as a plain shared-memory one: through the
-    // accelerated path it would go via a software GL renderer, at the cost
-    // of most of a core on a virtual display.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     // A click on a window that had not the focus (another display's, say)
     // ends the saver too: by default SDL drops a click that came with the
@@ -55,6 +51,11 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
         error = std::string("no X11 or Wayland display (the video driver is ") + (driver ? driver : "none") + ")";
         return nullptr;
     }
+    // On X11 the window's image is a plain shared-memory one: through the
+    // accelerated path it would go via a software GL renderer, at the cost
+    // of most of a core on a virtual display. Wayland gives a window an
+    // image only through that path.
+    if (std::strcmp(driver, "x11") == 0) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_Rect bounds{};
     if (SDL_GetDisplayBounds(0, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0) {
         error = SDL_GetError();
@@ -107,7 +108,7 @@ bool SdlWindow::TakeImage(std::string& error) {
     if (!image_ || image_->w <= 0 || image_->h <= 0) {
         image_ = nullptr;
         canvas_ = std::move(kept);
-        error = SDL_GetError();
+        error = *SDL_GetError() ? SDL_GetError() : "the window has no image to draw on";
         return false;
     }
     int logicalW = 0;
