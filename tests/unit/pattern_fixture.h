@@ -10,14 +10,17 @@
 
 #include <cmath>
 #include <cstddef>
-#include <initializer_list>
 #include <vector>
 
 namespace linesaver::testing {
 
+// A line from (x1, y1) to (x2, y2), or a circle about (x1, y1) of radius x2.
 struct Segment {
     float x1, y1, x2, y2;
+    bool circle = false;
 };
+
+inline Segment Ring(float x, float y, float r) { return {x, y, r, 0, true}; }
 
 // On a 1024 x 768 screen (aa = 15360, bb = 11520, c0 = 1) unless told.
 struct Rig {
@@ -32,34 +35,22 @@ struct Rig {
     void Force(int pattern, double a1, double x = 7680, double y = 5760) {
         f.q = pattern;
         f.q0 = 1;
-        f.a1 = a1;
-        f.a00 = a1;
+        f.a1 = f.a00 = a1;
         f.px[1] = x;
         f.py[1] = y;
-        f.px[2] = 0;
-        f.py[2] = 0;
-        f.a4 = 0;
+        f.px[2] = f.py[2] = f.a4 = 0;
     }
 
-    // One frame tick; returns the segments it drew.
+    // One frame tick; returns the lines and circles it drew, in order.
     std::vector<Segment> Tick() {
         pf.calls.clear();
         Timer1_Timer(f);
         std::vector<Segment> out;
-        for (const Call& c : pf.Only(Call::Kind::Line))
-            out.push_back({float(c.v[0]), float(c.v[1]), float(c.v[2]), float(c.v[3])});
+        for (const Call& c : pf.calls)
+            if (c.kind == Call::Kind::Line || c.kind == Call::Kind::Circle)
+                out.push_back({float(c.v[0]), float(c.v[1]), float(c.v[2]),
+                               c.kind == Call::Kind::Line ? float(c.v[3]) : 0, c.kind == Call::Kind::Circle});
         return out;
-    }
-
-    // Ticks until the current pattern retires; returns how many ticks drew.
-    int RunLength(int limit = 2000) {
-        int drawn = 0;
-        for (int i = 0; i < limit && f.q0 == 1; ++i) {
-            pf.calls.clear();
-            Timer1_Timer(f);
-            if (!pf.Only(Call::Kind::ForeColor).empty()) ++drawn;
-        }
-        return drawn;
     }
 
     RecordingPlatform pf;
@@ -67,24 +58,21 @@ struct Rig {
     Form1& f;
 };
 
-// Whether a tick drew exactly the wanted segments, in order, each end
+// Whether a tick drew exactly the wanted figure, in order, each value
 // within tolerance twips of the wanted one.
-inline ::testing::AssertionResult SameFigure(const std::vector<Segment>& got,
-                                             const std::vector<Segment>& want,
+inline ::testing::AssertionResult SameFigure(const std::vector<Segment>& got, const std::vector<Segment>& want,
                                              double tolerance = 0.05) {
     if (got.size() != want.size())
-        return ::testing::AssertionFailure()
-               << "drew " << got.size() << " segments, wanted " << want.size();
+        return ::testing::AssertionFailure() << "drew " << got.size() << " items, wanted " << want.size();
     for (std::size_t i = 0; i < got.size(); ++i) {
         const Segment& g = got[i];
         const Segment& w = want[i];
-        const bool near = std::abs(g.x1 - w.x1) <= tolerance && std::abs(g.y1 - w.y1) <= tolerance &&
-                          std::abs(g.x2 - w.x2) <= tolerance && std::abs(g.y2 - w.y2) <= tolerance;
-        if (!near)
+        if (g.circle != w.circle || std::abs(g.x1 - w.x1) > tolerance || std::abs(g.y1 - w.y1) > tolerance ||
+            std::abs(g.x2 - w.x2) > tolerance || std::abs(g.y2 - w.y2) > tolerance)
             return ::testing::AssertionFailure()
-                   << "segment " << i << ": drew (" << g.x1 << ", " << g.y1 << ")-(" << g.x2 << ", "
-                   << g.y2 << "), wanted (" << w.x1 << ", " << w.y1 << ")-(" << w.x2 << ", " << w.y2
-                   << ")";
+                   << "item " << i << ": drew " << (g.circle ? "circle " : "line ") << g.x1 << " " << g.y1 << " "
+                   << g.x2 << " " << g.y2 << ", wanted " << (w.circle ? "circle " : "line ") << w.x1 << " "
+                   << w.y1 << " " << w.x2 << " " << w.y2;
     }
     return ::testing::AssertionSuccess();
 }
@@ -92,66 +80,50 @@ inline ::testing::AssertionResult SameFigure(const std::vector<Segment>& got,
 // One tick of the pattern, forced so that it draws with phase a1 (after
 // the colour step) about the anchor (x, y) unless it places the anchor
 // itself.
-inline std::vector<Segment> DrawnAt(Rig& rig, int pattern, double a1, double x = 7680,
-                                    double y = 5760) {
+inline std::vector<Segment> DrawnAt(Rig& rig, int pattern, double a1, double x, double y) {
     rig.Force(pattern, a1 - rig.f.a0, x, y);
     return rig.Tick();
 }
 
-// The tick on which the pattern's run is over by every measure retires it
-// and does nothing else: no drawing, no colour step, and the next run's
-// phase as the restart left it.
-inline ::testing::AssertionResult RetiresQuietly(Rig& rig, int pattern) {
-    rig.Force(pattern, 20);
-    rig.f.a00 = 0;
-    rig.pf.calls.clear();
-    Timer1_Timer(rig.f);
-    if (rig.f.q0 != 0) return ::testing::AssertionFailure() << "the pattern is still current";
-    if (!rig.pf.Only(Call::Kind::Line).empty() || !rig.pf.Only(Call::Kind::Circle).empty())
-        return ::testing::AssertionFailure() << "it drew";
-    if (!rig.pf.Only(Call::Kind::ForeColor).empty())
-        return ::testing::AssertionFailure() << "the colour stepped";
-    if (rig.f.a1 != rig.f.a00) return ::testing::AssertionFailure() << "the phase advanced";
-    return ::testing::AssertionSuccess();
-}
-
-// One figure of a table of figures: the pattern drawn at phase a1 about
-// the anchor (7680, 5760) (or wherever it places the anchor itself) on a
-// 1024 x 768 screen draws these lines, in this order.
+// One figure of a table of figures: the pattern drawn at phase a1 about the
+// screen's centre (or wherever it places the anchor itself) on a screen
+// widthPx wide and 3/4 as high draws these, in this order.
 struct FigureCase {
     const char* what;
     int pattern;
     double a1;
-    std::vector<Segment> lines;
+    std::vector<Segment> drawn;
+    double widthPx = 1024;
+    double x = NAN, y = NAN; // the anchor, when not the centre
 };
 
-inline void ExpectFigures(std::initializer_list<FigureCase> cases) {
+inline void ExpectFigures(const std::vector<FigureCase>& cases) {
     for (const FigureCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        Rig rig;
-        EXPECT_TRUE(SameFigure(DrawnAt(rig, c.pattern, c.a1), c.lines));
+        Rig rig(c.widthPx, c.widthPx * 0.75);
+        const double x = std::isnan(c.x) ? rig.f.aa / 2 : c.x, y = std::isnan(c.y) ? rig.f.bb / 2 : c.y;
+        EXPECT_TRUE(SameFigure(DrawnAt(rig, c.pattern, c.a1, x, y), c.drawn)) << c.what;
     }
 }
 
-// A run of the pattern that starts at phase a1 draws on this many ticks.
+// A run of the pattern that starts at phase a1 draws on this many ticks;
+// the tick that ends it draws nothing, steps no colour and leaves the next
+// run's phase as the restart set it.
 struct RunCase {
     int pattern;
     double a1;
     int ticks;
 };
 
-inline void ExpectRunLengths(std::initializer_list<RunCase> cases) {
+inline void ExpectRunLengths(const std::vector<RunCase>& cases) {
     for (const RunCase& c : cases) {
         Rig rig;
         rig.Force(c.pattern, c.a1);
-        EXPECT_EQ(rig.RunLength(), c.ticks) << "pattern " << c.pattern << " from " << c.a1;
-    }
-}
-
-inline void ExpectRetireQuietly(std::initializer_list<int> patterns) {
-    for (int pattern : patterns) {
-        Rig rig;
-        EXPECT_TRUE(RetiresQuietly(rig, pattern)) << "pattern " << pattern;
+        int drawn = 0;
+        for (int i = 0; i < 2000 && rig.f.q0 == 1; ++i)
+            if (!rig.Tick().empty()) ++drawn;
+        EXPECT_EQ(drawn, c.ticks) << "pattern " << c.pattern << " from " << c.a1;
+        EXPECT_TRUE(rig.pf.Only(Call::Kind::ForeColor).empty()) << "pattern " << c.pattern << ": colour stepped";
+        EXPECT_EQ(rig.f.a1, rig.f.a00) << "pattern " << c.pattern << ": the phase advanced";
     }
 }
 

@@ -38,7 +38,5 @@ TEST(Bars, RunLengths) {
     });
 }
 
-TEST(Bars, RetireWithoutDrawing) { ExpectRetireQuietly({17, 20, 22, 30, 31}); }
-
 } // namespace
 } // namespace linesaver::testing

@@ -35,7 +35,5 @@ TEST(Crosses, RunLengths) {
     });
 }
 
-TEST(Crosses, RetireWithoutDrawing) { ExpectRetireQuietly({18, 19, 25, 27, 32, 33}); }
-
 } // namespace
 } // namespace linesaver::testing

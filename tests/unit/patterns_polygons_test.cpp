@@ -78,7 +78,5 @@ TEST(Polygons, RunLengths) {
     });
 }
 
-TEST(Polygons, RetireWithoutDrawing) { ExpectRetireQuietly({7, 8, 9, 10, 11, 12, 13, 14, 15, 16}); }
-
 } // namespace
 } // namespace linesaver::testing

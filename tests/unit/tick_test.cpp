@@ -1,13 +1,13 @@
-// The frame tick and the pattern contract.
+// The frame tick, the pattern contract, and the simple patterns (1-6).
 #include "pattern_fixture.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
 
-namespace linesaver {
+namespace linesaver::testing {
 namespace {
 
-using testing::Rig;
+constexpr double kPi = 3.14159265358979323846;
 
 TEST(FrameTick, FirstTickChoosesClearsAndDrawsInOneGo) {
     for (std::uint64_t seed = 1; seed <= 40; ++seed) {
@@ -49,15 +49,9 @@ TEST(FrameTick, NumbersOutsideTheFiguresDrawNothingAndOnlyYield) {
 TEST(FrameTick, RunEndingTickOnlyClearsAndTheNextChoosesAgain) {
     Rig rig;
     rig.Force(1, 15.87);
-    rig.Tick(); // 15.87 is not above 15.872: draws
-    EXPECT_EQ(rig.pf.Only(Call::Kind::Line).size(), 1u);
-    const double level = rig.f.col[1][1];
-    rig.Tick(); // 15.90 is: the run ends
-    EXPECT_EQ(rig.pf.Only(Call::Kind::Line).size(), 0u);
+    EXPECT_EQ(rig.Tick().size(), 1u); // 15.87 is not above 15.872: draws
+    EXPECT_TRUE(rig.Tick().empty());  // 15.90 is: the run ends
     EXPECT_EQ(rig.pf.Only(Call::Kind::Cls).size(), 1u);
-    EXPECT_EQ(rig.pf.Only(Call::Kind::ForeColor).size(), 0u);
-    EXPECT_EQ(rig.f.col[1][1], level);
-    EXPECT_EQ(rig.f.a1, rig.f.a00); // the new run's phase is not advanced
     EXPECT_EQ(rig.f.q0, 0);
     EXPECT_EQ(rig.f.q1, 0);
     rig.Tick();
@@ -66,36 +60,44 @@ TEST(FrameTick, RunEndingTickOnlyClearsAndTheNextChoosesAgain) {
     EXPECT_EQ(rig.pf.Only(Call::Kind::ForeColor).size(), 1u);
 }
 
-TEST(FrameTick, SecondRunOfAPatternDrawsOnItsFirstTick) {
-    Rig rig;
-    rig.f.q2 = 2; // two runs per pattern
-    rig.Force(4, 11.2);
-    const auto drawn = rig.pf.Only(Call::Kind::Circle).size();
-    rig.Tick();
-    EXPECT_EQ(drawn, 0u);
-    EXPECT_EQ(rig.f.q1, 1);
-    EXPECT_EQ(rig.f.q0, 1);
-    EXPECT_EQ(rig.pf.Only(Call::Kind::Circle).size(), 1u);
-    EXPECT_NEAR(rig.f.a1 - rig.f.a00, 0.03, 1e-12);
-}
-
-struct RunCase {
-    int pattern;
-    double start;
-    int drawn;
-};
-
-TEST(RunLength, AbsoluteRunsDependOnTheStartingPhase) {
-    const RunCase cases[] = {
-        {1, 0, 530}, {5, 0, 530}, {6, 0, 530}, {2, 0, 371}, {3, 0, 371}, {4, 0, 371},
-        {1, 6.283, 320}, {2, 6.283, 161},
-    };
-    for (const RunCase& c : cases) {
+// With two runs to a pattern the tick that restarts draws what a fresh
+// run's first tick draws at the new phase, about the new anchor.
+TEST(FrameTick, RestartTickDrawsTheNewRunsFirstFigure) {
+    for (int pattern = 1; pattern <= 61; ++pattern) {
         Rig rig;
-        rig.Force(c.pattern, c.start);
-        EXPECT_EQ(rig.RunLength(), c.drawn) << "pattern " << c.pattern << " from " << c.start;
+        rig.f.q2 = 2;
+        rig.Force(pattern, 20);
+        rig.f.a00 = 0;
+        const std::vector<Segment> drawn = rig.Tick();
+        EXPECT_FALSE(drawn.empty()) << pattern;
+        EXPECT_EQ(rig.f.q1, 1) << pattern;
+        EXPECT_NEAR(rig.f.a1 - rig.f.a00, 0.03, 1e-12) << pattern;
+        Rig fresh;
+        EXPECT_TRUE(SameFigure(drawn, DrawnAt(fresh, pattern, rig.f.a1, rig.f.px[1], rig.f.py[1]))) << pattern;
     }
 }
 
+TEST(Simple, DrawTheirFigures) {
+    const float h = 2500 * std::sqrt(3.0) / 2;
+    ExpectFigures({
+        {"1: a diameter of 2 R", 1, 0, {{10180, 5760, 5180, 5760}}},
+        {"1 at c0 = 2", 1, 0, {{20360, 11520, 10360, 11520}}, 2048},
+        {"2: triangle", 2, 0, {{10180, 5760, 6430, 5760 + h}, {6430, 5760 + h, 6430, 5760 - h},
+                               {6430, 5760 - h, 10180, 5760}}},
+        {"3: square", 3, 0, {{10180, 5760, 7680, 8260}, {7680, 8260, 5180, 5760}, {5180, 5760, 7680, 3260},
+                             {7680, 3260, 10180, 5760}}},
+        {"4: circle", 4, 0, {Ring(7680, 5760, 2000)}},
+        {"5: pulsing circle, middle", 5, 0, {Ring(7680, 5760, 1500)}},
+        {"5: pulsing circle, widest", 5, kPi / 2, {Ring(7680, 5760, 2750)}},
+        {"5: pulsing circle, narrowest", 5, 3 * kPi / 2, {Ring(7680, 5760, 250)}},
+        {"6: pulsing segment", 6, 0, {{9180, 5760, 6180, 5760}}},
+    });
+}
+
+TEST(Simple, RunLengthsDependOnTheStartingPhase) {
+    ExpectRunLengths({{1, 0, 530}, {5, 0, 530}, {6, 0, 530}, {2, 0, 371}, {3, 0, 371}, {4, 0, 371},
+                      {1, 6.283, 320}, {2, 6.283, 161}});
+}
+
 } // namespace
-} // namespace linesaver
+} // namespace linesaver::testing
