@@ -1,0 +1,228 @@
+// Thin anti-aliased strokes against a slow, plain oracle (each pixel's
+// share covered by the pen, counted on a fine grid of sample points), and
+// the canvas's record of what changed: every pixel a drawing touches must
+// reach the screen, every pixel it inks must go at the next clear, and a
+// clear of a clear canvas changes nothing.
+#include "platform/cairo_canvas.h"
+#include "platform/thin_strokes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace linesaver {
+namespace {
+
+constexpr int kW = 120;
+constexpr int kH = 90;
+constexpr int kGrid = 16; // oracle samples per pixel side
+constexpr float kPx = 15; // twips per pixel
+
+struct Stroke {
+    std::string name;
+    bool circle;
+    double a, b, c, d; // segment x1 y1 x2 y2, or circle x y r, in pixels
+    double width;
+};
+
+// Strokes that draw something, then strokes that draw nothing.
+const std::vector<Stroke> kDrawing = {
+    {"horizontal on a pixel row", false, 10, 40.5, 110, 40.5, 1},
+    {"horizontal between rows", false, 10, 40, 110, 40, 1},
+    {"vertical", false, 60.25, 5, 60.25, 85, 1},
+    {"vertical on a tile edge", false, 32, 5, 32, 85, 1},
+    {"diagonal", false, 10.3, 5.7, 95.1, 84.2, 1},
+    {"steep", false, 50.5, 2, 70.2, 88, 1},
+    {"shallow", false, 3, 30.1, 117, 52.8, 1},
+    {"short", false, 20, 20, 27, 24, 1},
+    {"two pixels wide", false, 15, 80, 100, 12, 2},
+    {"partly off the picture", false, -40, -30, 60, 50, 1},
+    {"crossing the picture", false, -500, 100, 500, -10, 1},
+    {"small circle", true, 30.5, 30.5, 6, 0, 1},
+    {"large circle", true, 60, 45, 40, 0, 1},
+    {"circle partly off", true, 110, 10, 30, 0, 1},
+    {"wide circle", true, 60.3, 44.8, 25.2, 0, 2},
+};
+const std::vector<Stroke> kNothing = {
+    {"a segment of length zero", false, 30, 30, 30, 30, 1},
+    {"wholly off the picture", false, -50, -50, -10, -3, 1},
+    {"a circle round the picture", true, 60, 45, 500, 0, 1},
+    {"no width", false, 10, 10, 100, 80, 0},
+    {"not a number", false, 10, std::nan(""), 100, 80, 1},
+    {"an endless one", false, 10, 10, INFINITY, 80, 1},
+};
+
+struct Picture {
+    Picture(std::uint32_t fill = 0) : pixels(kW * kH, fill) {}
+    PixelImage View() { return {reinterpret_cast<unsigned char*>(pixels.data()), kW * 4, kW, kH}; }
+    std::uint32_t At(int x, int y) const { return pixels[y * kW + x]; }
+    std::vector<std::uint32_t> pixels;
+};
+
+void Draw(Picture& p, const Stroke& s, std::uint32_t rgb) {
+    if (s.circle)
+        StrokeCircle(p.View(), s.a, s.b, s.c, s.width, rgb);
+    else
+        StrokeSegment(p.View(), s.a, s.b, s.c, s.d, s.width, rgb);
+}
+
+// Whether a point lies under the pen.
+bool Under(const Stroke& s, double x, double y) {
+    if (s.circle) return std::fabs(std::hypot(x - s.a, y - s.b) - s.c) <= s.width / 2;
+    const double dx = s.c - s.a, dy = s.d - s.b, len = std::hypot(dx, dy);
+    const double t = ((x - s.a) * dx + (y - s.b) * dy) / len;
+    const double n = ((x - s.a) * -dy + (y - s.b) * dx) / len;
+    return t >= 0 && t <= len && std::fabs(n) <= s.width / 2;
+}
+
+double Oracle(const Stroke& s, int px, int py) {
+    int in = 0;
+    for (int i = 0; i < kGrid; ++i)
+        for (int j = 0; j < kGrid; ++j) in += Under(s, px + (i + 0.5) / kGrid, py + (j + 0.5) / kGrid);
+    return static_cast<double>(in) / (kGrid * kGrid);
+}
+
+// Distance from a pixel's centre to the nearer end of a segment.
+double FromEnds(const Stroke& s, int px, int py) {
+    if (s.circle) return 1e9;
+    return std::min(std::hypot(px + 0.5 - s.a, py + 0.5 - s.b), std::hypot(px + 0.5 - s.c, py + 0.5 - s.d));
+}
+
+TEST(ThinStrokes, EachPixelTakesTheShareThePenCovers) {
+    for (const Stroke& s : kDrawing) {
+        Picture p;
+        Draw(p, s, 0xffffff);
+        double drawn = 0, wanted = 0, worst = 0;
+        std::string where;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) {
+                const double got = (p.At(x, y) & 0xff) / 255.0;
+                const double want = Oracle(s, x, y);
+                drawn += got;
+                wanted += want;
+                // Square ends are followed less closely than the sides.
+                const double slack = FromEnds(s, x, y) < 2 ? 0.5 : 0.15;
+                if (std::fabs(got - want) > slack && std::fabs(got - want) > worst) {
+                    worst = std::fabs(got - want);
+                    where = std::to_string(x) + "," + std::to_string(y) + ": " + std::to_string(got) + " for " +
+                            std::to_string(want);
+                }
+            }
+        EXPECT_EQ(where, "") << s.name;
+        EXPECT_NEAR(drawn, wanted, 0.03 * wanted + 1) << s.name;
+    }
+    for (const Stroke& s : kNothing) {
+        Picture p;
+        Draw(p, s, 0xffffff);
+        EXPECT_TRUE(std::all_of(p.pixels.begin(), p.pixels.end(), [](std::uint32_t v) { return v == 0; })) << s.name;
+    }
+}
+
+TEST(ThinStrokes, BlendsOverWhatIsThere) {
+    // A pen three pixels wide centred on y = 40: rows 39 and 40 are covered,
+    // rows 38 and 41 half.
+    Picture p(0x204060);
+    StrokeSegment(p.View(), 10, 40, 110, 40, 3, 0xa0c0e0);
+    EXPECT_EQ(p.At(50, 39), 0xa0c0e0u);
+    EXPECT_EQ(p.At(50, 40), 0xa0c0e0u);
+    for (int y : {38, 41}) {
+        const std::uint32_t v = p.At(50, y);
+        EXPECT_NEAR(double(v >> 16), (0x20 + 0xa0) / 2.0, 1) << y;
+        EXPECT_NEAR(double((v >> 8) & 0xff), (0x40 + 0xc0) / 2.0, 1) << y;
+        EXPECT_NEAR(double(v & 0xff), (0x60 + 0xe0) / 2.0, 1) << y;
+    }
+    EXPECT_EQ(p.At(50, 37), 0x204060u);
+    EXPECT_EQ(p.At(50, 42), 0x204060u);
+}
+
+std::uint32_t Pixel(const CairoCanvas& canvas, int x, int y) {
+    std::uint32_t p;
+    std::memcpy(&p, canvas.Data() + y * canvas.Stride() + x * 4, 4);
+    return p & 0xffffff;
+}
+
+// Lit pixels that no rectangle covers, as "x,y" of the first few.
+std::string Uncovered(const CairoCanvas& canvas, std::span<const PixelRect> rects) {
+    std::string out;
+    for (int y = 0; y < canvas.Height(); ++y)
+        for (int x = 0; x < canvas.Width(); ++x)
+            if (Pixel(canvas, x, y) != 0 && out.size() < 40 && std::none_of(rects.begin(), rects.end(), [&](auto& r) {
+                    return x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
+                }))
+                out += std::to_string(x) + "," + std::to_string(y) + " ";
+    return out;
+}
+
+TEST(CanvasDirty, EveryPixelDrawnIsReportedChangedOnceAndClearedAfter) {
+    for (std::span<const Stroke> strokes : {std::span(kDrawing), std::span(kNothing)})
+        for (const Stroke& s : strokes) {
+            CairoCanvas canvas(kW, kH, 1 / kPx, s.width);
+            ASSERT_TRUE(canvas.ok());
+            if (s.circle)
+                canvas.Circle(s.a * kPx, s.b * kPx, s.c * kPx, 0xffffff);
+            else
+                canvas.Line(s.a * kPx, s.b * kPx, s.c * kPx, s.d * kPx, 0xffffff);
+            const auto taken = canvas.TakeDirty();
+            const std::vector<PixelRect> rects(taken.begin(), taken.end());
+            EXPECT_EQ(Uncovered(canvas, rects), "") << s.name;
+            for (const PixelRect& r : rects)
+                EXPECT_TRUE(r.w > 0 && r.h > 0 && r.x >= 0 && r.y >= 0 && r.x + r.w <= kW && r.y + r.h <= kH)
+                    << s.name << ": " << r.x << "," << r.y << " " << r.w << "x" << r.h;
+            EXPECT_TRUE(canvas.TakeDirty().empty()) << s.name << ": reported twice";
+
+            // A second colour on top, then a clear: all of both goes.
+            canvas.Line(0, 0, kW * kPx, kH * kPx, 0x3080ff);
+            canvas.TakeDirty();
+            CairoCanvas before(kW, kH, 1);
+            before.CopyFrom(canvas);
+            canvas.Clear();
+            EXPECT_EQ(Uncovered(canvas, {}), "") << s.name;
+            const auto cleared = canvas.TakeDirty();
+            EXPECT_EQ(Uncovered(before, cleared), "") << s.name;
+            canvas.Clear();
+            EXPECT_TRUE(canvas.TakeDirty().empty()) << s.name << ": a clear of a clear canvas";
+        }
+    CairoCanvas fresh(kW, kH, 1 / kPx);
+    fresh.Clear();
+    EXPECT_TRUE(fresh.TakeDirty().empty());
+}
+
+TEST(CanvasDirty, ACanvasOverPixelsOfAnotherStartsBlackAndWholeChanged) {
+    struct Case {
+        int w, h;
+    };
+    for (const Case c : {Case{kW, kH}, Case{33, 1}, Case{64, 64}}) {
+        const int stride = c.w * 4 + 8; // rows wider than the picture
+        std::vector<unsigned char> pixels(static_cast<std::size_t>(stride) * c.h, 0x7f);
+        CairoCanvas canvas(pixels.data(), stride, c.w, c.h, 1 / kPx);
+        ASSERT_TRUE(canvas.ok());
+        EXPECT_EQ(canvas.Data(), pixels.data());
+        EXPECT_EQ(Uncovered(canvas, {}), "");
+        const auto rects = canvas.TakeDirty();
+        ASSERT_EQ(rects.size(), 1u) << c.w << "x" << c.h;
+        EXPECT_EQ(rects[0], (PixelRect{0, 0, c.w, c.h}));
+        canvas.Line(0, 0, c.w * kPx, c.h * kPx, 0xffffff);
+        EXPECT_NE(Uncovered(canvas, {}), "");
+    }
+}
+
+TEST(CanvasDirty, CopyKeepsThePictureAndCountsAsDrawn) {
+    CairoCanvas from(kW, kH, 1 / kPx);
+    from.Circle(60 * kPx, 45 * kPx, 40 * kPx, 0xffffff);
+    CairoCanvas to(kW / 2, kH / 2, 1 / kPx);
+    to.CopyFrom(from);
+    for (int y = 0; y < to.Height(); ++y)
+        for (int x = 0; x < to.Width(); ++x) ASSERT_EQ(Pixel(to, x, y), Pixel(from, x, y)) << x << "," << y;
+    ASSERT_EQ(to.TakeDirty().size(), 1u);
+    to.Clear();
+    EXPECT_EQ(Uncovered(to, {}), "");
+}
+
+} // namespace
+} // namespace linesaver
