@@ -1,4 +1,4 @@
-// The frame tick, run control, colour cycle and anchor motion.
+// The colour cycle, anchor motion and run restarts.
 #include "engine/motion.h"
 #include "engine/run_control.h"
 #include "pattern_fixture.h"
@@ -6,45 +6,35 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-namespace linesaver {
+namespace linesaver::testing {
 namespace {
 
-using testing::Rig;
-
-struct ColourCase {
-    const char* name;
-    int channel;
-    double level;
-    double direction;
-    double expected[3]; // levels after one, two and three steps
-    double directionAfter[3];
-};
-
-class ColourCycle : public ::testing::TestWithParam<ColourCase> {};
-
-TEST_P(ColourCycle, TurnsAtBothEnds) {
-    const ColourCase& c = GetParam();
-    Rig rig;
-    rig.f.col[c.channel][1] = c.level;
-    rig.f.col[c.channel][2] = c.direction;
-    for (int step = 0; step < 3; ++step) {
-        StepColour(rig.f);
-        EXPECT_EQ(rig.f.col[c.channel][1], c.expected[step]) << "step " << step + 1;
-        EXPECT_EQ(rig.f.col[c.channel][2], c.directionAfter[step]) << "step " << step + 1;
+TEST(StepColour, LevelsTurnAtBothEnds) {
+    const struct {
+        const char* name;
+        int channel;
+        double level, direction;
+        double after[3], directionAfter[3]; // after one, two and three steps
+    } cases[] = {
+        // A level landing on 255 keeps rising and shows 255 twice.
+        {"red top", 1, 252, 1, {255, 255, 252}, {1, -1, -1}},
+        // A level landing on 0 turns at once.
+        {"red bottom", 1, 3, -1, {0, 3, 6}, {1, 1, 1}},
+        // Overshoot is clamped, not reflected.
+        {"blue top", 3, 250, 1, {255, 246, 237}, {-1, -1, -1}},
+        {"green bottom", 2, 4, -1, {0, 6, 12}, {1, 1, 1}},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        rig.f.col[c.channel][1] = c.level;
+        rig.f.col[c.channel][2] = c.direction;
+        for (int step = 0; step < 3; ++step) {
+            StepColour(rig.f);
+            EXPECT_EQ(rig.f.col[c.channel][1], c.after[step]) << c.name << ", step " << step + 1;
+            EXPECT_EQ(rig.f.col[c.channel][2], c.directionAfter[step]) << c.name << ", step " << step + 1;
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Levels, ColourCycle,
-    ::testing::Values(
-        // A level landing on 255 keeps rising and shows 255 twice.
-        ColourCase{"RedTop", 1, 252, 1, {255, 255, 252}, {1, -1, -1}},
-        // A level landing on 0 turns at once.
-        ColourCase{"RedBottom", 1, 3, -1, {0, 3, 6}, {1, 1, 1}},
-        // Overshoot is clamped, not reflected.
-        ColourCase{"BlueTop", 3, 250, 1, {255, 246, 237}, {-1, -1, -1}},
-        ColourCase{"GreenBottom", 2, 4, -1, {0, 6, 12}, {1, 1, 1}}),
-    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(StepColour, SetsForeColourAdvancesPhaseAndYieldsLast) {
     Rig rig;
@@ -57,61 +47,50 @@ TEST(StepColour, SetsForeColourAdvancesPhaseAndYieldsLast) {
     EXPECT_EQ(rig.pf.calls.back().kind, Call::Kind::Yield);
 }
 
-struct BounceCase {
-    const char* name;
-    double a4;
-    double x, vx, y, vy;
-    double xAfter, vxAfter, yAfter, vyAfter;
-};
-
-class Bounce : public ::testing::TestWithParam<BounceCase> {};
-
-TEST_P(Bounce, MovesThenReflects) {
-    const BounceCase& c = GetParam();
-    Rig rig; // aa = 15360, bb = 11520
-    rig.f.a4 = c.a4;
-    rig.f.px[1] = c.x, rig.f.px[2] = c.vx, rig.f.py[1] = c.y, rig.f.py[2] = c.vy;
-    MovePoint(rig.f);
-    EXPECT_NEAR(rig.f.px[1], c.xAfter, 1e-9);
-    EXPECT_DOUBLE_EQ(rig.f.px[2], c.vxAfter);
-    EXPECT_NEAR(rig.f.py[1], c.yAfter, 1e-9);
-    EXPECT_DOUBLE_EQ(rig.f.py[2], c.vyAfter);
-    EXPECT_EQ(rig.pf.Only(Call::Kind::Yield).size(), 1u);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Edges, Bounce,
-    ::testing::Values(
+TEST(MovePoint, MovesThenReflects) {
+    const struct {
+        const char* name;
+        double a4;
+        double x, vx, y, vy;
+        double xAfter, vxAfter, yAfter, vyAfter;
+    } cases[] = {
         // Drawn beyond the edge on this tick, heading back from the next.
-        BounceCase{"RightEdge", 0, 15340, 59.904, 5000, 0, 15399.904, -59.904, 5000, 0},
+        {"right edge", 0, 15340, 59.904, 5000, 0, 15399.904, -59.904, 5000, 0},
         // Already heading back: left alone.
-        BounceCase{"RightEdgeReturning", 0, 15399.904, -59.904, 5000, 0, 15340, -59.904, 5000, 0},
-        BounceCase{"TopEdge", 0, 5000, 0, 20, -59.904, 5000, 0, -39.904, 59.904},
-        BounceCase{"BottomEdge", 0, 5000, 0, 11500, 59.904, 5000, 0, 11559.904, -59.904},
+        {"right edge, returning", 0, 15399.904, -59.904, 5000, 0, 15340, -59.904, 5000, 0},
+        {"top edge", 0, 5000, 0, 20, -59.904, 5000, 0, -39.904, 59.904},
+        {"bottom edge", 0, 5000, 0, 11500, 59.904, 5000, 0, 11559.904, -59.904},
         // The band is 2560..12800 by 1920..9600; outside it and leaving,
         // the velocity turns on the first step.
-        BounceCase{"BandLeftOutside", 1, 1000, -59.904, 5000, 0, 940.096, 59.904, 5000, 0},
-        BounceCase{"BandLeftEntering", 1, 1000, 59.904, 5000, 0, 1059.904, 59.904, 5000, 0},
-        BounceCase{"BandRight", 1, 12790, 59.904, 5000, 0, 12849.904, -59.904, 5000, 0},
+        {"band, left outside", 1, 1000, -59.904, 5000, 0, 940.096, 59.904, 5000, 0},
+        {"band, entering from the left", 1, 1000, 59.904, 5000, 0, 1059.904, 59.904, 5000, 0},
+        {"band, right", 1, 12790, 59.904, 5000, 0, 12849.904, -59.904, 5000, 0},
         // Screen-edge mode ignores the band.
-        BounceCase{"FullIgnoresBand", 0, 12790, 59.904, 5000, 0, 12849.904, 59.904, 5000, 0},
-        BounceCase{"BandBottom", 1, 5000, 0, 9590, 59.904, 5000, 0, 9649.904, -59.904}),
-    [](const auto& test) { return std::string(test.param.name); });
-
-TEST(OrbitPoint, CircleOfAQuarterHeightAboutTheCentre) {
-    Rig rig;
-    const struct {
-        double a1, x, y;
-    } cases[] = {{0, 10560, 5760}, {M_PI / 2, 7680, 8640}, {M_PI, 4800, 5760}};
+        {"screen edges ignore the band", 0, 12790, 59.904, 5000, 0, 12849.904, 59.904, 5000, 0},
+        {"band, bottom", 1, 5000, 0, 9590, 59.904, 5000, 0, 9649.904, -59.904},
+    };
     for (const auto& c : cases) {
-        rig.f.a1 = c.a1;
-        rig.f.px[2] = 7, rig.f.py[2] = 9;
-        OrbitPoint(rig.f);
-        EXPECT_NEAR(rig.f.px[1], c.x, 1e-9) << c.a1;
-        EXPECT_NEAR(rig.f.py[1], c.y, 1e-9) << c.a1;
-        EXPECT_EQ(rig.f.px[2], 7);
-        EXPECT_EQ(rig.f.py[2], 9);
+        Rig rig; // aa = 15360, bb = 11520
+        rig.f.a4 = c.a4;
+        rig.f.px[1] = c.x, rig.f.px[2] = c.vx, rig.f.py[1] = c.y, rig.f.py[2] = c.vy;
+        MovePoint(rig.f);
+        EXPECT_NEAR(rig.f.px[1], c.xAfter, 1e-9) << c.name;
+        EXPECT_DOUBLE_EQ(rig.f.px[2], c.vxAfter) << c.name;
+        EXPECT_NEAR(rig.f.py[1], c.yAfter, 1e-9) << c.name;
+        EXPECT_DOUBLE_EQ(rig.f.py[2], c.vyAfter) << c.name;
+        EXPECT_EQ(rig.pf.Only(Call::Kind::Yield).size(), 1u) << c.name;
     }
+}
+
+// The orbit places the anchor and leaves the drifting velocity alone.
+TEST(OrbitPoint, KeepsTheVelocity) {
+    Rig rig;
+    rig.f.a1 = 1;
+    rig.f.px[2] = 7, rig.f.py[2] = 9;
+    OrbitPoint(rig.f);
+    EXPECT_NEAR(rig.f.px[1], 7680 + 2880 * std::cos(1.0), 1e-9);
+    EXPECT_EQ(rig.f.px[2], 7);
+    EXPECT_EQ(rig.f.py[2], 9);
 }
 
 TEST(RestartRun, NewAnchorPhaseAndModeKeepsVelocityAndColour) {
@@ -120,7 +99,7 @@ TEST(RestartRun, NewAnchorPhaseAndModeKeepsVelocityAndColour) {
         rig.pf.calls.clear();
         rig.f.px[2] = -59.904, rig.f.py[2] = 59.904;
         rig.f.col[1][1] = 17;
-        const double runs = rig.f.q1;
+        rig.f.q1 = 0;
         RestartRun(rig.f);
         EXPECT_EQ(rig.f.a1, rig.f.a00);
         EXPECT_GE(rig.f.a1, 0);
@@ -130,24 +109,13 @@ TEST(RestartRun, NewAnchorPhaseAndModeKeepsVelocityAndColour) {
         EXPECT_GE(rig.f.py[1], 0);
         EXPECT_LT(rig.f.py[1], 11520);
         EXPECT_TRUE(rig.f.a4 == 0 || rig.f.a4 == 1);
-        EXPECT_EQ(rig.f.q1, runs + 1);
+        EXPECT_EQ(rig.f.q1, 1);
         EXPECT_EQ(rig.f.px[2], -59.904);
         EXPECT_EQ(rig.f.py[2], 59.904);
         EXPECT_EQ(rig.f.col[1][1], 17);
         EXPECT_EQ(rig.pf.Only(Call::Kind::Cls).size(), 1u);
-        rig.f.q1 = 0;
-    }
-}
-
-TEST(EndPattern, AlwaysLeavesChoosing) {
-    Rig rig;
-    for (double q1 : {0.0, 1.0, 5.0}) {
-        rig.f.q1 = q1, rig.f.q0 = 1;
-        EndPattern(rig.f);
-        EXPECT_EQ(rig.f.q1, 0);
-        EXPECT_EQ(rig.f.q0, 0);
     }
 }
 
 } // namespace
-} // namespace linesaver
+} // namespace linesaver::testing

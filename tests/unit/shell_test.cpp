@@ -12,58 +12,40 @@ namespace {
 
 using testing::Rig;
 
-TEST(FormLoad, StateFollowsTheScreen) {
+TEST(FormLoad, FirstValuesFollowTheScreen) {
     const struct {
         double w, h, aa, bb, c0, v;
-    } cases[] = {
+    } screens[] = {
         {1024, 768, 15360, 11520, 1, 59.904},
         // The vertical speed follows the width too.
         {1280, 1024, 19200, 15360, 1.25, 74.88},
     };
-    for (const auto& c : cases) {
-        Rig rig(c.w, c.h);
-        const Form1& f = rig.f;
-        EXPECT_EQ(f.aa, c.aa);
-        EXPECT_EQ(f.bb, c.bb);
-        EXPECT_DOUBLE_EQ(f.c0, c.c0);
-        EXPECT_DOUBLE_EQ(f.px[2], c.v);
-        EXPECT_DOUBLE_EQ(f.py[2], c.v);
-        EXPECT_GE(f.px[1], 0);
-        EXPECT_LT(f.px[1], c.aa);
-        EXPECT_GE(f.py[1], 0);
-        EXPECT_LT(f.py[1], c.bb);
-    }
-}
-
-TEST(FormLoad, FirstValuesThatMatter) {
-    for (std::uint64_t seed = 1; seed < 30; ++seed) {
-        RecordingPlatform pf;
-        pf.nextSeed = seed;
-        Saver saver(pf);
-        saver.Form_Load();
-        const Form1& f = saver.form();
-        EXPECT_EQ(f.a1, 0);
-        EXPECT_EQ(f.a00, 0);
-        EXPECT_EQ(f.a4, 0);
-        EXPECT_EQ(f.q, 0);
-        EXPECT_EQ(f.q0, 0);
-        EXPECT_EQ(f.q1, 0);
-        EXPECT_EQ(f.q2, 1);
-        EXPECT_EQ(f.c1, 31);
-        EXPECT_EQ(f.a0, 0.03);
-        EXPECT_EQ(f.p0, 6.283184);
-        EXPECT_EQ(f.zw, 0);
-        for (int i = 1; i <= 3; ++i) {
-            EXPECT_EQ(f.col[i][1], std::floor(f.col[i][1]));
-            EXPECT_GE(f.col[i][1], 0);
-            EXPECT_LE(f.col[i][1], 255);
-            EXPECT_EQ(f.col[i][2], 1);
+    for (const auto& c : screens)
+        for (std::uint64_t seed = 1; seed < 30; ++seed) {
+            RecordingPlatform pf(c.w * 15, c.h * 15);
+            pf.nextSeed = seed;
+            Saver saver(pf);
+            saver.Form_Load();
+            const Form1& f = saver.form();
+            EXPECT_EQ((std::vector{f.aa, f.bb, f.c0, f.px[2], f.py[2]}), (std::vector{c.aa, c.bb, c.c0, c.v, c.v}));
+            EXPECT_GE(f.px[1], 0);
+            EXPECT_LT(f.px[1], c.aa);
+            EXPECT_GE(f.py[1], 0);
+            EXPECT_LT(f.py[1], c.bb);
+            // a1 a00 a4 q q0 q1 q2 c1 a0 p0 zw
+            EXPECT_EQ((std::vector{f.a1, f.a00, f.a4, f.q, f.q0, f.q1, f.q2, f.c1, f.a0, f.p0, f.zw}),
+                      (std::vector<double>{0, 0, 0, 0, 0, 0, 1, 31, 0.03, 6.283184, 0}));
+            for (int i = 1; i <= 3; ++i) {
+                EXPECT_EQ(f.col[i][1], std::floor(f.col[i][1]));
+                EXPECT_GE(f.col[i][1], 0);
+                EXPECT_LE(f.col[i][1], 255);
+                EXPECT_EQ(f.col[i][2], 1);
+            }
+            EXPECT_EQ(pf.cursorLevel, -1);
+            EXPECT_EQ(pf.timerInterval[1], 100);
+            EXPECT_EQ(pf.Only(Call::Kind::Cls).size(), 0u);
+            EXPECT_EQ(pf.Only(Call::Kind::Yield).size(), 0u);
         }
-        EXPECT_EQ(pf.cursorLevel, -1);
-        EXPECT_EQ(pf.timerInterval[1], 100);
-        EXPECT_EQ(pf.Only(Call::Kind::Cls).size(), 0u);
-        EXPECT_EQ(pf.Only(Call::Kind::Yield).size(), 0u);
-    }
 }
 
 TEST(FormLoad, SecondCopyEndsBeforeTouchingAnything) {

@@ -46,52 +46,37 @@ struct Loop {
     }
 };
 
-std::vector<Ms> Beat(int first, int step, int until) {
-    std::vector<Ms> out;
-    for (int t = first; t < until; t += step) out.push_back(Ms(t));
-    return out;
-}
-
 TEST(TimerSchedule, FiresOnTheBeat) {
     struct Case {
         const char* name;
-        int work1;
-        std::vector<Ms> timer1;
+        int first, work;   // the frame tick's first interval and its handler's time
+        int stallAt, stall; // the loop stalls once
+        int until;
+        std::vector<int> fired; // ms
     };
     const Case cases[] = {
-        // Design: first at 10 ms, then the tick sets 15 ms from its own start.
-        {"instant handler", 0, Beat(10, 15, 100)},
+        // First at 10 ms, then the tick sets 15 ms from its own start.
+        {"instant handler", 10, 0, -1, 0, 100, {10, 25, 40, 55, 70, 85}},
         // A handler that takes time does not push the beat back: the tick
-        // re-sets its own unchanged interval, which keeps the beat.
-        {"slow handler", 4, [] {
-             auto b = Beat(25, 15, 100);
-             b.insert(b.begin(), Ms(10));
-             // The first tick changes 10 to 15, which counts from its end.
-             for (size_t i = 1; i < b.size(); ++i) b[i] += Ms(4);
-             return b;
-         }()},
+        // re-sets its own unchanged interval, which keeps the beat. Only
+        // the first tick's change from 10 to 15 counts from its end.
+        {"slow handler", 10, 4, -1, 0, 100, {10, 29, 44, 59, 74, 89}},
+        // The tick due at 30 runs at 80: no burst for 45, 60 and 75, one
+        // late tick, then back on the old beat.
+        {"stall", 15, 0, 30, 50, 130, {15, 80, 90, 105, 120}},
     };
     for (const Case& c : cases) {
         TimerSchedule s;
-        s.Set(0, 10, t0);
+        s.Set(0, c.first, t0);
         s.Set(1, 0, t0);
         Loop loop;
-        loop.work[0] = c.work1;
-        auto fired = loop.Run(s, Ms(100));
-        EXPECT_EQ(fired[0], c.timer1) << c.name;
+        loop.work[0] = c.work;
+        loop.stallAt = Ms(c.stallAt);
+        loop.stall = Ms(c.stall);
+        const auto fired = loop.Run(s, Ms(c.until));
+        EXPECT_EQ(fired[0], std::vector<Ms>(c.fired.begin(), c.fired.end())) << c.name;
         EXPECT_TRUE(fired[1].empty()) << c.name; // interval 0 never fires
     }
-}
-
-TEST(TimerSchedule, StallSkipsMissedTicks) {
-    TimerSchedule s;
-    s.Set(0, 15, t0);
-    Loop loop;
-    loop.stallAt = Ms(30);
-    loop.stall = Ms(50); // the tick due at 30 runs at 80
-    auto fired = loop.Run(s, Ms(130));
-    // No burst for 45, 60 and 75: one late tick, then back on the old beat.
-    EXPECT_EQ(fired[0], (std::vector<Ms>{Ms(15), Ms(30 + 50), Ms(90), Ms(105), Ms(120)}));
 }
 
 TEST(TimerSchedule, SettingRestartsTheCountOrStops) {
