@@ -42,39 +42,40 @@ struct MusicRig {
 
 const std::vector<std::string> kOpenPlay = {"open " + kCopy, "play " + kCopy};
 
-struct ChoiceCase {
-    std::vector<std::string> names;
-    int chosen;
-    std::string played; // "" when nothing is
-};
-
-class TrackChoice : public ::testing::TestWithParam<ChoiceCase> {};
-
-TEST_P(TrackChoice, PlaysTheFirstAcceptableNameFromTheChosenPosition) {
-    const ChoiceCase& c = GetParam();
-    MusicRig rig;
-    rig.drive.music = c.names;
-    rig.Start(c.chosen);
-    if (c.played.empty()) {
-        EXPECT_TRUE(rig.Commands().empty());
-        EXPECT_TRUE(rig.drive.log.empty());
-    } else {
-        EXPECT_EQ(rig.drive.log, std::vector<std::string>{"copy " + kSource + c.played + " " + kCopy});
-        EXPECT_EQ(rig.Commands(), kOpenPlay);
-        EXPECT_EQ(rig.f.strFileFrom, kSource + c.played);
+// The track chosen from each listing and position: the first acceptable
+// name (ending in lower-case .mid or .midi) from there on, never wrapping
+// round; a stale copy is deleted before the new one is made.
+TEST(Music, PlaysTheFirstAcceptableNameFromTheChosenPosition) {
+    const struct {
+        std::vector<std::string> names;
+        int chosen;
+        std::string played; // "" when nothing is
+        bool staleCopy = false;
+    } cases[] = {
+        {{"a.mid", "b.txt.mid", "C.MID"}, 1, "a.mid"},
+        {{"a.mid", "b.txt.mid", "C.MID"}, 2, "b.txt.mid"},
+        {{"a.mid", "b.txt.mid", "C.MID"}, 3, ""},
+        {{"X.MID", "b.mid"}, 1, "b.mid"},
+        {{"a.mid", "b.mid"}, 2, "b.mid", true},
+        {{"a.mid", "B.MIDI", "c.midi"}, 2, "c.midi"},
+        {{"song.Mid"}, 1, ""},
+        {{}, 1, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "position " << c.chosen << " of " << c.names.size());
+        MusicRig rig;
+        rig.drive.music = c.names;
+        if (c.staleCopy) rig.drive.files = {kCopy};
+        rig.Start(c.chosen);
+        std::vector<std::string> log;
+        if (c.staleCopy) log.push_back("kill " + kCopy);
+        if (!c.played.empty()) log.push_back("copy " + kSource + c.played + " " + kCopy);
+        EXPECT_EQ(rig.drive.log, log);
+        EXPECT_EQ(rig.Commands(), c.played.empty() ? std::vector<std::string>{} : kOpenPlay);
+        if (!c.played.empty()) EXPECT_EQ(rig.f.strFileFrom, kSource + c.played);
+        EXPECT_EQ(rig.f.strFileTo, kCopy);
     }
-    EXPECT_EQ(rig.f.strFileTo, kCopy);
 }
-
-INSTANTIATE_TEST_SUITE_P(Music, TrackChoice,
-                         ::testing::Values(ChoiceCase{{"a.mid", "b.txt.mid", "C.MID"}, 1, "a.mid"},
-                                           ChoiceCase{{"a.mid", "b.txt.mid", "C.MID"}, 2, "b.txt.mid"},
-                                           ChoiceCase{{"a.mid", "b.txt.mid", "C.MID"}, 3, ""},
-                                           ChoiceCase{{"X.MID", "b.mid"}, 1, "b.mid"},
-                                           ChoiceCase{{"a.mid", "b.mid"}, 2, "b.mid"},
-                                           ChoiceCase{{"a.mid", "B.MIDI", "c.midi"}, 2, "c.midi"},
-                                           ChoiceCase{{"song.Mid"}, 1, ""},
-                                           ChoiceCase{{}, 1, ""}));
 
 TEST(Music, OneAcceptableFilePlaysAgainAndAgain) {
     MusicRig rig;
@@ -93,122 +94,89 @@ TEST(Music, OneAcceptableFilePlaysAgainAndAgain) {
               (std::vector<std::string>{copy, "kill " + kCopy, copy, "kill " + kCopy, copy, "kill " + kCopy, copy}));
 }
 
-TEST(Music, AStaleCopyIsDeletedBeforeTheCopy) {
-    MusicRig rig;
-    rig.drive.music = {"a.mid"};
-    rig.drive.files = {kCopy};
-    StartRandomTrack(rig.f);
-    EXPECT_EQ(rig.drive.log, (std::vector<std::string>{"kill " + kCopy, "copy " + kSource + "a.mid " + kCopy}));
-    EXPECT_EQ(rig.Commands(), kOpenPlay);
-}
-
-struct PollCase {
-    const char* before; // what the reply buffer held before the poll
-    const char* reply;  // what the player writes into it
-    bool nextTrack;
-};
-
-class Poll : public ::testing::TestWithParam<PollCase> {};
-
-TEST_P(Poll, OnlyTheFirstSevenCharactersOfTheModeCount) {
-    const PollCase& c = GetParam();
-    MusicRig rig;
-    rig.drive.music = {"a.mid"};
-    rig.drive.statusReply = c.reply;
-    std::snprintf(rig.f.mciReturnA.data(), kReplyLength, "%s", c.before);
-    Timer2_Timer(rig.f);
-    const std::vector<std::string> commands = rig.Commands();
-    ASSERT_FALSE(commands.empty());
-    EXPECT_EQ(commands.front(), "status " + kCopy + " mode");
-    if (c.nextTrack) {
-        EXPECT_EQ(commands, (std::vector<std::string>{"status " + kCopy + " mode", "stop " + kCopy,
-                                                      "close " + kCopy, "open " + kCopy, "play " + kCopy}));
-    } else {
-        EXPECT_EQ(commands.size(), 1u);
+// Only the first seven characters of the player's mode count; the next
+// track is started only on "stopped".
+TEST(Music, ThePollStartsTheNextTrackOnlyWhenStopped) {
+    const struct {
+        const char* before; // what the reply buffer held before the poll
+        const char* reply;  // what the player writes into it
+        bool nextTrack;
+    } cases[] = {
+        {"", "stopped", true}, {"", "stopped, and more", true}, {"", "stoppedX", true}, {"", "playing", false},
+        {"", "Stopped", false}, {"", "stoppe", false}, {"", "not ready", false}, {"", "", false},
+        // A shorter reply over an old "stopped" ends at its zero.
+        {"stopped", "stop", false},
+    };
+    for (const auto& c : cases) {
+        MusicRig rig;
+        rig.drive.music = {"a.mid"};
+        rig.drive.statusReply = c.reply;
+        std::snprintf(rig.f.mciReturnA.data(), kReplyLength, "%s", c.before);
+        Timer2_Timer(rig.f);
+        std::vector<std::string> want = {"status " + kCopy + " mode"};
+        if (c.nextTrack) want.insert(want.end(), {"stop " + kCopy, "close " + kCopy, "open " + kCopy, "play " + kCopy});
+        EXPECT_EQ(rig.Commands(), want) << c.reply;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Music, Poll,
-                         ::testing::Values(PollCase{"", "stopped", true}, PollCase{"", "stopped, and more", true},
-                                           PollCase{"", "stoppedX", true}, PollCase{"", "playing", false},
-                                           PollCase{"", "Stopped", false}, PollCase{"", "stoppe", false},
-                                           PollCase{"", "not ready", false}, PollCase{"", "", false},
-                                           // A shorter reply over an old "stopped" ends at its zero.
-                                           PollCase{"stopped", "stop", false}));
-
-TEST(Music, ThePollComesAfter100MsThenEverySecond) {
+TEST(Music, ThePollComesEverySecond) {
     RecordingPlatform pf;
     FakeDrive drive(pf);
     Saver saver(pf);
     saver.Form_Load();
-    EXPECT_EQ(pf.timerInterval[1], 100);
     for (int poll = 0; poll < 2; ++poll) {
         saver.Timer2_Timer();
         EXPECT_EQ(pf.timerInterval[1], 1000);
     }
 }
 
-struct FailureCase {
-    const char* name;
-    std::vector<std::string> music;
-    bool staleCopy, killFails, copyFails;
-    long openCode;
-};
-
-class Failure : public ::testing::TestWithParam<FailureCase> {};
-
 // Whatever fails, no track starts, the poll starts none either, and the
 // animation goes on drawing.
-TEST_P(Failure, TheAnimationRunsOnSilently) {
-    const FailureCase& c = GetParam();
-    RecordingPlatform pf;
-    FakeDrive drive(pf);
-    drive.music = c.music;
-    if (c.staleCopy) drive.files = {kCopy};
-    drive.killFails = c.killFails;
-    drive.copyFails = c.copyFails;
-    drive.openCode = c.openCode;
-    // An unopened device: "status" fails with an empty reply.
-    drive.statusCode = 263;
-    drive.statusReply = "";
-    Saver saver(pf);
-    saver.Form_Load();
-    saver.Timer2_Timer();
-    int played = 0;
-    for (const Call& call : pf.Only(Call::Kind::Mci)) played += call.text.rfind("play", 0) == 0;
-    EXPECT_LE(played, c.openCode != 0 ? 1 : 0);
-    EXPECT_FALSE(pf.ended);
-    for (int tick = 0; tick < 5; ++tick) saver.Timer1_Timer();
-    EXPECT_FALSE(pf.Only(Call::Kind::Line).empty() && pf.Only(Call::Kind::Circle).empty());
+TEST(Music, AfterAFailureTheAnimationRunsOnSilently) {
+    const struct {
+        const char* name;
+        std::vector<std::string> music;
+        bool staleCopy, killFails, copyFails;
+        long openCode;
+    } cases[] = {
+        {"no music", {}, false, false, false, 0},
+        {"the copy fails", {"a.mid"}, false, false, true, 0},
+        {"a stale copy stays", {"a.mid"}, true, true, false, 0},
+        {"open fails", {"a.mid"}, false, false, false, 275},
+    };
+    for (const auto& c : cases) {
+        RecordingPlatform pf;
+        FakeDrive drive(pf);
+        drive.music = c.music;
+        if (c.staleCopy) drive.files = {kCopy};
+        drive.killFails = c.killFails;
+        drive.copyFails = c.copyFails;
+        drive.openCode = c.openCode;
+        // An unopened device: "status" fails with an empty reply.
+        drive.statusCode = 263;
+        drive.statusReply = "";
+        Saver saver(pf);
+        saver.Form_Load();
+        saver.Timer2_Timer();
+        int played = 0;
+        for (const Call& call : pf.Only(Call::Kind::Mci)) played += call.text.rfind("play", 0) == 0;
+        EXPECT_LE(played, c.openCode != 0 ? 1 : 0) << c.name;
+        EXPECT_FALSE(pf.ended) << c.name;
+        for (int tick = 0; tick < 5; ++tick) saver.Timer1_Timer();
+        EXPECT_FALSE(pf.Only(Call::Kind::Line).empty() && pf.Only(Call::Kind::Circle).empty()) << c.name;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Music, Failure,
-                         ::testing::Values(FailureCase{"NoMusic", {}, false, false, false, 0},
-                                           FailureCase{"OnlyUpperCase", {"C.MID"}, false, false, false, 0},
-                                           FailureCase{"CopyFails", {"a.mid"}, false, false, true, 0},
-                                           FailureCase{"StaleCopyStays", {"a.mid"}, true, true, false, 0},
-                                           FailureCase{"OpenFails", {"a.mid"}, false, false, false, 275}),
-                         [](const auto& p) { return std::string(p.param.name); });
-
-struct StopCase {
-    bool copyExists;
-    std::vector<std::string> log;
-};
-
-class Stop : public ::testing::TestWithParam<StopCase> {};
-
-TEST_P(Stop, StopsClosesAndDeletesTheCopy) {
-    MusicRig rig;
-    if (GetParam().copyExists) rig.drive.files = {kCopy};
-    StopMusic(rig.f);
-    EXPECT_EQ(rig.Commands(), (std::vector<std::string>{"stop " + kCopy, "close " + kCopy}));
-    EXPECT_EQ(rig.drive.log, GetParam().log);
-    EXPECT_TRUE(rig.drive.files.empty());
+TEST(Music, StopStopsClosesAndDeletesTheCopy) {
+    for (bool copyThere : {true, false}) {
+        MusicRig rig;
+        if (copyThere) rig.drive.files = {kCopy};
+        StopMusic(rig.f);
+        EXPECT_EQ(rig.Commands(), (std::vector<std::string>{"stop " + kCopy, "close " + kCopy}));
+        EXPECT_EQ(rig.drive.log, copyThere ? std::vector<std::string>{"kill " + kCopy} : std::vector<std::string>{});
+        EXPECT_TRUE(rig.drive.files.empty());
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Music, Stop,
-                         ::testing::Values(StopCase{true, {"kill " + kCopy}}, StopCase{false, {}}),
-                         [](const auto& p) { return std::string(p.param.copyExists ? "CopyThere" : "NoCopy"); });
 
 } // namespace
 } // namespace linesaver::testing
