@@ -97,7 +97,7 @@ TEST_F(DosFilesTest, KillRemovesALinkNotItsTarget) {
     EXPECT_FALSE(files.Kill("c:\\test.mid")) << "nothing left to delete";
 }
 
-TEST_F(DosFilesTest, CopyReplacesTheDestinationWhole) {
+TEST_F(DosFilesTest, CopyReplacesTheDestinationWholeNotFollowingALink) {
     TempDrive::Write(drive.music() / "a.mid", "new content");
     TempDrive::Write(Copy(), "old");
     // A reader of the old copy keeps reading the old file: the new one is
@@ -111,54 +111,50 @@ TEST_F(DosFilesTest, CopyReplacesTheDestinationWhole) {
     EXPECT_STREQ(buffer, "old");
     ::close(old);
     EXPECT_EQ(DriveNames(), std::vector<std::string>{"test.mid"}) << "no temporary file is left";
-}
 
-TEST_F(DosFilesTest, CopyReplacesALinkAtTheDestinationWithoutFollowingIt) {
     const fs::path target = drive.root / "victim";
     TempDrive::Write(target, "untouched");
+    fs::remove(Copy());
     fs::create_symlink(target, Copy());
-    TempDrive::Write(drive.music() / "a.mid", "music");
     EXPECT_TRUE(files.FileCopy(drive.app().string() + "\\music\\a.mid", "c:\\test.mid"));
     EXPECT_FALSE(fs::is_symlink(Copy()));
-    EXPECT_EQ(TempDrive::Read(Copy()), "music");
+    EXPECT_EQ(TempDrive::Read(Copy()), "new content");
     EXPECT_EQ(TempDrive::Read(target), "untouched");
 }
 
-TEST_F(DosFilesTest, CopyRefusesWhatIsNotARegularFile) {
+// Only a regular file up to the largest size is copied; a refusal leaves
+// nothing behind.
+TEST_F(DosFilesTest, CopiesOnlyRegularFilesUpToTheLargestSize) {
     const fs::path m = drive.music();
     ASSERT_EQ(::mkfifo((m / "fifo.mid").c_str(), 0600), 0); // nobody writes: a read would wait forever
     fs::create_directory(m / "dir.mid");
-    const struct {
-        const char* from;
-        const char* to;
-    } cases[] = {
-        {"\\music\\fifo.mid", "c:\\test.mid"},
-        {"\\music\\dir.mid", "c:\\test.mid"},
-        {"\\music\\missing.mid", "c:\\test.mid"},
-        {"/dev/zero", "c:\\test.mid"},
+    const auto sized = [&](std::size_t size) {
+        TempDrive::Write(m / "big.mid", "");
+        fs::resize_file(m / "big.mid", size); // sparse: nothing is written
+        return drive.app().string() + "\\music\\big.mid";
     };
-    TempDrive::Write(m / "a.mid", "x");
-    for (const auto& k : cases) {
-        const std::string from = k.from[0] == '\\' ? drive.app().string() + k.from : k.from;
-        EXPECT_FALSE(files.FileCopy(from, k.to)) << k.from;
-    }
-    EXPECT_FALSE(files.FileCopy(drive.app().string() + "\\music\\a.mid", "d:\\test.mid")) << "unknown drive";
-    EXPECT_TRUE(DriveNames().empty()) << "nothing is left behind";
-}
-
-TEST_F(DosFilesTest, CopiesFilesUpToTheLargestSize) {
     const struct {
-        std::size_t size;
+        std::string from;
+        const char* to;
+        std::size_t size; // of the copy, when there is one
         bool copied;
-    } cases[] = {{0, true}, {kLargestCopy, true}, {kLargestCopy + 1, false}};
+    } cases[] = {
+        {drive.app().string() + "\\music\\fifo.mid", "c:\\test.mid", 0, false},
+        {drive.app().string() + "\\music\\dir.mid", "c:\\test.mid", 0, false},
+        {drive.app().string() + "\\music\\missing.mid", "c:\\test.mid", 0, false},
+        {"/dev/zero", "c:\\test.mid", 0, false},
+        {"", "d:\\test.mid", 0, false}, // an unknown drive
+        {"", "c:\\test.mid", 0, true},
+        {"", "c:\\test.mid", kLargestCopy, true},
+        {"", "c:\\test.mid", kLargestCopy + 1, false},
+    };
     for (const auto& k : cases) {
-        const fs::path from = drive.music() / "big.mid";
-        TempDrive::Write(from, "");
-        fs::resize_file(from, k.size); // sparse: nothing is written
-        EXPECT_EQ(files.FileCopy(drive.app().string() + "\\music\\big.mid", "c:\\test.mid"), k.copied) << k.size;
-        EXPECT_EQ(fs::exists(Copy()) && fs::file_size(Copy()) == k.size, k.copied) << k.size;
+        const std::string from = k.from.empty() ? sized(k.size) : k.from;
+        SCOPED_TRACE(from + " " + std::to_string(k.size));
+        EXPECT_EQ(files.FileCopy(from, k.to), k.copied);
+        EXPECT_EQ(fs::exists(Copy()) && fs::file_size(Copy()) == k.size, k.copied);
         fs::remove(Copy());
-        EXPECT_TRUE(DriveNames().empty()) << "no partial copy is left after " << k.size;
+        EXPECT_TRUE(DriveNames().empty()) << "nothing is left behind";
     }
 }
 
