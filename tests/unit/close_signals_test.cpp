@@ -19,33 +19,25 @@ bool WaitFor(const std::atomic<int>& count, int n) {
     return count.load() == n;
 }
 
-TEST(CloseSignalsDeathTest, EachSignalWakesOnce) {
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
-        EXPECT_EXIT(
-            {
-                CloseSignals signals;
-                std::atomic<int> wakes{0};
-                signals.Start([&] { ++wakes; });
-                ::kill(::getpid(), sig);
-                const bool woke = WaitFor(wakes, 1);
-                signals.Stop();
-                std::_Exit(woke ? 0 : 1);
-            },
-            testing::ExitedWithCode(0), "")
-            << strsignal(sig);
-    }
-}
-
-TEST(CloseSignalsDeathTest, ASignalBeforeStartIsKept) {
-    EXPECT_EXIT(
-        {
-            CloseSignals signals;
-            ::kill(::getpid(), SIGTERM); // during start-up
-            std::atomic<int> wakes{0};
-            signals.Start([&] { ++wakes; });
-            std::_Exit(WaitFor(wakes, 1) ? 0 : 1);
-        },
-        testing::ExitedWithCode(0), "");
+// Each signal wakes the handler, also one that came before Start, during
+// start-up.
+TEST(CloseSignalsDeathTest, EachSignalWakesOnceEvenBeforeStart) {
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        for (bool early : {true, false}) {
+            EXPECT_EXIT(
+                {
+                    CloseSignals signals;
+                    if (early) ::kill(::getpid(), sig);
+                    std::atomic<int> wakes{0};
+                    signals.Start([&] { ++wakes; });
+                    if (!early) ::kill(::getpid(), sig);
+                    const bool woke = WaitFor(wakes, 1);
+                    signals.Stop();
+                    std::_Exit(woke ? 0 : 1);
+                },
+                testing::ExitedWithCode(0), "")
+                << strsignal(sig) << (early ? " before Start" : "");
+        }
 }
 
 TEST(CloseSignalsDeathTest, NoWakeAfterStopAndNoDeathEither) {

@@ -1,4 +1,4 @@
-// The headless platform the render tool runs on, and runs drawn on a canvas.
+// Runs drawn on a canvas for the render tool's pictures.
 #include "platform/cairo_canvas.h"
 #include "platform/headless_render.h"
 
@@ -9,38 +9,6 @@
 
 namespace linesaver {
 namespace {
-
-class NoSink final : public DrawingSink {
-public:
-    void Cls() override {}
-    void Line(float, float, float, float, Colour) override {}
-    void Circle(float, float, float, Colour) override {}
-};
-
-TEST(HeadlessPlatform, HasNoFilesAndNoPlayerSoTheMusicNeverStarts) {
-    NoSink sink;
-    HeadlessPlatform pf(15360, 11520, 1, sink);
-    EXPECT_EQ(pf.Dir("\\music\\*.mid"), "");
-    EXPECT_EQ(pf.DirNext(), "");
-    EXPECT_FALSE(pf.Kill("c:\\test.mid"));
-    EXPECT_FALSE(pf.FileCopy("a.mid", "c:\\test.mid"));
-    char reply[kReplyLength];
-    std::memset(reply, 'x', sizeof reply);
-    EXPECT_NE(pf.MciSendString("status c:\\test.mid mode", reply, kReplyLength), 0);
-    EXPECT_STREQ(reply, "");
-    pf.DoEvents();
-    EXPECT_FALSE(pf.PrevInstance());
-}
-
-TEST(HeadlessPlatform, ClockSeedsFollowTheSeedAlone) {
-    NoSink sink;
-    HeadlessPlatform a(15360, 11520, 7, sink), b(15360, 11520, 7, sink), c(15360, 11520, 8, sink);
-    const std::uint64_t a1 = a.ClockSeed(), a2 = a.ClockSeed();
-    EXPECT_EQ(a1, b.ClockSeed());
-    EXPECT_EQ(a2, b.ClockSeed());
-    EXPECT_NE(a1, a2);
-    EXPECT_NE(a1, c.ClockSeed());
-}
 
 std::uint32_t Pixel(const CairoCanvas& canvas, int x, int y) {
     if (x < 0 || y < 0 || x >= canvas.Width() || y >= canvas.Height()) {
@@ -74,15 +42,6 @@ TEST(DrawRun, StopsAfterTheGivenTicksOrWhenNothingEndsTheRun) {
     ASSERT_TRUE(canvas.ok());
     EXPECT_EQ(DrawRun(1, s, 10, canvas), 10);
     EXPECT_EQ(DrawRun(62, s, kRunTickLimit, canvas), kRunTickLimit); // an empty slot never ends
-}
-
-TEST(RenderPattern, SaysWhyWhenThePictureCannotBeWritten) {
-    std::string error;
-    RunSetup s;
-    s.width = 32;
-    s.height = 24;
-    EXPECT_FALSE(RenderPattern(1, s, 5, "/nonexistent-dir/x.png", error));
-    EXPECT_EQ(error, "cannot write /nonexistent-dir/x.png");
 }
 
 } // namespace
