@@ -5,19 +5,6 @@ source "$(dirname "$0")/lib/common.bash"
 e2e_init "$1"
 start_xvfb 1024x768
 
-# expect_end NAME: the saver ends within 10 s with status 0 and says nothing.
-expect_end() {
-    if ! wait_exit "$SAVER" 10; then
-        fail "$1: still running"
-    elif [ "$EXIT_STATUS" -ne 0 ]; then
-        fail "$1: status $EXIT_STATUS"
-    elif [ -s "$E2E_WORK/saver.err" ]; then
-        fail "$1: printed $(cat "$E2E_WORK/saver.err")"
-    else
-        pass "$1 ends it"
-    fi
-}
-
 # The pointer rests away from the window's origin when the saver starts, so
 # the first move event it sees is a long way from (0, 0).
 x xdotool mousemove 900 600

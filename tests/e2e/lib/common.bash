@@ -108,6 +108,41 @@ wait_exit() {
 
 running() { kill -0 "$1" 2>/dev/null; }
 
+# expect_end NAME: the saver ends within 10 s with status 0 and says
+# nothing. One still running is ended, so the next case starts afresh.
+expect_end() {
+    if ! wait_exit "$SAVER" 10; then
+        fail "$1: still running"
+        kill -KILL "$SAVER"
+        wait "$SAVER" 2>/dev/null
+    elif [ "$EXIT_STATUS" -ne 0 ]; then
+        fail "$1: status $EXIT_STATUS"
+    elif [ -s "$E2E_WORK/saver.err" ]; then
+        fail "$1: printed $(cat "$E2E_WORK/saver.err")"
+    else
+        pass "$1 ends it"
+    fi
+}
+
+# geometry WINDOW: where a window is, as WxH+X+Y.
+geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
+        /Width/{w=$NF} /Height/{h=$NF} END{print w "x" h "+" x "+" y}'
+}
+
+# drawn_within_a_second SHOWN [WxH+X+Y]: whether the screen, or a region of
+# it, shows something besides black within a second of SHOWN (date +%s%N);
+# the last screenshot stays in $E2E_WORK/drawn.png.
+drawn_within_a_second() {
+    local lit=0
+    while [ $(( ($(date +%s%N) - $1) / 1000000 )) -lt 1000 ]; do
+        screenshot "$E2E_WORK/drawn.png" &&
+            lit=$(convert "$E2E_WORK/drawn.png" ${2:+-crop "$2" +repage} -threshold 1% -format "%[fx:mean]" info:)
+        awk -v l="$lit" 'BEGIN{exit !(l > 0)}' && return 0
+    done
+    return 1
+}
+
 # screenshot FILE: the whole screen as a PNG.
 screenshot() { x import -window root "$1"; }
 
