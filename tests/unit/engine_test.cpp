@@ -101,18 +101,12 @@ TEST(RestartRun, NewAnchorPhaseAndModeKeepsVelocityAndColour) {
         rig.f.col[1][1] = 17;
         rig.f.q1 = 0;
         RestartRun(rig.f);
-        EXPECT_EQ(rig.f.a1, rig.f.a00);
-        EXPECT_GE(rig.f.a1, 0);
-        EXPECT_LT(rig.f.a1, 6.283184);
-        EXPECT_GE(rig.f.px[1], 0);
-        EXPECT_LT(rig.f.px[1], 15360);
-        EXPECT_GE(rig.f.py[1], 0);
-        EXPECT_LT(rig.f.py[1], 11520);
-        EXPECT_TRUE(rig.f.a4 == 0 || rig.f.a4 == 1);
-        EXPECT_EQ(rig.f.q1, 1);
-        EXPECT_EQ(rig.f.px[2], -59.904);
-        EXPECT_EQ(rig.f.py[2], 59.904);
-        EXPECT_EQ(rig.f.col[1][1], 17);
+        const Form1& f = rig.f;
+        EXPECT_EQ(f.a1, f.a00);
+        EXPECT_TRUE(f.a1 >= 0 && f.a1 < 6.283184) << f.a1;
+        EXPECT_TRUE(f.px[1] >= 0 && f.px[1] < 15360 && f.py[1] >= 0 && f.py[1] < 11520) << f.px[1] << "," << f.py[1];
+        EXPECT_TRUE(f.a4 == 0 || f.a4 == 1);
+        EXPECT_EQ((std::vector{f.q1, f.px[2], f.py[2], f.col[1][1]}), (std::vector{1.0, -59.904, 59.904, 17.0}));
         EXPECT_EQ(rig.pf.Only(Call::Kind::Cls).size(), 1u);
     }
 }
