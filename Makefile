@@ -1,5 +1,5 @@
 # The two commands: `make run` and `make test`. Both install what is missing.
-.PHONY: all deps build run test bench deb asan soak clean
+.PHONY: all deps build run test bench deb asan fuzz soak clean
 
 all: build
 
@@ -33,5 +33,12 @@ asan: deps
 soak: build
 	tests/soak/run.sh build
 
+# Each fuzz target for FUZZ_SECONDS, one after the other (clang, libFuzzer).
+FUZZ_SECONDS ?= 600
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	tests/fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-fuzz
