@@ -53,7 +53,7 @@ TEST_F(DosFilesTest, MapsDosPathsToLocalOnes) {
 TEST_F(DosFilesTest, ListsMidiFilesOfAnyCaseInBytewiseOrder) {
     const fs::path m = drive.music();
     for (const char* name : {"b.mid", "a.MID", "C.mid", "d.midi", "E.MiDi", "e.txt", "f.mid.txt", "gmid", ".hidden.mid"})
-        TempDrive::Write(m / name, "x");
+        Write(m / name, "x");
     fs::create_directory(m / "sub.mid");
     fs::create_symlink(m / "b.mid", m / "link.mid");
     fs::create_symlink(m / "missing", m / "dangling.mid");
@@ -68,13 +68,13 @@ TEST_F(DosFilesTest, ListsMidiFilesOfAnyCaseInBytewiseOrder) {
 
 TEST_F(DosFilesTest, LooksUpOnlyARegularFileItself) {
     const fs::path target = drive.root / "elsewhere.mid";
-    TempDrive::Write(target, "x");
+    Write(target, "x");
     const struct {
         const char* what;
         void (*make)(const fs::path& copy, const fs::path& target);
         std::string found;
     } cases[] = {
-        {"file", [](const fs::path& p, const fs::path&) { TempDrive::Write(p, "x"); }, "test.mid"},
+        {"file", [](const fs::path& p, const fs::path&) { Write(p, "x"); }, "test.mid"},
         {"link", [](const fs::path& p, const fs::path& t) { fs::create_symlink(t, p); }, ""},
         {"folder", [](const fs::path& p, const fs::path&) { fs::create_directory(p); }, ""},
         {"nothing", [](const fs::path&, const fs::path&) {}, ""},
@@ -89,23 +89,23 @@ TEST_F(DosFilesTest, LooksUpOnlyARegularFileItself) {
 
 TEST_F(DosFilesTest, KillRemovesALinkNotItsTarget) {
     const fs::path target = drive.root / "keep.mid";
-    TempDrive::Write(target, "keep");
+    Write(target, "keep");
     fs::create_symlink(target, Copy());
     EXPECT_TRUE(files.Kill("c:\\test.mid"));
     EXPECT_FALSE(fs::exists(fs::symlink_status(Copy())));
-    EXPECT_EQ(TempDrive::Read(target), "keep");
+    EXPECT_EQ(Read(target), "keep");
     EXPECT_FALSE(files.Kill("c:\\test.mid")) << "nothing left to delete";
 }
 
 TEST_F(DosFilesTest, CopyReplacesTheDestinationWholeNotFollowingALink) {
-    TempDrive::Write(drive.music() / "a.mid", "new content");
-    TempDrive::Write(Copy(), "old");
+    Write(drive.music() / "a.mid", "new content");
+    Write(Copy(), "old");
     // A reader of the old copy keeps reading the old file: the new one is
     // renamed into place, not written over it.
     const int old = ::open(Copy().c_str(), O_RDONLY);
     ASSERT_GE(old, 0);
     EXPECT_TRUE(files.FileCopy(drive.app().string() + "\\music\\a.mid", "c:\\test.mid"));
-    EXPECT_EQ(TempDrive::Read(Copy()), "new content");
+    EXPECT_EQ(Read(Copy()), "new content");
     char buffer[8] = {};
     EXPECT_EQ(::read(old, buffer, sizeof buffer), 3);
     EXPECT_STREQ(buffer, "old");
@@ -113,13 +113,13 @@ TEST_F(DosFilesTest, CopyReplacesTheDestinationWholeNotFollowingALink) {
     EXPECT_EQ(DriveNames(), std::vector<std::string>{"test.mid"}) << "no temporary file is left";
 
     const fs::path target = drive.root / "victim";
-    TempDrive::Write(target, "untouched");
+    Write(target, "untouched");
     fs::remove(Copy());
     fs::create_symlink(target, Copy());
     EXPECT_TRUE(files.FileCopy(drive.app().string() + "\\music\\a.mid", "c:\\test.mid"));
     EXPECT_FALSE(fs::is_symlink(Copy()));
-    EXPECT_EQ(TempDrive::Read(Copy()), "new content");
-    EXPECT_EQ(TempDrive::Read(target), "untouched");
+    EXPECT_EQ(Read(Copy()), "new content");
+    EXPECT_EQ(Read(target), "untouched");
 }
 
 // Only a regular file up to the largest size is copied; a refusal leaves
@@ -129,7 +129,7 @@ TEST_F(DosFilesTest, CopiesOnlyRegularFilesUpToTheLargestSize) {
     ASSERT_EQ(::mkfifo((m / "fifo.mid").c_str(), 0600), 0); // nobody writes: a read would wait forever
     fs::create_directory(m / "dir.mid");
     const auto sized = [&](std::size_t size) {
-        TempDrive::Write(m / "big.mid", "");
+        Write(m / "big.mid", "");
         fs::resize_file(m / "big.mid", size); // sparse: nothing is written
         return drive.app().string() + "\\music\\big.mid";
     };
@@ -159,9 +159,9 @@ TEST_F(DosFilesTest, CopiesOnlyRegularFilesUpToTheLargestSize) {
 }
 
 TEST_F(DosFilesTest, TakingTheDriveRemovesWhatAnInterruptedCopyLeft) {
-    TempDrive::Write(drive.drive() / ".test.mid.partial.AbC123", "half");
-    TempDrive::Write(drive.drive() / "test.mid", "whole");
-    TempDrive::Write(drive.drive() / ".hidden", "kept");
+    Write(drive.drive() / ".test.mid.partial.AbC123", "half");
+    Write(drive.drive() / "test.mid", "whole");
+    Write(drive.drive() / ".hidden", "kept");
     DosFiles again(drive.drive().string());
     EXPECT_EQ(DriveNames(), (std::vector<std::string>{".hidden", "test.mid"}));
 }

@@ -50,7 +50,7 @@ struct RealMusic {
 
 // The loudest sample of a raw file of 32-bit floats.
 float Peak(const fs::path& raw) {
-    const std::string bytes = TempDrive::Read(raw);
+    const std::string bytes = Read(raw);
     float peak = 0;
     for (std::size_t i = 0; i + sizeof(float) <= bytes.size(); i += sizeof(float)) {
         float sample;
@@ -67,7 +67,7 @@ TEST(MciPlayback, ATrackPlaysStopsAndTheNextOneFollows) {
     const fs::path raw = drive.root / "out.raw";
     ScopedEnv driver("SDL_AUDIODRIVER", "disk");
     ScopedEnv file("SDL_DISKAUDIOFILE", raw.string());
-    TempDrive::Write(drive.music() / "chord.mid", OneSecondMidi());
+    Write(drive.music() / "chord.mid", OneSecondMidi());
 
     std::vector<std::string> modes;
     {

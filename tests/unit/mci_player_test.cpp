@@ -50,14 +50,14 @@ TEST_F(MciPlayerTest, RefusesCommandsWithoutAnOpenDevice) {
 
 TEST_F(MciPlayerTest, OpensOnlyARegularMidiFileOnTheDrive) {
     const fs::path elsewhere = drive.root / "real.mid";
-    TempDrive::Write(elsewhere, OneSecondMidi());
+    Write(elsewhere, OneSecondMidi());
     const struct {
         const char* what;
         void (*make)(const fs::path& copy, const fs::path& midi);
     } cases[] = {
         {"missing", [](const fs::path&, const fs::path&) {}},
-        {"not MIDI", [](const fs::path& p, const fs::path&) { TempDrive::Write(p, "RIFF....WAVE"); }},
-        {"empty", [](const fs::path& p, const fs::path&) { TempDrive::Write(p, ""); }},
+        {"not MIDI", [](const fs::path& p, const fs::path&) { Write(p, "RIFF....WAVE"); }},
+        {"empty", [](const fs::path& p, const fs::path&) { Write(p, ""); }},
         {"link", [](const fs::path& p, const fs::path& m) { fs::create_symlink(m, p); }},
         {"folder", [](const fs::path& p, const fs::path&) { fs::create_directory(p); }},
         {"FIFO", [](const fs::path& p, const fs::path&) { ::mkfifo(p.c_str(), 0600); }},
@@ -74,7 +74,7 @@ TEST_F(MciPlayerTest, OpensOnlyARegularMidiFileOnTheDrive) {
 // and until then the track is never reported "stopped", so the poll does
 // not go round starting tracks.
 TEST_F(MciPlayerTest, WithoutASoundfontNothingEverStops) {
-    TempDrive::Write(Copy(), OneSecondMidi());
+    Write(Copy(), OneSecondMidi());
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     long code = 0;
     while ((code = Send("open c:\\test.mid")) == 0 && std::chrono::steady_clock::now() < deadline) {
@@ -90,7 +90,7 @@ TEST_F(MciPlayerTest, WithoutASoundfontNothingEverStops) {
 }
 
 TEST_F(MciPlayerTest, OneDeviceAtATime) {
-    TempDrive::Write(Copy(), OneSecondMidi());
+    Write(Copy(), OneSecondMidi());
     // Opening may fail outright once the missing soundfont is known.
     if (Send("open c:\\test.mid") != 0) GTEST_SKIP() << "the load failed before the first open";
     EXPECT_NE(Send("open c:\\test.mid"), 0);

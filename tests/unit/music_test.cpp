@@ -2,14 +2,52 @@
 // copy and the player's commands, the poll, and leaving.
 #include "music/music.h"
 #include "shell/saver.h"
-#include "tests/unit/music_fake_drive.h"
-
-#include <gtest/gtest.h>
+#include "platform/recording_platform.h"
 
 #include <cstdio>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <set>
 
 namespace linesaver::testing {
 namespace {
+
+// A pretend music folder and drive "c:\" behind a RecordingPlatform, and a
+// player that answers "status" and "open" as told.
+struct FakeDrive {
+    std::vector<std::string> music; // the music folder's names, in listing order
+    std::set<std::string> files;    // other files that exist, by DOS path
+    bool copyFails = false, killFails = false;
+    long statusCode = 0, openCode = 0;
+    std::string statusReply = "playing";
+    std::vector<std::string> log; // "kill <path>", "copy <from> <to>"
+    std::vector<std::string> listing;
+    std::size_t next = 0;
+
+    explicit FakeDrive(RecordingPlatform& pf) {
+        pf.dir = [this, &pf](const std::string& pattern) {
+            listing = pattern == pf.appPath + "\\music\\*.mid" ? music : std::vector<std::string>{};
+            if (files.count(pattern)) listing = {pattern.substr(pattern.rfind('\\') + 1)};
+            next = 0;
+            return Next();
+        };
+        pf.dirNext = [this] { return Next(); };
+        pf.kill = [this](const std::string& path) {
+            log.push_back("kill " + path);
+            return !killFails && files.erase(path) == 1;
+        };
+        pf.fileCopy = [this](const std::string& from, const std::string& to) {
+            log.push_back("copy " + from + " " + to);
+            return !copyFails && (files.insert(to), true);
+        };
+        pf.mci = [this](const std::string& command, char* reply, int) {
+            const bool status = command.rfind("status", 0) == 0;
+            std::strcpy(reply, status ? statusReply.c_str() : "");
+            return status ? statusCode : command.rfind("open", 0) == 0 ? openCode : 0L;
+        };
+    }
+    std::string Next() { return next < listing.size() ? listing[next++] : ""; }
+};
 
 const std::string kSource = "/opt/linesaver\\music\\";
 const std::string kCopy = "c:\\test.mid";
