@@ -27,7 +27,7 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-    std::string MusicPattern() const { return drive.app().string() + "\\music\\*.mid"; }
+    std::string Music(const std::string& name) const { return drive.app().string() + "\\music\\" + name; }
     std::string Copy() const { return (drive.drive() / "test.mid").string(); }
 
     TempDrive drive;
@@ -60,41 +60,37 @@ TEST_F(DosFilesTest, ListsMidiFilesOfAnyCaseInBytewiseOrder) {
     ASSERT_EQ(::mkfifo((m / "fifo.mid").c_str(), 0600), 0);
 
     const std::vector<std::string> want = {"C.mid", "E.MiDi", "a.MID", "b.mid", "d.midi", "link.mid"};
-    EXPECT_EQ(List(MusicPattern()), want);
-    EXPECT_EQ(List(MusicPattern()), want) << "a second listing repeats the first";
+    EXPECT_EQ(List(Music("*.mid")), want);
+    EXPECT_EQ(List(Music("*.mid")), want) << "a second listing repeats the first";
     EXPECT_EQ(files.DirNext(), "") << "the end stays the end";
     EXPECT_EQ(List(drive.root.string() + "\\nowhere\\*.mid"), std::vector<std::string>{});
 }
 
-TEST_F(DosFilesTest, LooksUpOnlyARegularFileItself) {
+// A lookup finds only a regular file itself; a delete removes a file or a
+// link, never the link's target.
+TEST_F(DosFilesTest, LooksUpOnlyARegularFileItselfAndDeletesNoTarget) {
     const fs::path target = drive.root / "elsewhere.mid";
     Write(target, "x");
     const struct {
         const char* what;
         void (*make)(const fs::path& copy, const fs::path& target);
         std::string found;
+        bool deleted;
     } cases[] = {
-        {"file", [](const fs::path& p, const fs::path&) { Write(p, "x"); }, "test.mid"},
-        {"link", [](const fs::path& p, const fs::path& t) { fs::create_symlink(t, p); }, ""},
-        {"folder", [](const fs::path& p, const fs::path&) { fs::create_directory(p); }, ""},
-        {"nothing", [](const fs::path&, const fs::path&) {}, ""},
+        {"file", [](const fs::path& p, const fs::path&) { Write(p, "x"); }, "test.mid", true},
+        {"link", [](const fs::path& p, const fs::path& t) { fs::create_symlink(t, p); }, "", true},
+        {"folder", [](const fs::path& p, const fs::path&) { fs::create_directory(p); }, "", false},
+        {"nothing", [](const fs::path&, const fs::path&) {}, "", false},
     };
     for (const auto& k : cases) {
         fs::remove_all(Copy());
         k.make(Copy(), target);
         EXPECT_EQ(files.Dir("c:\\test.mid"), k.found) << k.what;
         EXPECT_EQ(files.DirNext(), "") << k.what;
+        EXPECT_EQ(files.Kill("c:\\test.mid"), k.deleted) << k.what;
+        EXPECT_EQ(fs::exists(fs::symlink_status(Copy())), k.what == std::string("folder")) << k.what;
     }
-}
-
-TEST_F(DosFilesTest, KillRemovesALinkNotItsTarget) {
-    const fs::path target = drive.root / "keep.mid";
-    Write(target, "keep");
-    fs::create_symlink(target, Copy());
-    EXPECT_TRUE(files.Kill("c:\\test.mid"));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(Copy())));
-    EXPECT_EQ(Read(target), "keep");
-    EXPECT_FALSE(files.Kill("c:\\test.mid")) << "nothing left to delete";
+    EXPECT_EQ(Read(target), "x");
 }
 
 TEST_F(DosFilesTest, CopyReplacesTheDestinationWholeNotFollowingALink) {
@@ -104,7 +100,7 @@ TEST_F(DosFilesTest, CopyReplacesTheDestinationWholeNotFollowingALink) {
     // renamed into place, not written over it.
     const int old = ::open(Copy().c_str(), O_RDONLY);
     ASSERT_GE(old, 0);
-    EXPECT_TRUE(files.FileCopy(drive.app().string() + "\\music\\a.mid", "c:\\test.mid"));
+    EXPECT_TRUE(files.FileCopy(Music("a.mid"), "c:\\test.mid"));
     EXPECT_EQ(Read(Copy()), "new content");
     char buffer[8] = {};
     EXPECT_EQ(::read(old, buffer, sizeof buffer), 3);
@@ -116,7 +112,7 @@ TEST_F(DosFilesTest, CopyReplacesTheDestinationWholeNotFollowingALink) {
     Write(target, "untouched");
     fs::remove(Copy());
     fs::create_symlink(target, Copy());
-    EXPECT_TRUE(files.FileCopy(drive.app().string() + "\\music\\a.mid", "c:\\test.mid"));
+    EXPECT_TRUE(files.FileCopy(Music("a.mid"), "c:\\test.mid"));
     EXPECT_FALSE(fs::is_symlink(Copy()));
     EXPECT_EQ(Read(Copy()), "new content");
     EXPECT_EQ(Read(target), "untouched");
@@ -131,7 +127,7 @@ TEST_F(DosFilesTest, CopiesOnlyRegularFilesUpToTheLargestSize) {
     const auto sized = [&](std::size_t size) {
         Write(m / "big.mid", "");
         fs::resize_file(m / "big.mid", size); // sparse: nothing is written
-        return drive.app().string() + "\\music\\big.mid";
+        return Music("big.mid");
     };
     const struct {
         std::string from;
@@ -139,9 +135,9 @@ TEST_F(DosFilesTest, CopiesOnlyRegularFilesUpToTheLargestSize) {
         std::size_t size; // of the copy, when there is one
         bool copied;
     } cases[] = {
-        {drive.app().string() + "\\music\\fifo.mid", "c:\\test.mid", 0, false},
-        {drive.app().string() + "\\music\\dir.mid", "c:\\test.mid", 0, false},
-        {drive.app().string() + "\\music\\missing.mid", "c:\\test.mid", 0, false},
+        {Music("fifo.mid"), "c:\\test.mid", 0, false},
+        {Music("dir.mid"), "c:\\test.mid", 0, false},
+        {Music("missing.mid"), "c:\\test.mid", 0, false},
         {"/dev/zero", "c:\\test.mid", 0, false},
         {"", "d:\\test.mid", 0, false}, // an unknown drive
         {"", "c:\\test.mid", 0, true},

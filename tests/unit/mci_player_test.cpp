@@ -1,10 +1,16 @@
-// The player's command strings, with no sound behind them: a soundfont that
-// does not exist and SDL's silent audio driver.
+// The player's command strings, first with no sound behind them (a soundfont
+// that does not exist and SDL's silent audio driver), then for real: a
+// one-second track through FluidSynth and SDL's disk audio driver, polled
+// the way the saver polls it.
+#include "music/music.h"
 #include "platform/dos_files.h"
 #include "platform/mci_player.h"
+#include "platform/midi_synth.h"
+#include "platform/recording_platform.h"
 #include "tests/unit/music_test_support.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -98,6 +104,83 @@ TEST_F(MciPlayerTest, OneDeviceAtATime) {
     EXPECT_NE(Send("status c:\\test.mid"), 0) << "status needs its item";
     EXPECT_EQ(Send("close c:\\test.mid"), 0);
     EXPECT_NE(Send("close c:\\test.mid"), 0) << "closed already";
+}
+
+// The saver's platform with the real drive and player behind it.
+struct RealMusic {
+    RealMusic(TempDrive& d) : files(d.drive().string()), player(files) {
+        pf.appPath = d.app().string();
+        pf.dir = [this](const std::string& p) { return files.Dir(p); };
+        pf.dirNext = [this] { return files.DirNext(); };
+        pf.kill = [this](const std::string& p) { return files.Kill(p); };
+        pf.fileCopy = [this](const std::string& a, const std::string& b) { return files.FileCopy(a, b); };
+        pf.mci = [this](const std::string& c, char* r, int n) {
+            const std::string before(r, static_cast<std::size_t>(n));
+            const long code = player.Send(c, r, n);
+            const std::size_t end = std::strlen(r) + 1;
+            restKept = restKept && std::string(r + end, static_cast<std::size_t>(n) - end) == before.substr(end);
+            if (c.rfind("status", 0) == 0 && (modes.empty() || modes.back() != r)) modes.push_back(r);
+            return code;
+        };
+    }
+    int Opens() const {
+        int n = 0;
+        for (const Call& c : pf.Only(Call::Kind::Mci)) n += c.text.rfind("open", 0) == 0;
+        return n;
+    }
+    DosFiles files;
+    MciPlayer player;
+    RecordingPlatform pf;
+    std::vector<std::string> modes; // the replies to "status", each change once
+    bool restKept = true;           // every reply left the buffer after its zero alone
+};
+
+// The loudest sample of a raw file of 32-bit floats.
+float Peak(const fs::path& raw) {
+    const std::string bytes = Read(raw);
+    float peak = 0;
+    for (std::size_t i = 0; i + sizeof(float) <= bytes.size(); i += sizeof(float)) {
+        float sample;
+        std::memcpy(&sample, bytes.data() + i, sizeof sample);
+        if (!std::isfinite(sample)) return INFINITY;
+        peak = std::max(peak, std::fabs(sample));
+    }
+    return peak;
+}
+
+TEST(MciPlayback, ATrackPlaysStopsAndTheNextOneFollows) {
+    if (::access(kDefaultSoundfont, R_OK) != 0) GTEST_SKIP() << "no soundfont at " << kDefaultSoundfont;
+    TempDrive drive;
+    const fs::path raw = drive.root / "out.raw";
+    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    ScopedEnv file("SDL_DISKAUDIOFILE", raw.string());
+    Write(drive.music() / "chord.mid", OneSecondMidi());
+
+    std::vector<std::string> modes;
+    {
+        RealMusic music(drive);
+        Form1 f(music.pf);
+        StartRandomTrack(f); // at once: the soundfont is still loading
+        EXPECT_TRUE(fs::exists(drive.drive() / "test.mid"));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (music.Opens() < 2 && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            Timer2_Timer(f);
+        }
+        EXPECT_EQ(music.Opens(), 2) << "the poll starts the next track";
+        StopMusic(f);
+        EXPECT_FALSE(fs::exists(drive.drive() / "test.mid"));
+        EXPECT_TRUE(music.restKept);
+        modes = music.modes;
+    }
+    // "not ready" may come first, while the soundfont loads.
+    if (!modes.empty() && modes.front() == "not ready") modes.erase(modes.begin());
+    ASSERT_GE(modes.size(), 2u);
+    EXPECT_EQ(modes[0], "playing");
+    EXPECT_EQ(modes[1], "stopped");
+    const float peak = Peak(raw);
+    EXPECT_GT(peak, 0.01f) << "the chord is heard";
+    EXPECT_LT(peak, 1.0f) << "and not clipped";
 }
 
 } // namespace
