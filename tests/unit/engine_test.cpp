@@ -36,17 +36,6 @@ TEST(StepColour, LevelsTurnAtBothEnds) {
     }
 }
 
-TEST(StepColour, SetsForeColourAdvancesPhaseAndYieldsLast) {
-    Rig rig;
-    rig.f.col[1][1] = 10, rig.f.col[2][1] = 20, rig.f.col[3][1] = 30;
-    rig.f.a1 = 1;
-    StepColour(rig.f);
-    EXPECT_EQ(rig.pf.ForeColor(), 13 + 256 * 26 + 65536 * 39);
-    EXPECT_DOUBLE_EQ(rig.f.a1, 1.03);
-    ASSERT_FALSE(rig.pf.calls.empty());
-    EXPECT_EQ(rig.pf.calls.back().kind, Call::Kind::Yield);
-}
-
 TEST(MovePoint, MovesThenReflects) {
     const struct {
         const char* name;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <set>
+#include <sstream>
 
 namespace midi {
 namespace {
@@ -45,37 +46,34 @@ TEST(MidiWriter, FileOfSortedEventsEndingEachTrack) {
     EXPECT_EQ(file, want);
 }
 
-TEST(Notation, Steps) {
-    const struct {
-        const char* text;
-        std::vector<int> keys;
-        double beats;
-    } cases[] = {
-        {"c4", {60}, 1},         {"c#4e", {61}, 0.5},   {"bb3q.", {58}, 1.5}, {"a0w", {21}, 4},
-        {"c4+e4+g4h", {60, 64, 67}, 2}, {"re.", {}, 0.75}, {"g5qt", {79}, 2.0 / 3}, {"d#5s", {75}, 0.25},
-    };
-    for (const auto& c : cases) {
-        const std::vector<Step> steps = ParseSteps(c.text);
-        ASSERT_EQ(steps.size(), 1u) << c.text;
-        EXPECT_EQ(steps[0].keys, c.keys) << c.text;
-        EXPECT_DOUBLE_EQ(steps[0].beats, c.beats) << c.text;
+// Steps as text: "@40", "v90", "60+64/2" (keys/beats), "r/0.75".
+std::string Show(const std::vector<Step>& steps) {
+    std::ostringstream out;
+    for (const Step& s : steps) {
+        if (s.kind != Step::Kind::Sound) {
+            out << (s.kind == Step::Kind::Program ? "@" : "v") << s.value << " ";
+            continue;
+        }
+        if (s.keys.empty()) out << "r";
+        for (std::size_t i = 0; i < s.keys.size(); ++i) out << (i ? "+" : "") << s.keys[i];
+        out << "/" << s.beats << " ";
     }
+    return out.str();
 }
 
-TEST(Notation, LengthsCarryOverAndGroupsRepeat) {
+TEST(Notation, NotesRestsChordsLengthsAndRepeats) {
     const Phrases phrases = {{"up", "c4e d4"}, {"twice", "( $up )2"}};
-    const std::vector<Step> steps = ParseSteps("@40 v90 | $twice e4h f4", phrases);
-    ASSERT_EQ(steps.size(), 8u);
-    EXPECT_EQ(steps[0].kind, Step::Kind::Program);
-    EXPECT_EQ(steps[0].value, 40);
-    EXPECT_EQ(steps[1].kind, Step::Kind::Velocity);
-    EXPECT_EQ(steps[1].value, 90);
-    std::vector<int> keys;
-    for (std::size_t i = 2; i < steps.size(); ++i) keys.push_back(steps[i].keys.at(0));
-    EXPECT_EQ(keys, (std::vector<int>{60, 62, 60, 62, 64, 65}));
-    EXPECT_DOUBLE_EQ(steps[3].beats, 0.5) << "d4 keeps the eighth of c4";
-    EXPECT_DOUBLE_EQ(steps[7].beats, 2) << "f4 keeps the half of e4";
-    EXPECT_DOUBLE_EQ(TotalBeats(steps), 6);
+    const struct {
+        const char* text;
+        const char* steps;
+    } cases[] = {
+        {"c4 c#4e bb3q. a0w d#5s", "60/1 61/0.5 58/1.5 21/4 75/0.25 "},
+        {"c4+e4+g4h re. g5qt", "60+64+67/2 r/0.75 79/0.666667 "},
+        // A length carries over to the steps without one.
+        {"@40 v90 | $twice e4h f4", "@40 v90 60/0.5 62/0.5 60/0.5 62/0.5 64/2 65/2 "},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Show(ParseSteps(c.text, phrases)), c.steps) << c.text;
+    EXPECT_DOUBLE_EQ(TotalBeats(ParseSteps("c4e d4 r g5qt", phrases)), 1.5 + 2.0 / 3);
 }
 
 TEST(Notation, RefusesWhatItCannotRead) {
