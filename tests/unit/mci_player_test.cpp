@@ -10,7 +10,6 @@
 #include "tests/unit/music_test_support.h"
 
 #include <chrono>
-#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -135,19 +134,6 @@ struct RealMusic {
     bool restKept = true;           // every reply left the buffer after its zero alone
 };
 
-// The loudest sample of a raw file of 32-bit floats.
-float Peak(const fs::path& raw) {
-    const std::string bytes = Read(raw);
-    float peak = 0;
-    for (std::size_t i = 0; i + sizeof(float) <= bytes.size(); i += sizeof(float)) {
-        float sample;
-        std::memcpy(&sample, bytes.data() + i, sizeof sample);
-        if (!std::isfinite(sample)) return INFINITY;
-        peak = std::max(peak, std::fabs(sample));
-    }
-    return peak;
-}
-
 TEST(MciPlayback, ATrackPlaysStopsAndTheNextOneFollows) {
     if (::access(kDefaultSoundfont, R_OK) != 0) GTEST_SKIP() << "no soundfont at " << kDefaultSoundfont;
     TempDrive drive;
@@ -178,9 +164,7 @@ TEST(MciPlayback, ATrackPlaysStopsAndTheNextOneFollows) {
     ASSERT_GE(modes.size(), 2u);
     EXPECT_EQ(modes[0], "playing");
     EXPECT_EQ(modes[1], "stopped");
-    const float peak = Peak(raw);
-    EXPECT_GT(peak, 0.01f) << "the chord is heard";
-    EXPECT_LT(peak, 1.0f) << "and not clipped";
+    EXPECT_GT(fs::file_size(raw), 44100u * 8) << "a second of sound went out (its level: music_playback.sh)";
 }
 
 } // namespace
