@@ -162,25 +162,23 @@ TEST(Music, ThePollStartsTheNextTrackOnlyWhenStopped) {
 TEST(Music, AfterAFailureTheAnimationRunsOnSilently) {
     const struct {
         const char* name;
-        std::vector<std::string> music;
-        bool staleCopy, killFails, copyFails;
+        bool music, staleStays, copyFails;
         long openCode;
     } cases[] = {
-        {"no music", {}, false, false, false, 0},
-        {"the copy fails", {"a.mid"}, false, false, true, 0},
-        {"a stale copy stays", {"a.mid"}, true, true, false, 0},
-        {"open fails", {"a.mid"}, false, false, false, 275},
+        {"no music", false, false, false, 0},
+        {"the copy fails", true, false, true, 0},
+        {"a stale copy stays", true, true, false, 0},
+        {"open fails", true, false, false, 275},
     };
     for (const auto& c : cases) {
         RecordingPlatform pf;
         FakeDrive drive(pf);
-        drive.music = c.music;
-        if (c.staleCopy) drive.files = {kCopy};
-        drive.killFails = c.killFails;
+        if (c.music) drive.music = {"a.mid"};
+        if (c.staleStays) drive.files = {kCopy};
+        drive.killFails = c.staleStays;
         drive.copyFails = c.copyFails;
         drive.openCode = c.openCode;
-        // An unopened device: "status" fails with an empty reply.
-        drive.statusCode = 263;
+        drive.statusCode = 263; // an unopened device: "status" fails with an empty reply
         drive.statusReply = "";
         Saver saver(pf);
         saver.Form_Load();

@@ -64,15 +64,15 @@ inline ::testing::AssertionResult SameFigure(const std::vector<Segment>& got, co
                                              double tolerance = 0.05) {
     if (got.size() != want.size())
         return ::testing::AssertionFailure() << "drew " << got.size() << " items, wanted " << want.size();
+    const auto show = [](const Segment& s) {
+        return ::testing::Message() << (s.circle ? "circle " : "line ") << s.x1 << " " << s.y1 << " " << s.x2 << " "
+                                    << s.y2;
+    };
     for (std::size_t i = 0; i < got.size(); ++i) {
-        const Segment& g = got[i];
-        const Segment& w = want[i];
+        const Segment &g = got[i], &w = want[i];
         if (g.circle != w.circle || std::abs(g.x1 - w.x1) > tolerance || std::abs(g.y1 - w.y1) > tolerance ||
             std::abs(g.x2 - w.x2) > tolerance || std::abs(g.y2 - w.y2) > tolerance)
-            return ::testing::AssertionFailure()
-                   << "item " << i << ": drew " << (g.circle ? "circle " : "line ") << g.x1 << " " << g.y1 << " "
-                   << g.x2 << " " << g.y2 << ", wanted " << (w.circle ? "circle " : "line ") << w.x1 << " "
-                   << w.y1 << " " << w.x2 << " " << w.y2;
+            return ::testing::AssertionFailure() << "item " << i << ": drew " << show(g) << ", wanted " << show(w);
     }
     return ::testing::AssertionSuccess();
 }

@@ -79,7 +79,7 @@ TEST(TimerSchedule, FiresOnTheBeat) {
     }
 }
 
-TEST(TimerSchedule, SettingRestartsTheCountOrStops) {
+TEST(TimerSchedule, SettingRestartsTheCountOrStopsAndTheEarliestFiresFirst) {
     TimerSchedule s;
     s.Set(1, 100, t0);
     s.Set(1, 100, t0 + 60ms); // same interval from outside its handler
@@ -89,6 +89,11 @@ TEST(TimerSchedule, SettingRestartsTheCountOrStops) {
     s.Set(1, 0, t0 + 80ms);
     EXPECT_FALSE(s.NextDue());
     EXPECT_EQ(s.Start(t0 + 1000ms), -1);
+    // Of two timers due, the earlier fires first.
+    s.Set(0, 30, t0);
+    s.Set(1, 10, t0);
+    EXPECT_EQ(s.Start(t0 + 50ms), 1);
+    EXPECT_EQ(s.Start(t0 + 50ms), 0);
 }
 
 TEST(TimerSchedule, ARunningTimerWaitsForItsHandler) {
@@ -106,14 +111,6 @@ TEST(TimerSchedule, ARunningTimerWaitsForItsHandler) {
     // The tick that came due during the yield runs once, late.
     EXPECT_EQ(s.Start(t0 + 41ms), 0);
     EXPECT_EQ(s.Start(t0 + 41ms), -1);
-}
-
-TEST(TimerSchedule, EarliestDueFiresFirst) {
-    TimerSchedule s;
-    s.Set(0, 30, t0);
-    s.Set(1, 10, t0);
-    EXPECT_EQ(s.Start(t0 + 50ms), 1);
-    EXPECT_EQ(s.Start(t0 + 50ms), 0);
 }
 
 } // namespace
