@@ -51,7 +51,11 @@ std::vector<std::string> List(const std::string& folder, const std::string& patt
     if (!dir) return names;
     while (const dirent* entry = ::readdir(dir.get())) {
         const std::string name = entry->d_name;
-        if (name == "." || name == ".." || !Matches(pattern, name)) continue;
+        // A backslash in a name would read as a folder in the path the
+        // saver builds from it: such a file cannot be named, so it is not
+        // listed.
+        if (name == "." || name == ".." || name.find('\\') != std::string::npos || !Matches(pattern, name))
+            continue;
         struct stat st {};
         if (::fstatat(::dirfd(dir.get()), name.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode))
             names.push_back(name);
@@ -130,6 +134,8 @@ std::string DosFiles::ToLocal(const std::string& dosPath) const {
         if (!driveC || impl_->driveC.empty()) return "";
         base = impl_->driveC + "/";
         rest = dosPath.substr(3);
+        // Nothing on the drive lies above its folder.
+        if (("\\" + rest + "\\").find("\\..\\") != std::string::npos) return "";
     }
     std::replace(rest.begin(), rest.end(), '\\', '/');
     return base + rest;

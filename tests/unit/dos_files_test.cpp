@@ -45,6 +45,9 @@ TEST_F(DosFilesTest, MapsDosPathsToLocalOnes) {
         {"/opt/linesaver\\music\\*.mid", "/opt/linesaver/music/*.mid"},
         {"d:\\test.mid", ""},
         {"c:test.mid", ""},
+        {"c:\\..\\x.mid", ""},
+        {"c:\\a\\..\\..\\x.mid", ""},
+        {"c:\\a..\\..b\\x.mid", c + "/a../..b/x.mid"},
     };
     for (const auto& k : cases) EXPECT_EQ(files.ToLocal(k.dos), k.local) << k.dos;
     EXPECT_EQ(DosFiles("").ToLocal("c:\\test.mid"), "") << "no drive folder, no drive";
@@ -52,7 +55,7 @@ TEST_F(DosFilesTest, MapsDosPathsToLocalOnes) {
 
 TEST_F(DosFilesTest, ListsMidiFilesOfAnyCaseInBytewiseOrder) {
     const fs::path m = drive.music();
-    for (const char* name : {"b.mid", "a.MID", "C.mid", "d.midi", "E.MiDi", "e.txt", "f.mid.txt", "gmid", ".hidden.mid"})
+    for (const char* name : {"b.mid", "a.MID", "C.mid", "d.midi", "E.MiDi", "e.txt", "f.mid.txt", "gmid", ".hidden.mid", "back\\slash.mid"})
         Write(m / name, "x");
     fs::create_directory(m / "sub.mid");
     fs::create_symlink(m / "b.mid", m / "link.mid");
