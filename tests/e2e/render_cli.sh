@@ -1,13 +1,10 @@
 #!/usr/bin/env bash
 # linesaver-render from the command line: traces, PNG sizes and content,
 # and bad arguments that end with status 2 and one line on stderr.
-set -u
-bin="$1"
-tool="$bin/linesaver-render"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/lib/common.bash"
+e2e_init "$1"
+tool="$1/linesaver-render"
+work=$E2E_WORK
 
 # A forced first tick of pattern 1, negative values included.
 out=$("$tool" trace --pattern 1 --phase -0.03 --anchor 7680 5760 --velocity 64 -48 --colour 10 20 30 --directions 1 -1 1)
@@ -77,8 +74,4 @@ read -r x y <<<"$("$tool" trace --pattern 4 --seed 3 | awk '$1 == "circle" {
 lit=$(convert "$work/one.png" -channel RGB -separate -evaluate-sequence max -threshold 0 -format '%[fx:int(100000 * mean)]' info:)
 [ "$lit" -gt 50 ] && [ "$lit" -lt 1000 ] || fail "one circle lights $lit / 100000 of the picture"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures failure(s)"
-    exit 1
-fi
-echo "render_cli: all passed"
+e2e_done

@@ -134,11 +134,9 @@ geometry() {
 # it, shows something besides black within a second of SHOWN (date +%s%N);
 # the last screenshot stays in $E2E_WORK/drawn.png.
 drawn_within_a_second() {
-    local lit=0
     while [ $(( ($(date +%s%N) - $1) / 1000000 )) -lt 1000 ]; do
         screenshot "$E2E_WORK/drawn.png" &&
-            lit=$(convert "$E2E_WORK/drawn.png" ${2:+-crop "$2" +repage} -threshold 1% -format "%[fx:mean]" info:)
-        awk -v l="$lit" 'BEGIN{exit !(l > 0)}' && return 0
+            awk -v l="$(lit_fraction "$E2E_WORK/drawn.png" "${2:-}")" 'BEGIN{exit !(l > 0)}' && return 0
     done
     return 1
 }
@@ -146,8 +144,9 @@ drawn_within_a_second() {
 # screenshot FILE: the whole screen as a PNG.
 screenshot() { x import -window root "$1"; }
 
-# lit_fraction FILE: the share of pixels that are not black, 0..1.
-lit_fraction() { convert "$1" -threshold 1% -format "%[fx:mean]" info:; }
+# lit_fraction FILE [WxH+X+Y]: the share of pixels, of the whole picture or
+# a region, that are not black, 0..1.
+lit_fraction() { convert "$1" ${2:+-crop "$2" +repage} -threshold 1% -format "%[fx:mean]" info:; }
 
 # white_fraction FILE WxH+X+Y: the share of pure white pixels in a region.
 white_fraction() { convert "$1" -crop "$2" +repage -fill black +opaque white -threshold 50% -format "%[fx:mean]" info:; }
