@@ -1,6 +1,6 @@
 // The render tool's trace: the calls and the state in their printed form,
 // and the same text whether it goes to a string or a file. The figures
-// themselves are checked on the recording platform (tick_test.cpp). And the
+// themselves are checked on the recording platform (patterns_test.cpp). And the
 // soak's state check: a sound state passes, and each way a field can leave
 // its range is named.
 #include "platform/headless_render.h"
