@@ -1,7 +1,20 @@
-# The saver covers the screen and draws at once; a second copy ends at once
-# and leaves the first one drawing.
+# Without a display the saver says so in one line and ends with status 1.
+# With one it covers the screen and draws at once; a second copy ends at
+# once and leaves the first one drawing.
 source "$(dirname "$0")/lib/common.bash"
 e2e_init "$1"
+
+for c in "no DISPLAY|-u DISPLAY" "a display nobody serves|DISPLAY=:987"; do
+    env ${c#*|} timeout 10 "$SAVER_BIN" >"$E2E_WORK/out" 2>"$E2E_WORK/err"
+    status=$?
+    if [ "$status" -eq 1 ] && [ ! -s "$E2E_WORK/out" ] && [ "$(wc -l <"$E2E_WORK/err")" -eq 1 ] &&
+        grep -q '^linesaver: cannot open a display: ..*' "$E2E_WORK/err"; then
+        pass "${c%%|*}: $(cat "$E2E_WORK/err")"
+    else
+        fail "${c%%|*}: status $status, said: $(cat "$E2E_WORK/out" "$E2E_WORK/err")"
+    fi
+done
+
 start_xvfb 1280x800
 
 # Whatever the arguments, the full-screen saver runs.
