@@ -110,7 +110,9 @@ TEST(Music, PlaysTheFirstAcceptableNameFromTheChosenPosition) {
         if (!c.played.empty()) log.push_back("copy " + kSource + c.played + " " + kCopy);
         EXPECT_EQ(rig.drive.log, log);
         EXPECT_EQ(rig.Commands(), c.played.empty() ? std::vector<std::string>{} : kOpenPlay);
-        if (!c.played.empty()) EXPECT_EQ(rig.f.strFileFrom, kSource + c.played);
+        if (!c.played.empty()) {
+            EXPECT_EQ(rig.f.strFileFrom, kSource + c.played);
+        }
         EXPECT_EQ(rig.f.strFileTo, kCopy);
     }
 }

@@ -45,7 +45,7 @@ struct TempDrive {
 
 // Sets an environment variable for one test and restores it afterwards.
 struct ScopedEnv {
-    ScopedEnv(const char* name, const std::string& value) : name(name) {
+    ScopedEnv(const char* variable, const std::string& value) : name(variable) {
         if (const char* was = std::getenv(name)) old = was;
         ::setenv(name, value.c_str(), 1);
     }
