@@ -12,7 +12,6 @@
 namespace linesaver::testing {
 namespace {
 
-
 TEST(StepColour, LevelsTurnAtBothEnds) {
     const struct {
         const char* name;
