@@ -3,18 +3,16 @@
 // the generator seeded from it.
 //
 // The input: 8 bytes of seed, the program folder, what fails, the first
-// listing, then operations until the input ends (a poll with the player's
-// reply, a new listing, a listing that changes between the two walks of
-// the next start, other failures); then the saver leaves. The calls of
-// every operation are checked as it returns.
+// listing and the player's reply, then operations until the input ends (a
+// poll with or without a new reply, a new listing, a listing that changes
+// between the two walks of the next start, other failures); then the saver
+// leaves. The calls of every operation are checked as it returns.
 #include "music/music.h"
 #include "platform/recording_platform.h"
 #include "tests/fuzz/fuzz_check.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <cstring>
-#include <memory>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,37 +22,28 @@
 namespace linesaver::fuzz {
 namespace {
 
+using Names = std::vector<std::string>;
 const std::string kCopy = "c:\\test.mid";
 const std::string kOpen = "open " + kCopy, kPlay = "play " + kCopy, kStatus = "status " + kCopy + " mode",
                   kStop = "stop " + kCopy, kClose = "close " + kCopy;
 
-bool Acceptable(std::string_view name) {
-    return name.ends_with("mid") || name.ends_with("midi");
-}
-
-// The input, read front to back; zeros once it is used up.
-class Bytes {
-public:
-    Bytes(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    bool empty() const { return pos_ >= size_; }
-    std::uint8_t Next() { return empty() ? 0 : data_[pos_++]; }
+// The input, front to back; zeros once it is used up.
+struct Bytes {
+    const std::uint8_t *at, *end;
+    bool empty() const { return at == end; }
+    std::uint8_t Next() { return empty() ? 0 : *at++; }
     std::string Text(std::size_t n) {
         std::string s;
         while (n-- > 0 && !empty()) s += static_cast<char>(Next());
         return s;
     }
-
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t pos_ = 0;
 };
 
 // Up to 16 names: a stem of raw bytes and an ending, in any case.
-std::vector<std::string> Names(Bytes& in) {
+Names ReadNames(Bytes& in) {
     static constexpr std::string_view kEndings[] = {"",   ".mid",  ".MID", ".midi",    ".MIDI",    ".Mid", "mid",
                                                     "midi", ".mi", "d",    ".txt.mid", ".mid.txt", "MID",  ".miDi"};
-    std::vector<std::string> names;
+    Names names;
     for (int n = in.Next() % 17; n > 0; --n) {
         std::string name = in.Text(in.Next() % 5);
         name += kEndings[in.Next() % std::size(kEndings)];
@@ -63,134 +52,102 @@ std::vector<std::string> Names(Bytes& in) {
     return names;
 }
 
-std::string Reply(Bytes& in) {
+std::string ReadReply(Bytes& in) {
     static constexpr const char* kReplies[] = {"stopped", "playing", "not ready", "stoppedX", "stopped, and more",
                                                "Stopped", "stoppe",  "",          "stop"};
     const std::uint8_t b = in.Next();
-    if (b < std::size(kReplies)) return kReplies[b];
-    return in.Text(b % 12); // raw bytes; a zero among them ends the reply
+    return b < std::size(kReplies) ? kReplies[b] : in.Text(b % 12); // a zero among raw bytes ends the reply
 }
 
 // The drive, the music folder and the player as the target pretends them,
 // and what the saver did to them during one operation.
 struct World {
-    std::string folder;
-    std::vector<std::string> music;
-    std::optional<std::vector<std::string>> musicLater; // replaces music once the next listing has begun
-    bool copyThere = false;
-    bool killFails = false, copyFails = false, openFails = false;
-    std::string statusReply = "playing";
-    bool open = false;
+    std::string folder, statusReply;
+    Names music, listed;
+    std::size_t next = 0;
+    std::optional<Names> musicLater; // replaces music once the next listing has begun
+    bool copyThere = false, killFails = false, copyFails = false, openFails = false, open = false;
+    struct Seen {
+        std::vector<Names> listings; // of the music folder
+        Names copies, commands;      // the sources of the copies tried; the player's commands
+        bool copied = false;         // the last copy succeeded
+        std::string status;          // the first 7 characters after the last status
+    } seen;
 
-    std::vector<std::vector<std::string>> listings; // every listing of the music folder
-    std::vector<std::string> copies;                // the sources of every copy tried
-    bool copied = false;                            // the last one succeeded
-    std::vector<std::string> commands;
-    std::string statusSeen; // the first 7 characters after the last status
-
-    void NewOperation() {
-        listings.clear();
-        copies.clear();
-        copied = false;
-        commands.clear();
-        statusSeen.clear();
+    std::string Next() { return next < listed.size() ? listed[next++] : ""; }
+    void SetFailures(std::uint8_t flags) {
+        copyThere ^= flags & 1; // left over from an earlier run, or made or removed by someone else
+        killFails = flags & 2;
+        copyFails = flags & 4;
+        openFails = flags & 8;
     }
 };
 
-void WriteReply(char* reply, int length, const std::string& text) {
-    const std::size_t n = std::min(text.size(), static_cast<std::size_t>(length - 1));
-    std::memcpy(reply, text.data(), n);
-    reply[n] = '\0';
-}
-
 void Wire(RecordingPlatform& pf, World& w, Form1& f) {
-    auto listed = std::make_shared<std::pair<std::vector<std::string>, std::size_t>>();
     pf.appPath = w.folder;
-    pf.dir = [&w, listed](const std::string& pattern) {
-        auto& [names, next] = *listed;
-        names.clear();
-        next = 0;
+    pf.dir = [&w](const std::string& pattern) {
+        w.next = 0;
         if (pattern == w.folder + "\\music\\*.mid") {
-            names = w.music;
-            w.listings.push_back(names);
+            w.seen.listings.push_back(w.listed = w.music);
             if (w.musicLater) w.music = *std::exchange(w.musicLater, std::nullopt);
         } else {
             Check(pattern == kCopy, "a listing of something but the music and the copy");
-            if (w.copyThere) names = {"test.mid"};
+            w.listed = w.copyThere ? Names{"test.mid"} : Names{};
         }
-        return next < names.size() ? names[next++] : std::string();
+        return w.Next();
     };
-    pf.dirNext = [listed] {
-        auto& [names, next] = *listed;
-        return next < names.size() ? names[next++] : std::string();
-    };
+    pf.dirNext = [&w] { return w.Next(); };
     pf.kill = [&w](const std::string& path) {
-        Check(path == kCopy, "a delete of something but the copy");
-        Check(!w.open, "the copy deleted while the player has it open");
-        if (w.killFails || !w.copyThere) return false;
-        w.copyThere = false;
-        return true;
+        Check(path == kCopy && !w.open, "a delete of something but the copy, or while the player has it open");
+        const bool gone = w.copyThere && !w.killFails;
+        w.copyThere = w.copyThere && !gone;
+        return gone;
     };
     pf.fileCopy = [&w](const std::string& from, const std::string& to) {
-        Check(to == kCopy, "a copy to somewhere but the copy");
-        Check(!w.open, "the copy replaced while the player has it open");
+        Check(to == kCopy && !w.open, "a copy to somewhere but the copy, or while the player has it open");
         Check(!w.copyThere, "a copy over a stale copy that was not deleted");
-        w.copies.push_back(from);
-        w.copied = !w.copyFails;
-        w.copyThere = w.copyThere || w.copied;
-        return w.copied;
+        w.seen.copies.push_back(from);
+        return w.copyThere = w.seen.copied = !w.copyFails;
     };
     pf.mci = [&w, &f](const std::string& command, char* reply, int length) -> long {
-        Check(length == kReplyLength, "a reply buffer of other than 255 characters");
-        const bool a = reply == f.mciReturnA.data(), b = reply == f.mciReturnB.data();
-        w.commands.push_back(command);
+        w.seen.commands.push_back(command);
+        Check(command == kOpen || command == kPlay || command == kStatus || command == kStop || command == kClose,
+              "a command that is none of the five");
+        const bool first = command != kPlay && command != kClose;
+        Check(reply == (first ? f.mciReturnA : f.mciReturnB).data() && length == kReplyLength,
+              "a command without its reply buffer of 255 characters");
         long code = w.open ? 0 : 263;
-        std::string text;
         if (command == kOpen) {
-            Check(a, "open without the first reply buffer");
             Check(!w.open, "a second track opened while one is open");
             w.open = w.copyThere && !w.openFails;
             code = w.open ? 0 : 275;
-        } else if (command == kPlay || command == kClose) {
-            Check(b, "play or close without the second reply buffer");
-            if (command == kClose) w.open = false;
-        } else if (command == kStatus || command == kStop) {
-            Check(a, "status or stop without the first reply buffer");
-            if (command == kStatus && w.open) text = w.statusReply;
-        } else {
-            Check(false, "a command that is none of the five");
         }
-        WriteReply(reply, length, text);
-        if (command == kStatus) w.statusSeen.assign(f.mciReturnA.data(), 7);
+        std::snprintf(reply, static_cast<std::size_t>(length), "%s",
+                      command == kStatus && w.open ? w.statusReply.c_str() : "");
+        if (command == kStatus) w.seen.status.assign(reply, 7);
+        if (command == kClose) w.open = false;
         return code;
     };
 }
 
-// One start, whose commands begin at commands[from]; before is the
-// generator as it was, staleBefore whether the copy was there.
-void CheckStart(const World& w, const Form1& f, Generator before, bool staleBefore, std::size_t from) {
-    Check(w.listings.size() == 2, "a start lists the music other than twice");
-    const int count = static_cast<int>(w.listings[0].size());
-    const int chosen = static_cast<int>(before.Rnd() * count + 1);
-    // Both are now one draw on from where the start began.
-    Generator after = f.rng;
+// One start, whose commands begin at seen.commands[from]; before is the
+// generator as it was, stale whether the copy was there.
+void CheckStart(const World& w, const Form1& f, Generator before, bool stale, std::size_t from) {
+    const World::Seen& s = w.seen;
+    Check(s.listings.size() == 2, "a start lists the music other than twice");
+    const auto chosen = static_cast<std::size_t>(before.Rnd() * static_cast<int>(s.listings[0].size()) + 1) - 1;
+    Generator after = f.rng; // both now one draw on from where the start began
     Check(after.Rnd() == before.Rnd(), "a start draws other than one number");
 
-    const std::vector<std::string>& walk = w.listings[1];
     std::string expected;
-    for (std::size_t i = static_cast<std::size_t>(chosen - 1); i < walk.size() && expected.empty(); ++i)
-        if (Acceptable(walk[i])) expected = walk[i];
+    for (std::size_t i = chosen; i < s.listings[1].size() && expected.empty(); ++i)
+        if (s.listings[1][i].ends_with("mid") || s.listings[1][i].ends_with("midi")) expected = s.listings[1][i];
     Check(f.strFileFrom == w.folder + "\\music\\" + expected, "not the first acceptable name from the position");
-    Check(f.strFileTo == kCopy, "the copy's path changed");
-
-    Check(w.copies.size() <= 1, "more than one copy in a start");
-    if (expected.empty()) Check(w.copies.empty(), "a copy though no name is acceptable");
-    else if (w.copies.empty()) Check(staleBefore && w.killFails, "an acceptable track left uncopied");
-    else Check(w.copies[0] == f.strFileFrom, "a copy of another file than the one chosen");
-
-    const std::vector<std::string> rest(w.commands.begin() + static_cast<std::ptrdiff_t>(from), w.commands.end());
-    Check(rest == (w.copied ? std::vector<std::string>{kOpen, kPlay} : std::vector<std::string>{}),
-          "a start's commands are not open and play of a copied track");
+    const Names copy = expected.empty() ? Names{} : Names{f.strFileFrom};
+    Check(s.copies == copy || (s.copies.empty() && stale && w.killFails),
+          "not one copy of the chosen track, nor none for want of an acceptable name or of a delete");
+    const Names rest(s.commands.begin() + static_cast<std::ptrdiff_t>(from), s.commands.end());
+    Check(rest == (s.copied ? Names{kOpen, kPlay} : Names{}), "a start's commands are not open and play of a copy");
 }
 
 void Poll(RecordingPlatform& pf, World& w, Form1& f) {
@@ -201,15 +158,14 @@ void Poll(RecordingPlatform& pf, World& w, Form1& f) {
     const Call& first = pf.calls.at(callsBefore);
     Check(first.kind == Call::Kind::Timer && first.v[0] == 1 && first.v[1] == 1000,
           "a poll that does not first set its timer to a second");
-    Check(!w.commands.empty() && w.commands[0] == kStatus, "a poll that does not ask for the mode");
-    if (w.statusSeen != "stopped") {
+    const Names& c = w.seen.commands;
+    if (w.seen.status != "stopped") {
         Generator now = f.rng, then = before;
-        Check(w.commands.size() == 1 && w.listings.empty() && w.copies.empty() && now.Rnd() == then.Rnd(),
-              "a poll that acts on a track not stopped");
+        Check(c == Names{kStatus} && w.seen.listings.empty() && w.seen.copies.empty() && now.Rnd() == then.Rnd(),
+              "a poll that does other than ask for the mode of a track not stopped");
         return;
     }
-    Check(w.commands.size() >= 3 && w.commands[1] == kStop && w.commands[2] == kClose,
-          "a stopped track not stopped and closed");
+    Check(c.size() >= 3 && c[0] == kStatus && c[1] == kStop && c[2] == kClose, "a stopped track not stopped and closed");
     CheckStart(w, f, before, stale, 3);
 }
 
@@ -219,56 +175,41 @@ void Poll(RecordingPlatform& pf, World& w, Form1& f) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace linesaver;
     using namespace linesaver::fuzz;
-    Bytes in(data, size);
+    Bytes in{data, data + size};
     std::uint64_t seed = 0;
     for (int i = 0; i < 8; ++i) seed = seed << 8 | in.Next();
-
     static constexpr const char* kFolders[] = {"/opt/linesaver", "", "c:\\saver"};
     World w;
     w.folder = kFolders[in.Next() % std::size(kFolders)];
-    const std::uint8_t setup = in.Next();
-    w.copyThere = setup & 1; // a copy left over from an earlier run
-    w.killFails = setup & 2;
-    w.copyFails = setup & 4;
-    w.openFails = setup & 8;
-    w.music = Names(in);
-    w.statusReply = Reply(in);
+    w.SetFailures(in.Next());
+    w.music = ReadNames(in);
+    w.statusReply = ReadReply(in);
 
     RecordingPlatform pf;
     Form1 f(pf);
     f.rng.Seed(seed);
     Wire(pf, w, f);
-
-    // Start-up's last step.
     const Generator before = f.rng;
     const bool staleAtStart = w.copyThere;
-    StartRandomTrack(f);
+    StartRandomTrack(f); // start-up's last step
     CheckStart(w, f, before, staleAtStart, 0);
 
     while (!in.empty()) {
-        w.NewOperation();
+        w.seen = {};
         switch (in.Next() % 5) {
-        case 0: w.statusReply = Reply(in); [[fallthrough]];
+        case 0: w.statusReply = ReadReply(in); [[fallthrough]];
         case 1: Poll(pf, w, f); break;
-        case 2: w.music = Names(in); break;
-        case 3: w.musicLater = Names(in); break;
-        case 4: {
-            const std::uint8_t flags = in.Next();
-            w.killFails = flags & 1;
-            w.copyFails = flags & 2;
-            w.openFails = flags & 4;
-            if (flags & 8) w.copyThere = !w.copyThere; // someone else made or removed the file
-            break;
-        }
+        case 2: w.music = ReadNames(in); break;
+        case 3: w.musicLater = ReadNames(in); break;
+        case 4: w.SetFailures(in.Next()); break;
         }
     }
 
-    w.NewOperation();
+    w.seen = {};
     const bool stale = w.copyThere;
     StopMusic(f);
-    Check(w.commands == std::vector<std::string>{kStop, kClose}, "leaving does not stop and close");
-    Check(!w.open, "the player still open after leaving");
+    Check(w.seen.commands == Names{kStop, kClose}, "leaving does not stop and close");
     Check(!w.copyThere || (stale && w.killFails), "the copy left behind though it could be deleted");
-    Check(w.listings.empty() && w.copies.empty(), "leaving looks for or copies music");
+    Check(w.seen.listings.empty() && w.seen.copies.empty(), "leaving looks for or copies music");
     return 0;
 }
