@@ -15,30 +15,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 int main(int argc, char** argv) {
     namespace fs = std::filesystem;
     std::vector<fs::path> inputs;
-    for (int i = 1; i < argc; ++i) {
-        const fs::path arg = argv[i];
-        if (!fs::is_directory(arg)) {
-            inputs.push_back(arg);
-            continue;
-        }
-        for (const auto& entry : fs::directory_iterator(arg))
-            if (entry.is_regular_file()) inputs.push_back(entry.path());
-    }
+    for (int i = 1; i < argc; ++i)
+        if (!fs::is_directory(argv[i])) inputs.push_back(argv[i]);
+        else
+            for (const auto& entry : fs::directory_iterator(argv[i]))
+                if (entry.is_regular_file()) inputs.push_back(entry.path());
     std::sort(inputs.begin(), inputs.end());
-    if (inputs.empty()) {
-        std::fprintf(stderr, "no inputs to replay\n");
-        return 2;
-    }
     for (const fs::path& input : inputs) {
         std::ifstream in(input, std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "cannot read %s\n", input.c_str());
-            return 2;
-        }
-        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
         std::fprintf(stderr, "%s\n", input.c_str());
+        if (!in) return std::fprintf(stderr, "cannot read it\n"), 2;
+        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     }
     std::printf("%zu inputs replayed\n", inputs.size());
-    return 0;
+    return inputs.empty() ? 2 : 0;
 }
