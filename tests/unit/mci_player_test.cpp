@@ -10,7 +10,6 @@
 #include "tests/unit/music_test_support.h"
 
 #include <chrono>
-#include <cstring>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
@@ -24,17 +23,8 @@ class MciPlayerTest : public ::testing::Test {
 protected:
     MciPlayerTest() : files(drive.drive().string()), player(files, "/nonexistent/none.sf2") {}
 
-    // Sends command with a reply buffer full of 'x'.
-    long Send(const std::string& command) {
-        reply.fill('x');
-        return player.Send(command, reply.data(), static_cast<int>(reply.size()));
-    }
+    long Send(const std::string& command) { return player.Send(command, reply.data(), 255); }
     std::string Reply() const { return reply.data(); }
-    bool RestUntouched() const {
-        const std::size_t end = std::strlen(reply.data());
-        return std::all_of(reply.begin() + static_cast<std::ptrdiff_t>(end) + 1, reply.end(),
-                           [](char c) { return c == 'x'; });
-    }
     fs::path Copy() const { return drive.drive() / "test.mid"; }
 
     ScopedEnv audio{"SDL_AUDIODRIVER", "dummy"};
@@ -43,15 +33,6 @@ protected:
     MciPlayer player;
     std::array<char, 255> reply{};
 };
-
-TEST_F(MciPlayerTest, RefusesCommandsWithoutAnOpenDevice) {
-    for (const char* command : {"", "bogus c:\\test.mid", "play c:\\test.mid", "status c:\\test.mid mode",
-                                "stop c:\\test.mid", "close c:\\test.mid", "open", "open a b"}) {
-        EXPECT_NE(Send(command), 0) << command;
-        EXPECT_EQ(Reply(), "") << command;
-        EXPECT_TRUE(RestUntouched()) << command;
-    }
-}
 
 TEST_F(MciPlayerTest, OpensOnlyARegularMidiFileOnTheDrive) {
     const fs::path elsewhere = drive.root / "real.mid";
@@ -77,20 +58,16 @@ TEST_F(MciPlayerTest, OpensOnlyARegularMidiFileOnTheDrive) {
 
 // Without a soundfont nothing ever plays: "open" fails once that is known,
 // and until then the track is never reported "stopped", so the poll does
-// not go round starting tracks. One device is open at a time, named by its
-// path.
+// not go round starting tracks. (What the player refuses, and its replies'
+// bounds, are the fuzz target's invariants, replayed over its corpus.)
 TEST_F(MciPlayerTest, WithoutASoundfontNothingEverStops) {
     Write(Copy(), OneSecondMidi());
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     long code = 0;
     while ((code = Send("open c:\\test.mid")) == 0 && std::chrono::steady_clock::now() < deadline) {
-        EXPECT_NE(Send("open c:\\test.mid"), 0) << "open already";
-        EXPECT_NE(Send("status c:\\other.mid mode"), 0) << "another device";
-        EXPECT_NE(Send("status c:\\test.mid"), 0) << "status needs its item";
         EXPECT_EQ(Send("play c:\\test.mid"), 0);
         EXPECT_EQ(Send("status c:\\test.mid mode"), 0);
         EXPECT_EQ(Reply(), "not ready");
-        EXPECT_TRUE(RestUntouched());
         EXPECT_EQ(Send("close c:\\test.mid"), 0);
         EXPECT_NE(Send("close c:\\test.mid"), 0) << "closed already";
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -108,10 +85,7 @@ struct RealMusic {
         pf.kill = [this](const std::string& p) { return files.Kill(p); };
         pf.fileCopy = [this](const std::string& a, const std::string& b) { return files.FileCopy(a, b); };
         pf.mci = [this](const std::string& c, char* r, int n) {
-            const std::string before(r, static_cast<std::size_t>(n));
             const long code = player.Send(c, r, n);
-            const std::size_t end = std::strlen(r) + 1;
-            restKept = restKept && std::string(r + end, static_cast<std::size_t>(n) - end) == before.substr(end);
             if (c.rfind("status", 0) == 0 && (modes.empty() || modes.back() != r)) modes.push_back(r);
             opens += c.rfind("open", 0) == 0;
             return code;
@@ -121,7 +95,6 @@ struct RealMusic {
     MciPlayer player;
     RecordingPlatform pf;
     std::vector<std::string> modes; // the replies to "status", each change once
-    bool restKept = true;           // every reply left the buffer after its zero alone
     int opens = 0;
 };
 
@@ -147,7 +120,6 @@ TEST(MciPlayback, ATrackPlaysStopsAndTheNextOneFollows) {
         EXPECT_EQ(music.opens, 2) << "the poll starts the next track";
         StopMusic(f);
         EXPECT_FALSE(fs::exists(drive.drive() / "test.mid"));
-        EXPECT_TRUE(music.restKept);
         modes = music.modes;
     }
     // "not ready" may come first, while the soundfont loads.
