@@ -165,69 +165,39 @@ const TimerSchedule::TimePoint t0{};
 
 Ms At(TimerSchedule::TimePoint t) { return std::chrono::duration_cast<Ms>(t - t0); }
 
-// An event loop on a simulated clock. Every handler takes `work` and then
-// sets its timer to `next` ms, as the frame tick and the music poll do.
-// `stall` delays the loop once, at the given time, by the given span.
-struct Loop {
-    int work[2] = {0, 0};
-    int next[2] = {15, 1000};
-    Ms stallAt{-1};
-    Ms stall{0};
-
-    std::vector<std::vector<Ms>> Run(TimerSchedule& s, Ms until) {
-        std::vector<std::vector<Ms>> fired(2);
-        TimerSchedule::TimePoint now = t0;
-        while (now - t0 < until) {
-            auto due = s.NextDue();
-            if (!due) break;
-            now = std::max(now, *due);
-            if (now - t0 >= until) break;
-            if (stallAt >= Ms(0) && now - t0 >= stallAt) {
-                now += stall;
-                stallAt = Ms(-1);
-            }
-            for (int id; (id = s.Start(now)) >= 0;) {
-                fired[id].push_back(At(now));
-                now += Ms(work[id]);
-                s.Set(id, next[id], now);
-                s.Finish(id);
-            }
+// The frame tick's firing times (ms) in an event loop on a simulated clock:
+// first due after `first` ms, each handler takes `work` ms and then sets
+// the timer to 15 ms, as the frame tick does; the loop stalls once, at
+// stallAt, for `stall` ms. The other timer, set to 0, never fires.
+std::vector<int> TickTimes(int first, int work, int stallAt, int stall, int until) {
+    TimerSchedule s;
+    s.Set(0, first, t0);
+    s.Set(1, 0, t0);
+    std::vector<int> fired;
+    for (auto now = t0; auto due = s.NextDue();) {
+        now = std::max(now, *due);
+        if (At(now) >= Ms(until)) break;
+        if (stallAt >= 0 && At(now) >= Ms(stallAt)) now += Ms(stall), stallAt = -1;
+        for (int id; (id = s.Start(now)) >= 0;) {
+            EXPECT_EQ(id, 0);
+            fired.push_back(static_cast<int>(At(now).count()));
+            now += Ms(work);
+            s.Set(id, 15, now);
+            s.Finish(id);
         }
-        return fired;
     }
-};
+    return fired;
+}
 
 TEST(TimerSchedule, FiresOnTheBeat) {
-    struct Case {
-        const char* name;
-        int first, work;   // the frame tick's first interval and its handler's time
-        int stallAt, stall; // the loop stalls once
-        int until;
-        std::vector<int> fired; // ms
-    };
-    const Case cases[] = {
-        // First at 10 ms, then the tick sets 15 ms from its own start.
-        {"instant handler", 10, 0, -1, 0, 100, {10, 25, 40, 55, 70, 85}},
-        // A handler that takes time does not push the beat back: the tick
-        // re-sets its own unchanged interval, which keeps the beat. Only
-        // the first tick's change from 10 to 15 counts from its end.
-        {"slow handler", 10, 4, -1, 0, 100, {10, 29, 44, 59, 74, 89}},
-        // The tick due at 30 runs at 80: no burst for 45, 60 and 75, one
-        // late tick, then back on the old beat.
-        {"stall", 15, 0, 30, 50, 130, {15, 80, 90, 105, 120}},
-    };
-    for (const Case& c : cases) {
-        TimerSchedule s;
-        s.Set(0, c.first, t0);
-        s.Set(1, 0, t0);
-        Loop loop;
-        loop.work[0] = c.work;
-        loop.stallAt = Ms(c.stallAt);
-        loop.stall = Ms(c.stall);
-        const auto fired = loop.Run(s, Ms(c.until));
-        EXPECT_EQ(fired[0], std::vector<Ms>(c.fired.begin(), c.fired.end())) << c.name;
-        EXPECT_TRUE(fired[1].empty()) << c.name; // interval 0 never fires
-    }
+    EXPECT_EQ(TickTimes(10, 0, -1, 0, 100), (std::vector<int>{10, 25, 40, 55, 70, 85}));
+    // A handler that takes time does not push the beat back: the tick
+    // re-sets its own unchanged interval, which keeps the beat. Only the
+    // first tick's change from 10 to 15 counts from its end.
+    EXPECT_EQ(TickTimes(10, 4, -1, 0, 100), (std::vector<int>{10, 29, 44, 59, 74, 89}));
+    // The tick due at 30 runs at 80: no burst for 45, 60 and 75, one late
+    // tick, then back on the old beat.
+    EXPECT_EQ(TickTimes(15, 0, 30, 50, 130), (std::vector<int>{15, 80, 90, 105, 120}));
 }
 
 TEST(TimerSchedule, SettingRestartsTheCountOrStopsAndTheEarliestFiresFirst) {
