@@ -27,9 +27,6 @@ enum MciError : long {
     kInvalidFile = 296,
 };
 
-// A MIDI file larger than this is not taken.
-constexpr std::size_t kMaxTrackBytes = 16 << 20;
-
 bool SameText(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
@@ -86,7 +83,7 @@ Result MciPlayer::Impl::Open(const std::vector<std::string>& w) {
     // The device file lies on the private drive: a link there is not read.
     UniqueFd fd = OpenRegularForReading(files.ToLocal(w[1]), false);
     if (!fd) return {kFileNotFound};
-    auto content = ReadAll(fd.get(), kMaxTrackBytes);
+    auto content = ReadAll(fd.get(), kLargestCopy); // the drive copies no more
     if (!content || content->compare(0, 4, "MThd") != 0) return {kInvalidFile};
     if (!synth) synth.emplace(soundfont);
     if (synth->Failed()) return {kHardware};
