@@ -10,7 +10,7 @@
 // CLOCK_MONOTONIC time in ns just before the process was started) and from
 // main, and the mean wall time of a tick and of the present after it (µs). The music plays as in the saver: from the music folder beside this
 // program.
-#include "platform/sdl_platform.h"
+#include "platform/sdl/sdl_platform.h"
 #include "shell/saver.h"
 
 #include <CLI/CLI.hpp>

@@ -8,9 +8,9 @@
 //                     run, so the dearest figures stand out
 #include "bench/bench_sinks.h"
 #include "patterns/table.h"
-#include "platform/cairo_canvas.h"
-#include "platform/headless_platform.h"
-#include "platform/headless_render.h"
+#include "platform/raster/cairo_canvas.h"
+#include "platform/headless/headless_platform.h"
+#include "tools/render/headless_render.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // How the anchor moves: drifting and bouncing, or orbiting the centre.
 #pragma once
 
-#include "shell/form1.h"
+#include "engine/saver_state.h"
 
 namespace linesaver {
 

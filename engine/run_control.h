@@ -1,7 +1,7 @@
 // The life of a run and the colour of the drawing.
 #pragma once
 
-#include "shell/form1.h"
+#include "engine/saver_state.h"
 
 namespace linesaver {
 

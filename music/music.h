@@ -3,7 +3,7 @@
 // strings; a poll starts the next track when one has stopped.
 #pragma once
 
-#include "shell/form1.h"
+#include "engine/saver_state.h"
 
 namespace linesaver {
 

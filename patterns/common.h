@@ -3,7 +3,7 @@
 #pragma once
 
 #include "engine/run_control.h"
-#include "shell/form1.h"
+#include "engine/saver_state.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 // per tick from the state record; families live in their own sources.
 #pragma once
 
-#include "shell/form1.h"
+#include "engine/saver_state.h"
 
 namespace linesaver {
 

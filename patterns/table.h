@@ -1,7 +1,7 @@
 // The table from pattern number to routine.
 #pragma once
 
-#include "shell/form1.h"
+#include "engine/saver_state.h"
 
 namespace linesaver {
 

@@ -1,6 +1,6 @@
 #include "shell/saver.h"
 
-#include "engine/tick.h"
+#include "shell/tick.h"
 #include "music/music.h"
 
 namespace linesaver {

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/platform.h"
-#include "shell/form1.h"
+#include "engine/saver_state.h"
 
 namespace linesaver {
 

@@ -13,8 +13,8 @@
 // audio callback, once per 46 ms block of SDL's dummy driver, too late for
 // one input; so every track the player accepts is also handed to a silent
 // synth of the target's own, which parses and starts it at once.
-#include "platform/dos_files.h"
-#include "platform/mci_player.h"
+#include "platform/posix/dos_files.h"
+#include "platform/fluidsynth/mci_player.h"
 #include "tests/fuzz/fuzz_check.h"
 
 #include <fluidsynth.h>

@@ -8,7 +8,7 @@
 // between the two walks of the next start, other failures); then the saver
 // leaves. The calls of every operation are checked as it returns.
 #include "music/music.h"
-#include "platform/recording_platform.h"
+#include "tests/recording_platform.h"
 #include "tests/fuzz/fuzz_check.h"
 
 #include <cstdint>

@@ -4,9 +4,9 @@
 // reach the screen, every pixel it inks must go at the next clear, and a
 // clear of a clear canvas changes nothing. And whole runs drawn on a canvas
 // for the render tool's pictures.
-#include "platform/cairo_canvas.h"
-#include "platform/headless_render.h"
-#include "platform/thin_strokes.h"
+#include "platform/raster/cairo_canvas.h"
+#include "tools/render/headless_render.h"
+#include "platform/raster/thin_strokes.h"
 
 #include <gtest/gtest.h>
 

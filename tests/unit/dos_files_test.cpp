@@ -1,5 +1,5 @@
 // The DOS-style file operations over a real folder.
-#include "platform/dos_files.h"
+#include "platform/posix/dos_files.h"
 #include "tests/unit/music_test_support.h"
 
 #include <fcntl.h>

@@ -3,10 +3,10 @@
 // one-second track through FluidSynth and SDL's disk audio driver, polled
 // the way the saver polls it.
 #include "music/music.h"
-#include "platform/dos_files.h"
-#include "platform/mci_player.h"
-#include "platform/midi_synth.h"
-#include "platform/recording_platform.h"
+#include "platform/posix/dos_files.h"
+#include "platform/fluidsynth/mci_player.h"
+#include "platform/fluidsynth/midi_synth.h"
+#include "tests/recording_platform.h"
 #include "tests/unit/music_test_support.h"
 
 #include <chrono>

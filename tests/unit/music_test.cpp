@@ -2,7 +2,7 @@
 // copy and the player's commands, the poll, and leaving.
 #include "music/music.h"
 #include "shell/saver.h"
-#include "platform/recording_platform.h"
+#include "tests/recording_platform.h"
 
 #include <cstdio>
 #include <cstring>

@@ -2,8 +2,8 @@
 // known state, for tests of the engine and of the pattern routines.
 #pragma once
 
-#include "engine/tick.h"
-#include "platform/recording_platform.h"
+#include "shell/tick.h"
+#include "tests/recording_platform.h"
 #include "shell/saver.h"
 
 #include <gtest/gtest.h>

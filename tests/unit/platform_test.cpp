@@ -3,12 +3,12 @@
 // restarts, stalls and nesting), and which displays besides the primary one get
 // a black window: never one that would cover part of the animation or of a
 // display already covered.
-#include "platform/close_signals.h"
-#include "platform/instance_lock.h"
-#include "platform/program_folder.h"
-#include "platform/runtime_dir.h"
-#include "platform/sdl_blank_windows.h"
-#include "platform/timer_schedule.h"
+#include "platform/posix/close_signals.h"
+#include "platform/posix/instance_lock.h"
+#include "platform/posix/program_folder.h"
+#include "platform/posix/runtime_dir.h"
+#include "platform/sdl/sdl_blank_windows.h"
+#include "platform/timing/timer_schedule.h"
 #include "tests/unit/music_test_support.h"
 
 #include <atomic>

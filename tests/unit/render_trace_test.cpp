@@ -3,8 +3,8 @@
 // themselves are checked on the recording platform (patterns_test.cpp). And the
 // soak's state check: a sound state passes, and each way a field can leave
 // its range is named.
-#include "platform/headless_render.h"
-#include "platform/headless_soak.h"
+#include "tools/render/headless_render.h"
+#include "tools/render/headless_soak.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,7 @@
+# The system libraries, each found once and named by the folders that use it.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
+pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
+pkg_check_modules(FLUIDSYNTH REQUIRED IMPORTED_TARGET fluidsynth)
+pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
+find_package(CLI11 CONFIG REQUIRED)

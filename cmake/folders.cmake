@@ -1,0 +1,31 @@
+# linesaver_folder(NAME DIR [DEPENDS target...]): a static library of the
+# sources in DIR, linked to what it really uses. Includes are written from
+# the project's top, "engine/motion.h".
+function(linesaver_folder name dir)
+    cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "DEPENDS")
+    file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+    list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${arg_DEPENDS})
+endfunction()
+
+# The one interface between the core and the machine.
+add_library(linesaver_interface INTERFACE)
+target_include_directories(linesaver_interface INTERFACE ${PROJECT_SOURCE_DIR})
+
+# The portable core.
+linesaver_folder(linesaver_engine engine DEPENDS linesaver_interface)
+linesaver_folder(linesaver_patterns patterns DEPENDS linesaver_engine)
+linesaver_folder(linesaver_music music DEPENDS linesaver_engine)
+linesaver_folder(linesaver_shell shell DEPENDS linesaver_engine linesaver_patterns linesaver_music)
+
+# The backends.
+linesaver_folder(linesaver_raster platform/raster DEPENDS linesaver_interface PkgConfig::CAIRO)
+linesaver_folder(linesaver_timing platform/timing)
+linesaver_folder(linesaver_posix platform/posix DEPENDS linesaver_interface Threads::Threads)
+linesaver_folder(linesaver_fluidsynth platform/fluidsynth
+    DEPENDS linesaver_posix PkgConfig::FLUIDSYNTH PkgConfig::SDL2 Threads::Threads ${CMAKE_DL_LIBS})
+linesaver_folder(linesaver_sdl platform/sdl
+    DEPENDS linesaver_raster linesaver_timing linesaver_posix linesaver_fluidsynth PkgConfig::SDL2 PkgConfig::X11)
+linesaver_folder(linesaver_headless platform/headless DEPENDS linesaver_raster PkgConfig::CAIRO)

@@ -1,0 +1,208 @@
+#include "platform/raster/thin_strokes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace linesaver {
+namespace {
+
+// dst and src mixed as dst * (255 - a) / 255 + src * a / 255, two channels
+// at a time, rounded as pixman rounds.
+inline std::uint32_t Mix(std::uint32_t dst, std::uint32_t src, std::uint32_t a) {
+    const std::uint32_t b = 255 - a;
+    std::uint32_t rb = (src & 0xff00ff) * a + (dst & 0xff00ff) * b + 0x800080;
+    rb = ((rb + ((rb >> 8) & 0xff00ff)) >> 8) & 0xff00ff;
+    std::uint32_t g = (src & 0x00ff00) * a + (dst & 0x00ff00) * b + 0x008000;
+    g = ((g + ((g >> 8) & 0x00ff00)) >> 8) & 0x00ff00;
+    return rb | g;
+}
+
+inline void Put(unsigned char* at, std::uint32_t rgb, std::uint32_t alpha) {
+    std::uint32_t pixel;
+    std::memcpy(&pixel, at, 4);
+    pixel = Mix(pixel, rgb, alpha);
+    std::memcpy(at, &pixel, 4);
+}
+
+inline unsigned char* At(const PixelImage& image, int x, int y) {
+    return image.data + static_cast<std::ptrdiff_t>(y) * image.stride + static_cast<std::ptrdiff_t>(x) * 4;
+}
+
+// A double as an int index, kept inside [lo, hi] (also for huge values).
+int Index(double v, int lo, int hi) { return static_cast<int>(std::clamp(v, double(lo), double(hi))); }
+
+// Branch-free: the sign of these changes from pixel to pixel.
+inline double Ramp(double x) { return std::max(x, 0.0); }
+inline double Ramp2(double x) {
+    const double r = std::max(x, 0.0);
+    return r * r;
+}
+
+// How much of the unit interval [0, 1] a band [m - h, m + h] covers on
+// average while its centre m slides uniformly over a distance s, for a
+// band that does not slide (s = 0) and one that does.
+inline double StillCover(double m, double h) { return Ramp(m + h) - Ramp(m + h - 1) - Ramp(m - h) + Ramp(m - h - 1); }
+inline double HalfSquares(double c, double h) { return Ramp2(c + h) - Ramp2(c + h - 1) - Ramp2(c - h) + Ramp2(c - h - 1); }
+inline double SlideCover(double m, double h, double s, double halfOverS) {
+    return (HalfSquares(m + s / 2, h) - HalfSquares(m - s / 2, h)) * halfOverS;
+}
+
+// The coverage of the pixels across a row (or column) that a segment wholly
+// spans, worked out once per segment for kPhases positions of the band's
+// centre within its pixel (0, 1/16, ...; the nearest is taken): a long
+// segment then costs a table look-up and a blend per pixel.
+constexpr int kPhases = 16; // a power of two, taken from the fixed point's bits
+constexpr int kMostCells = 8;
+// Fewer rows than this are cheaper worked out one by one.
+constexpr int kRowsForTable = 48;
+// How many rows ahead the pixels are fetched.
+constexpr int kAhead = 8;
+
+struct RowCoverage {
+    int before = 0; // cells left of the one holding the centre
+    int cells = 0;  // cells in the window
+    std::uint8_t alpha[kPhases][kMostCells] = {};
+    std::uint8_t first[kPhases] = {}; // the cells of each phase that are not empty
+    std::uint8_t last[kPhases] = {};
+};
+
+inline double Cover(double m, double half, double slide, double share) {
+    return slide < 1e-6 ? share * StillCover(m, half) : SlideCover(m, half, slide, share / (2 * slide));
+}
+
+inline std::uint32_t Alpha(double coverage) {
+    return static_cast<std::uint32_t>(std::min(std::max(coverage, 0.0), 1.0) * 255 + 0.5);
+}
+
+bool MakeRowCoverage(double half, double slide, RowCoverage& table) {
+    const double reach = half + slide / 2;
+    table.before = static_cast<int>(std::ceil(reach));
+    table.cells = table.before + static_cast<int>(std::floor(1 + reach)) + 1;
+    if (table.cells > kMostCells) return false;
+    for (int p = 0; p < kPhases; ++p) {
+        const double f = static_cast<double>(p) / kPhases;
+        table.first[p] = kMostCells;
+        table.last[p] = 0;
+        for (int k = 0; k < table.cells; ++k) {
+            const auto a = static_cast<std::uint8_t>(Alpha(Cover(f - (k - table.before), half, slide, 1)));
+            table.alpha[p][k] = a;
+            if (a != 0) {
+                table.first[p] = std::min<std::uint8_t>(table.first[p], static_cast<std::uint8_t>(k));
+                table.last[p] = static_cast<std::uint8_t>(k);
+            }
+        }
+    }
+    return true;
+}
+
+// A segment walked along its major axis a (one step per pixel row or
+// column) with minor axis b; Steep says whether a is y.
+template <bool Steep>
+void Walk(const PixelImage& image, double a1, double b1, double a2, double b2, double width, std::uint32_t rgb) {
+    if (a1 > a2) {
+        std::swap(a1, a2);
+        std::swap(b1, b2);
+    }
+    const int majorSize = Steep ? image.height : image.width;
+    const int minorSize = Steep ? image.width : image.height;
+    const std::ptrdiff_t step = Steep ? 4 : image.stride;
+    auto at = [&](int i, int j) { return Steep ? At(image, i, j) : At(image, j, i); };
+    const double slope = (b2 - b1) / (a2 - a1);
+    const double half = width * std::sqrt(1 + slope * slope) / 2; // the band across the minor axis
+    const double fullSlide = std::fabs(slope);
+    const int first = Index(std::floor(a1), 0, majorSize);
+    const int last = Index(std::ceil(a2) - 1, -1, majorSize - 1);
+    RowCoverage table;
+    const bool tabled = last - first >= kRowsForTable && MakeRowCoverage(half, fullSlide, table);
+    // In the rows the segment wholly spans, the band's centre steps by the
+    // slope: kept in 16.16 fixed point.
+    constexpr double kOne = 65536;
+    const auto fixed = [&](int j) {
+        return std::llround(std::clamp((b1 + (j + 0.5 - a1) * slope) * kOne, -0x1p52, 0x1p52));
+    };
+    const std::int64_t fixedStep = std::llround(slope * kOne);
+    std::int64_t fixedCentre = fixed(first);
+    const std::int64_t fixedLimit = static_cast<std::int64_t>(minorSize + kMostCells) << 16;
+    for (int j = first; j <= last; ++j, fixedCentre += fixedStep) {
+        // The part of this row (or column) the segment spans, and the
+        // band's centre on it.
+        const double lo = std::max<double>(j, a1);
+        const double hi = std::min<double>(j + 1, a2);
+        const double share = hi - lo;
+        if (share <= 0) continue;
+        if (tabled && share == 1 && fixedCentre > -fixedLimit && fixedCentre < fixedLimit) {
+            // The rows ahead are far apart in memory: ask for them early.
+            if (j + kAhead <= last) {
+                const int ahead = static_cast<int>(std::clamp<std::int64_t>(
+                    (fixedCentre + kAhead * fixedStep) >> 16, 0, minorSize - 1));
+                __builtin_prefetch(at(ahead, j + kAhead), 1);
+            }
+            // The nearest of the table's positions.
+            const std::int64_t rounded = fixedCentre + (std::int64_t{1} << 11);
+            const int phase = static_cast<int>((rounded >> 12) & (kPhases - 1));
+            const int base = static_cast<int>(rounded >> 16) - table.before;
+            const auto* alpha = table.alpha[phase];
+            const int k0 = std::max<int>(table.first[phase], -base);
+            const int k1 = std::min<int>(table.last[phase], minorSize - 1 - base);
+            unsigned char* p = k0 <= k1 ? at(base + k0, j) : nullptr;
+            for (int k = k0; k <= k1; ++k, p += step) Put(p, rgb, alpha[k]);
+            continue;
+        }
+        const double centre = b1 + ((lo + hi) / 2 - a1) * slope;
+        const double slide = fullSlide * share;
+        const double reach = half + slide / 2;
+        const int i0 = Index(std::floor(centre - reach), 0, minorSize);
+        const int i1 = Index(std::floor(centre + reach), -1, minorSize - 1);
+        unsigned char* p = at(i0, j);
+        for (int i = i0; i <= i1; ++i, p += step) Put(p, rgb, Alpha(Cover(centre - i, half, slide, share)));
+    }
+}
+
+bool Finite(double a, double b, double c, double d) {
+    return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
+}
+
+} // namespace
+
+void StrokeSegment(const PixelImage& image, double x1, double y1, double x2, double y2, double width,
+                   std::uint32_t rgb) {
+    if (!image.data || !Finite(x1, y1, x2, y2) || !(width > 0)) return;
+    if (std::fabs(y2 - y1) >= std::fabs(x2 - x1)) {
+        if (y1 != y2) Walk<true>(image, y1, x1, y2, x2, width, rgb);
+    } else {
+        Walk<false>(image, x1, y1, x2, y2, width, rgb);
+    }
+}
+
+void StrokeCircle(const PixelImage& image, double cx, double cy, double r, double width, std::uint32_t rgb) {
+    r = std::fabs(r);
+    if (!image.data || !Finite(cx, cy, r, width) || !(width > 0)) return;
+    const double half = width / 2;
+    // Pixels whose centre lies within half a pixel of the ring.
+    const double outer = r + half + 0.5;
+    const double inner = r - half - 0.5;
+    const int firstRow = Index(std::floor(cy - outer), 0, image.height);
+    const int lastRow = Index(std::floor(cy + outer), -1, image.height - 1);
+    auto put = [&](int x, int y, double dy) {
+        const double dx = x + 0.5 - cx;
+        const double dist = std::sqrt(dx * dx + dy * dy);
+        Put(At(image, x, y), rgb, Alpha(std::min(r + half, dist + 0.5) - std::max(r - half, dist - 0.5)));
+    };
+    for (int y = firstRow; y <= lastRow; ++y) {
+        const double dy = y + 0.5 - cy;
+        if (std::fabs(dy) > outer) continue;
+        const double xo = std::sqrt(outer * outer - dy * dy);
+        const double xi = std::fabs(dy) < inner ? std::sqrt(inner * inner - dy * dy) : 0;
+        // Centres x + 0.5 with xi <= |x + 0.5 - cx| <= xo: a left and a right
+        // run, one run when they meet.
+        const int leftStart = Index(std::ceil(cx - xo - 0.5), 0, image.width);
+        const int leftEnd = Index(std::floor(cx - xi - 0.5), -1, image.width - 1);
+        const int rightStart = std::max(Index(std::ceil(cx + xi - 0.5), 0, image.width), leftEnd + 1);
+        const int rightEnd = Index(std::floor(cx + xo - 0.5), -1, image.width - 1);
+        for (int x = leftStart; x <= leftEnd; ++x) put(x, y, dy);
+        for (int x = rightStart; x <= rightEnd; ++x) put(x, y, dy);
+    }
+}
+
+} // namespace linesaver

@@ -1,0 +1,200 @@
+#include "platform/sdl/sdl_window.h"
+
+#include "platform/raster/cairo_canvas.h"
+
+#include <SDL.h>
+#include <algorithm>
+#include <cstring>
+
+namespace linesaver {
+namespace {
+
+// The drivers that put a window on a screen someone looks at. Without a
+// display SDL falls back to drivers that draw nowhere and would run for
+// ever unseen.
+bool RealDisplay(const char* driver) {
+    return driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
+}
+
+// How the window covers the display. On X11 it is a borderless window of
+// the display's size, which window managers treat as full-screen: SDL's own
+// full-screen mode there waits 100 ms for the window manager both when the
+// window is shown and when it goes.
+Uint32 CoverFlags(const char* driver) {
+    const Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+    if (std::strcmp(driver, "x11") == 0) return flags | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
+    return flags | SDL_WINDOW_FULLSCREEN_DESKTOP;
+}
+
+} // namespace
+
+void SdlWindow::WindowDeleter::operator()(SDL_Window* w) const { SDL_DestroyWindow(w); }
+
+SdlWindow::Library::~Library() { SDL_Quit(); }
+
+std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // A click on a window that had not the focus (another display's, say)
+    // ends the saver too: by default SDL drops a click that came with the
+    // focus.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // Close signals are watched by the platform itself.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        error = SDL_GetError();
+        SDL_Quit();
+        return nullptr;
+    }
+    auto library = std::make_unique<Library>();
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!RealDisplay(driver)) {
+        error = std::string("no X11 or Wayland display (the video driver is ") + (driver ? driver : "none") + ")";
+        return nullptr;
+    }
+    // On X11 the window's image is a plain shared-memory one: through the
+    // accelerated path it would go via a software GL renderer, at the cost
+    // of most of a core on a virtual display. Wayland gives a window an
+    // image only through that path.
+    if (std::strcmp(driver, "x11") == 0) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_Rect bounds{};
+    if (SDL_GetDisplayBounds(0, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0) {
+        error = SDL_GetError();
+        return nullptr;
+    }
+    // Hidden until its image exists: taking the image of a shown window
+    // makes it flicker and lose its first input.
+    std::unique_ptr<SDL_Window, WindowDeleter> window(
+        SDL_CreateWindow("Form1", bounds.x, bounds.y, bounds.w, bounds.h, CoverFlags(driver)));
+    if (!window) {
+        error = SDL_GetError();
+        return nullptr;
+    }
+    std::unique_ptr<SdlWindow> self(new SdlWindow(std::move(library), std::move(window)));
+    self->displayW_ = bounds.w;
+    self->displayH_ = bounds.h;
+    if (!self->TakeImage(error)) return nullptr;
+    self->others_ = SdlBlankWindows::Open({bounds.x, bounds.y, bounds.w, bounds.h}, CoverFlags(driver));
+    return self;
+}
+
+SdlWindow::SdlWindow(std::unique_ptr<Library> library, std::unique_ptr<SDL_Window, WindowDeleter> window)
+    : library_(std::move(library)), window_(std::move(window)) {}
+
+SdlWindow::~SdlWindow() {
+    Close();
+    library_.reset();
+}
+
+void SdlWindow::Close() {
+    canvas_.reset(); // it may draw on the window's image
+    SDL_ShowCursor(SDL_ENABLE);
+    others_.Close();
+    window_.reset();
+}
+
+bool SdlWindow::TakeImage(std::string& error) {
+    // The old image goes when SDL makes the new one: what the canvas holds
+    // is kept aside first.
+    std::unique_ptr<CairoCanvas> kept;
+    if (canvas_ && onImage_) {
+        kept = std::make_unique<CairoCanvas>(canvas_->Width(), canvas_->Height(), 1.0);
+        kept->CopyFrom(*canvas_);
+        canvas_.reset();
+    } else {
+        kept = std::move(canvas_);
+    }
+    image_ = SDL_GetWindowSurface(window_.get());
+    onImage_ = false;
+    if (!image_ || image_->w <= 0 || image_->h <= 0) {
+        image_ = nullptr;
+        canvas_ = std::move(kept);
+        error = *SDL_GetError() ? SDL_GetError() : "the window has no image to draw on";
+        return false;
+    }
+    int logicalW = 0;
+    int logicalH = 0;
+    SDL_GetWindowSize(window_.get(), &logicalW, &logicalH);
+    scale_ = logicalW > 0 ? static_cast<double>(image_->w) / logicalW : 1.0;
+    const double pixelsPerTwip = scale_ / kTwipsPerPixel;
+    // Cairo's RGB24 is a native 32-bit 0x00RRGGBB, which is SDL's XRGB8888.
+    onImage_ = image_->format->format == SDL_PIXELFORMAT_XRGB8888 && image_->pitch % 4 == 0 && !SDL_MUSTLOCK(image_);
+    if (onImage_)
+        canvas_ = std::make_unique<CairoCanvas>(static_cast<unsigned char*>(image_->pixels), image_->pitch, image_->w,
+                                                image_->h, pixelsPerTwip, scale_);
+    else
+        canvas_ = std::make_unique<CairoCanvas>(image_->w, image_->h, pixelsPerTwip, scale_);
+    if (!canvas_->ok()) {
+        error = "cannot make a drawing canvas of the screen's size";
+        return false;
+    }
+    if (!onImage_) SDL_FillRect(image_, nullptr, SDL_MapRGB(image_->format, 0, 0, 0));
+    if (kept) canvas_->CopyFrom(*kept);
+    rects_.resize(static_cast<std::size_t>(DirtyTiles::MostRects(image_->w, image_->h)));
+    showWhole_ = true;
+    return true;
+}
+
+bool SdlWindow::Resized() const {
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowSizeInPixels(window_.get(), &w, &h);
+    return image_ && (w != image_->w || h != image_->h);
+}
+
+void SdlWindow::Show() {
+    // The animated window last, so that it takes the focus.
+    others_.Show();
+    SDL_ShowWindow(window_.get());
+    SDL_RaiseWindow(window_.get());
+}
+
+void SdlWindow::Push(const SDL_Rect* rects, int count) {
+    if (!image_ || count <= 0) return;
+    if (!onImage_) {
+        if (SDL_MUSTLOCK(image_) && SDL_LockSurface(image_) != 0) return;
+        const int bytes = image_->format->BytesPerPixel;
+        const unsigned char* pixels = canvas_->Data();
+        for (int i = 0; i < count; ++i) {
+            const SDL_Rect& r = rects[i];
+            SDL_ConvertPixels(r.w, r.h, SDL_PIXELFORMAT_XRGB8888, pixels + r.y * canvas_->Stride() + r.x * 4,
+                              canvas_->Stride(), image_->format->format,
+                              static_cast<unsigned char*>(image_->pixels) + r.y * image_->pitch + r.x * bytes,
+                              image_->pitch);
+        }
+        if (SDL_MUSTLOCK(image_)) SDL_UnlockSurface(image_);
+    }
+    SDL_UpdateWindowSurfaceRects(window_.get(), rects, count);
+}
+
+void SdlWindow::Present() {
+    if (showWhole_ || Resized()) {
+        Repaint();
+        return;
+    }
+    int count = 0;
+    const int w = std::min(canvas_->Width(), image_ ? image_->w : 0);
+    const int h = std::min(canvas_->Height(), image_ ? image_->h : 0);
+    for (const PixelRect& r : canvas_->TakeDirty()) {
+        // After a resize that found no new image the two sizes differ.
+        SDL_Rect clipped{r.x, r.y, std::min(r.x + r.w, w) - r.x, std::min(r.y + r.h, h) - r.y};
+        if (clipped.w > 0 && clipped.h > 0 && count < static_cast<int>(rects_.size())) rects_[count++] = clipped;
+    }
+    Push(rects_.data(), count);
+}
+
+void SdlWindow::Repaint() {
+    std::string error;
+    if (Resized() && !TakeImage(error)) return;
+    if (!image_) return;
+    showWhole_ = false;
+    canvas_->TakeDirty(); // all of it goes now
+    const SDL_Rect all{0, 0, std::min(canvas_->Width(), image_->w), std::min(canvas_->Height(), image_->h)};
+    Push(&all, 1);
+}
+
+void SdlWindow::ShowCursor(bool show) {
+    cursorLevel_ += show ? 1 : -1;
+    SDL_ShowCursor(cursorLevel_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
+}
+
+} // namespace linesaver

@@ -1,0 +1,101 @@
+// The saver's one window: SDL's video started on a real display, a
+// borderless black window covering the primary display, its image (a
+// shared-memory one on a local X server) and the canvas drawn on it; and a
+// plain black window over each other display. Also the cursor, whose
+// visibility is a level count: hidden while below zero. SDL hides it over
+// every window.
+#pragma once
+
+#include "platform/sdl/sdl_blank_windows.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct SDL_Rect;
+struct SDL_Surface;
+struct SDL_Window;
+
+namespace linesaver {
+
+class CairoCanvas;
+
+// Twips per logical pixel on an ordinary display.
+inline constexpr double kTwipsPerPixel = 15;
+
+class SdlWindow {
+public:
+    // Starts SDL's video and makes the windows, hidden, the animated one
+    // with its image and canvas. Nothing when there is no real display;
+    // error says why.
+    static std::unique_ptr<SdlWindow> Open(std::string& error);
+    // Shows the cursor again, destroys the windows and shuts SDL down.
+    ~SdlWindow();
+    // Shows the cursor again and destroys the windows, leaving SDL up.
+    void Close();
+    SdlWindow(const SdlWindow&) = delete;
+    SdlWindow& operator=(const SdlWindow&) = delete;
+
+    // The primary display in logical pixels.
+    int DisplayWidth() const { return displayW_; }
+    int DisplayHeight() const { return displayH_; }
+
+    // What is drawn: the window's own image when its pixels are in the
+    // canvas's format, so presenting copies nothing; else a canvas of its
+    // own, copied to the image as it is presented.
+    CairoCanvas& Canvas() { return *canvas_; }
+
+    void Show();
+    // Brings what changed on the canvas since the last call to the screen.
+    void Present();
+    // Brings the whole canvas to the screen (after an expose).
+    void Repaint();
+    // Repaints the window with that id: this one, or another display's
+    // black window.
+    void Repaint(std::uint32_t windowId) {
+        if (!others_.Repaint(windowId)) Repaint();
+    }
+    // What turns a position on the window with that id into one on this
+    // window: zero for this one.
+    WindowOffset OffsetOf(std::uint32_t windowId) const { return others_.OffsetOf(windowId); }
+
+    // false hides the cursor one level, true shows it one level.
+    void ShowCursor(bool show);
+
+    // The animated window itself, for watching its display connection.
+    SDL_Window* Handle() const { return window_.get(); }
+
+private:
+    struct WindowDeleter {
+        void operator()(SDL_Window* w) const;
+    };
+    struct Library { // SDL's video, shut down when this goes
+        ~Library();
+    };
+
+    SdlWindow(std::unique_ptr<Library> library, std::unique_ptr<SDL_Window, WindowDeleter> window);
+    // Takes the window's (new) image and a canvas for it that keeps what
+    // the old canvas held.
+    bool TakeImage(std::string& error);
+    // The window's size no longer matches its image: SDL makes a new one.
+    bool Resized() const;
+    // Copies the rectangles to the image when the canvas has its own
+    // pixels, then puts them on the screen.
+    void Push(const SDL_Rect* rects, int count);
+
+    std::unique_ptr<Library> library_; // outlives the window
+    std::unique_ptr<SDL_Window, WindowDeleter> window_;
+    SdlBlankWindows others_; // the other displays' windows
+    SDL_Surface* image_ = nullptr; // owned by the window
+    std::unique_ptr<CairoCanvas> canvas_;
+    bool onImage_ = false;   // the canvas draws on the image itself
+    bool showWhole_ = false; // the next present shows all of it
+    std::vector<SDL_Rect> rects_; // room for the most a present can need
+    int displayW_ = 0;
+    int displayH_ = 0;
+    double scale_ = 1; // device pixels per logical pixel
+    int cursorLevel_ = 0;
+};
+
+} // namespace linesaver

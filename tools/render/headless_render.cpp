@@ -1,0 +1,139 @@
+#include "tools/render/headless_render.h"
+
+#include "patterns/table.h"
+#include "platform/raster/cairo_canvas.h"
+
+#include <cairo.h>
+
+namespace linesaver {
+namespace {
+
+constexpr double kTwipsPerPixel = 15;
+
+void Apply(const Overrides& set, Form1& f) {
+    if (set.pattern) {
+        f.q = *set.pattern;
+        f.q0 = 1;
+    }
+    if (set.phase) f.a1 = f.a00 = *set.phase;
+    if (set.runStart) f.a00 = *set.runStart;
+    if (set.anchor) f.px[1] = (*set.anchor)[0], f.py[1] = (*set.anchor)[1];
+    if (set.velocity) f.px[2] = (*set.velocity)[0], f.py[2] = (*set.velocity)[1];
+    if (set.mode) f.a4 = *set.mode;
+    for (int i = 1; i <= 3; ++i) {
+        if (set.colour) f.col[i][1] = (*set.colour)[i - 1];
+        if (set.directions) f.col[i][2] = (*set.directions)[i - 1];
+    }
+}
+
+// The contact sheet's layout, in pixels. Each tile shows a 1024 x 768
+// screen at about a fifth of its size, with lines one pixel wide.
+constexpr int kColumns = 8;
+constexpr int kTileWidth = 200;
+constexpr int kTileHeight = 150;
+constexpr int kGap = 4;
+constexpr int kScreenWidth = 1024;
+constexpr int kScreenHeight = 768;
+constexpr double kLabelSize = 15;
+
+void PlaceTile(cairo_t* sheet, const CairoCanvas& tile, int x, int y, int number) {
+    cairo_set_source_surface(sheet, cairo_get_target(tile.context()), x, y);
+    cairo_paint(sheet);
+    const std::string label = std::to_string(number);
+    cairo_text_extents_t extents;
+    cairo_text_extents(sheet, label.c_str(), &extents);
+    cairo_set_source_rgba(sheet, 0, 0, 0, 0.6);
+    cairo_rectangle(sheet, x, y, extents.x_advance + 8, kLabelSize + 6);
+    cairo_fill(sheet);
+    cairo_set_source_rgb(sheet, 1, 1, 1);
+    cairo_move_to(sheet, x + 4, y + kLabelSize + 1);
+    cairo_show_text(sheet, label.c_str());
+}
+
+// The state line that ends a trace.
+void WriteState(TraceWriter& out, const Form1& f) {
+    const auto whole = [](double v) { return static_cast<int>(v); };
+    out.Printf("state a1=%.6f a00=%.6f q=%.6f q0=%.6f q1=%.6f px1=%.6f py1=%.6f px2=%.6f py2=%.6f a4=%.6f "
+               "col=%d,%d,%d/%d,%d,%d\n",
+               f.a1, f.a00, f.q, f.q0, f.q1, f.px[1], f.py[1], f.px[2], f.py[2], f.a4, whole(f.col[1][1]),
+               whole(f.col[2][1]), whole(f.col[3][1]), whole(f.col[1][2]), whole(f.col[2][2]), whole(f.col[3][2]));
+}
+
+} // namespace
+
+HeadlessSaver::HeadlessSaver(const RunSetup& setup, DrawingSink& sink)
+    : platform_(setup.width * kTwipsPerPixel, setup.height * kTwipsPerPixel, setup.seed, sink), saver_(platform_) {
+    saver_.Form_Load();
+    Apply(setup.set, saver_.form());
+}
+
+void WriteTrace(const RunSetup& setup, long ticks, TraceWriter& out) {
+    HeadlessSaver run(setup, out);
+    for (long n = 1; n <= ticks; ++n) {
+        out.Tick(n);
+        run.Tick();
+    }
+    WriteState(out, run.form());
+}
+
+long DrawRun(int pattern, const RunSetup& setup, long maxTicks, CairoCanvas& canvas) {
+    // The run's own clears are held back: the only one comes from the tick
+    // that ends the run, and the picture is what stood before it.
+    CanvasSink sink(canvas, true);
+    RunSetup forced = setup;
+    forced.set.pattern = pattern;
+    HeadlessSaver run(forced, sink);
+    long ticks = 0;
+    while (ticks < maxTicks && run.form().q0 == 1) {
+        run.Tick();
+        ++ticks;
+    }
+    return ticks;
+}
+
+bool RenderPattern(int pattern, const RunSetup& setup, long maxTicks, const std::string& path, std::string& error) {
+    CairoCanvas canvas(setup.width, setup.height, 1 / kTwipsPerPixel);
+    if (!canvas.ok()) {
+        error = "cannot make a " + std::to_string(setup.width) + " x " + std::to_string(setup.height) + " picture";
+        return false;
+    }
+    DrawRun(pattern, setup, maxTicks, canvas);
+    if (!canvas.WritePng(path)) {
+        error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+bool RenderGallery(std::uint64_t seed, const std::string& path, std::string& error) {
+    const int rows = (kPatterns + kColumns - 1) / kColumns;
+    CairoCanvas sheet(kColumns * (kTileWidth + kGap) + kGap, rows * (kTileHeight + kGap) + kGap, 1);
+    CairoCanvas tile(kTileWidth, kTileHeight, kTileWidth / (kScreenWidth * kTwipsPerPixel));
+    if (!sheet.ok() || !tile.ok()) {
+        error = "cannot make the gallery's pictures";
+        return false;
+    }
+    cairo_t* cr = sheet.context();
+    cairo_set_source_rgb(cr, 0.16, 0.16, 0.16);
+    cairo_paint(cr);
+    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+    cairo_set_font_size(cr, kLabelSize);
+    RunSetup setup;
+    setup.width = kScreenWidth;
+    setup.height = kScreenHeight;
+    setup.seed = seed;
+    for (int n = 1; n <= kPatterns; ++n) {
+        tile.Clear();
+        DrawRun(n, setup, kRunTickLimit, tile);
+        const int column = (n - 1) % kColumns;
+        const int row = (n - 1) / kColumns;
+        PlaceTile(cr, tile, kGap + column * (kTileWidth + kGap), kGap + row * (kTileHeight + kGap), n);
+    }
+    if (!sheet.WritePng(path)) {
+        error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+} // namespace linesaver
