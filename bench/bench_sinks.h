@@ -20,8 +20,8 @@ struct DrawCounts {
 class CountingSink final : public DrawingSink {
 public:
     explicit CountingSink(DrawingSink* next = nullptr) : next_(next) {}
-    void Cls() override {
-        if (next_) next_->Cls();
+    void Clear() override {
+        if (next_) next_->Clear();
     }
     void Line(float x1, float y1, float x2, float y2, Colour c) override {
         ++draws;

@@ -30,30 +30,38 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kTickMs = 15;
 
-// Forwards every event to the saver; timestamps the frame ticks and leaves
-// the saver, as a key press would, once the time is up.
-class Probe final : public FormHandlers {
+class Probe;
+void Report(const Probe& probe);
+
+// Forwards every event to the saver; timestamps the frame ticks and, once
+// the time is up, prints the report and leaves the saver as a key press
+// would.
+class Probe final : public SaverEvents {
 public:
-    Probe(Saver& saver, Clock::time_point end, std::size_t mostTicks) : saver_(saver), end_(end) {
+    Probe(Saver& saver, Clock::time_point end, std::size_t mostTicks, Clock::time_point launched_,
+          Clock::time_point mainStart_)
+        : launched(launched_), mainStart(mainStart_), saver_(saver), end_(end) {
         ticks.reserve(mostTicks);
     }
 
-    void Form_Load() { saver_.Form_Load(); }
-    void Form_MouseMove(int button, int shift, double x, double y) override {
-        saver_.Form_MouseMove(button, shift, x, y);
-    }
-    void Form_Click() override { saver_.Form_Click(); }
-    void Form_KeyDown(int keyCode, int shift) override { saver_.Form_KeyDown(keyCode, shift); }
-    void Form_QueryUnload(int& cancel, int unloadMode) override { saver_.Form_QueryUnload(cancel, unloadMode); }
-    void Timer1_Timer() override {
+    void Start() override { saver_.Start(); }
+    void MouseMoved(double x, double y) override { saver_.MouseMoved(x, y); }
+    void Clicked() override { saver_.Clicked(); }
+    void KeyPressed() override { saver_.KeyPressed(); }
+    void CloseRequested() override { saver_.CloseRequested(); }
+    void Leave(int status) override { saver_.Leave(status); }
+    void FrameTick() override {
         const auto now = Clock::now();
-        if (now >= end_) saver_.LeaveSaver();
+        if (now >= end_) {
+            Report(*this);
+            saver_.Leave(0);
+        }
         if (ticks.size() < ticks.capacity()) ticks.push_back(now);
-        saver_.Timer1_Timer();
+        saver_.FrameTick();
         tickEnd_ = Clock::now();
         working += *tickEnd_ - now;
     }
-    void Timer2_Timer() override { saver_.Timer2_Timer(); }
+    void MusicPoll() override { saver_.MusicPoll(); }
 
     // After each present: the first one after a tick is the first frame.
     // Also times the present that follows a tick.
@@ -72,6 +80,8 @@ public:
     Clock::duration working{};    // inside the ticks
     Clock::duration presenting{}; // from the end of a tick until its frame is presented
     long presents = 0;
+    const Clock::time_point launched;  // just before the process was started
+    const Clock::time_point mainStart;
 
 private:
     Saver& saver_;
@@ -81,7 +91,9 @@ private:
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-void Report(const Probe& probe, Clock::time_point launched, Clock::time_point mainStart) {
+void Report(const Probe& probe) {
+    const Clock::time_point launched = probe.launched;
+    const Clock::time_point mainStart = probe.mainStart;
     std::vector<double> gaps;
     for (std::size_t i = 1; i < probe.ticks.size(); ++i) gaps.push_back(Ms(probe.ticks[i] - probe.ticks[i - 1]));
     double sum = 0;
@@ -132,14 +144,9 @@ int main(int argc, char** argv) {
         Saver saver(*platform);
         const auto mostTicks = static_cast<std::size_t>(seconds * 1000 / kTickMs) + 100;
         const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-        Probe probe(saver, end, mostTicks);
+        Probe probe(saver, end, mostTicks, launched, mainStart);
         platform->SetPresentObserver([&probe] { probe.Presented(); });
-        try {
-            platform->Run(probe);
-        } catch (const EndProgram&) {
-        }
-        platform.reset();
-        Report(probe, launched, mainStart);
+        platform->Run(probe);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "linesaver-pacing: %s\n", e.what());
         return 1;

@@ -23,12 +23,12 @@ constexpr double kTwips = 15;
 // drawing into sink.
 struct Bench {
     Bench(int widthPx, int heightPx, DrawingSink& sink)
-        : platform(widthPx * kTwips, heightPx * kTwips, 1, sink), saver(platform), f(saver.form()) {
-        saver.Form_Load();
+        : platform(widthPx * kTwips, heightPx * kTwips, 1, sink), saver(platform), f(saver.state()) {
+        saver.Start();
     }
     HeadlessPlatform platform;
     Saver saver;
-    Form1& f;
+    SaverState& f;
 };
 
 void SetTickCounters(benchmark::State& state, const DrawCounts& counts) {
@@ -41,7 +41,7 @@ void SetTickCounters(benchmark::State& state, const DrawCounts& counts) {
 void TickNull(benchmark::State& state) {
     CountingSink sink;
     Bench b(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), sink);
-    for (auto _ : state) b.saver.Timer1_Timer();
+    for (auto _ : state) b.saver.FrameTick();
     SetTickCounters(state, {sink.draws, 0, 0});
 }
 
@@ -59,11 +59,11 @@ void RunOnCanvas(benchmark::State& state, int w, int h, int pattern) {
     Bench b(w, h, sink);
     Presenter window;
     for (auto _ : state) {
-        if (pattern > 0 && b.f.q0 == 0) {
-            b.f.q = pattern;
-            b.f.q0 = 1;
+        if (pattern > 0 && b.f.patternActive == 0) {
+            b.f.pattern = pattern;
+            b.f.patternActive = 1;
         }
-        b.saver.Timer1_Timer();
+        b.saver.FrameTick();
         window.Take(canvas);
     }
     window.counts.draws = sink.draws;
@@ -82,7 +82,7 @@ void Sizes(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(TickNull)->Name("Tick/null")->Args({1920, 1080})->ArgNames({"w", "h"})->Unit(benchmark::kMicrosecond);
 BENCHMARK(TickCairo)->Name("Tick/cairo")->Apply(Sizes)->MinTime(2.0);
-BENCHMARK(PatternCairo)->Name("Pattern")->DenseRange(1, kPatterns)->MinTime(0.1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PatternCairo)->Name("Pattern")->DenseRange(1, PatternCount())->MinTime(0.1)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace linesaver::bench

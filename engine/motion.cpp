@@ -15,27 +15,33 @@ void Drift(double& position, double& velocity, double low, double high) {
 
 } // namespace
 
-void MovePoint(Form1& f) {
-    if (f.a4 == 0) BounceFull(f);
-    if (f.a4 == 1) BounceInner(f);
+void MovePoint(SaverState& s) {
+    switch (s.motionMode) {
+    case MotionMode::BounceAtEdges:
+        BounceAtEdges(s);
+        break;
+    case MotionMode::BounceInBand:
+        BounceInBand(s);
+        break;
+    }
 }
 
-void BounceFull(Form1& f) {
-    Drift(f.px[1], f.px[2], 0, f.aa);
-    Drift(f.py[1], f.py[2], 0, f.bb);
-    f.pf->DoEvents();
+void BounceAtEdges(SaverState& s) {
+    Drift(s.anchor.x, s.velocity.x, 0, s.screenWidth);
+    Drift(s.anchor.y, s.velocity.y, 0, s.screenHeight);
+    s.platform->YieldToEvents();
 }
 
-void BounceInner(Form1& f) {
-    Drift(f.px[1], f.px[2], (1.0 / 6) * f.aa, (5.0 / 6) * f.aa);
-    Drift(f.py[1], f.py[2], (1.0 / 6) * f.bb, (5.0 / 6) * f.bb);
-    f.pf->DoEvents();
+void BounceInBand(SaverState& s) {
+    Drift(s.anchor.x, s.velocity.x, (1.0 / 6) * s.screenWidth, (5.0 / 6) * s.screenWidth);
+    Drift(s.anchor.y, s.velocity.y, (1.0 / 6) * s.screenHeight, (5.0 / 6) * s.screenHeight);
+    s.platform->YieldToEvents();
 }
 
-void OrbitPoint(Form1& f) {
-    f.px[1] = f.aa / 2 + (f.bb / 4) * std::cos(f.a1);
-    f.py[1] = f.bb / 2 + (f.bb / 4) * std::sin(f.a1);
-    f.pf->DoEvents();
+void OrbitPoint(SaverState& s) {
+    s.anchor.x = s.screenWidth / 2 + (s.screenHeight / 4) * std::cos(s.phase);
+    s.anchor.y = s.screenHeight / 2 + (s.screenHeight / 4) * std::sin(s.phase);
+    s.platform->YieldToEvents();
 }
 
 } // namespace linesaver

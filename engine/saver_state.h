@@ -1,6 +1,6 @@
-// The state record: everything that outlives one event lives here, in the
-// fields of the window object Form1. Every routine of the saver works on
-// this one struct; nothing else holds mutable state.
+// The saver's state: everything that outlives one event lives in this one
+// record. Every routine of the saver works on it; nothing else holds
+// mutable state.
 #pragma once
 
 #include "platform/platform.h"
@@ -12,51 +12,80 @@
 
 namespace linesaver {
 
-// The one random generator of the program. Rnd() is uniform in [0, 1).
+// The one random generator of the program. Next() is uniform in [0, 1).
 class Generator {
 public:
     void Seed(std::uint64_t seed) { engine_.seed(seed); }
-    double Rnd() { return static_cast<double>(engine_() >> 11) * 0x1.0p-53; }
+    double Next() { return static_cast<double>(engine_() >> 11) * 0x1.0p-53; }
 
 private:
     std::mt19937_64 engine_{0};
 };
 
-struct Form1 {
-    explicit Form1(Platform& platform) : pf(&platform) {}
+// A position or a velocity in twips (per tick).
+struct Point {
+    double x = 0;
+    double y = 0;
+};
 
-    Platform* pf; // the window, timers, event loop and files
+// How the anchor drifts during a run.
+enum class MotionMode {
+    BounceAtEdges, // reflected at the screen's edges
+    BounceInBand,  // reflected at the edges of the middle band, 1/6 .. 5/6
+};
 
-    // Fields, in declaration order. Every numeric field is a real number.
-    std::string strFileFrom; // full path of the current MIDI file
-    std::string strFileTo;   // the temporary copy
-    double xw = 0;  // mouse x at the previous mouse-move event, twips
-    double yw = 0;  // mouse y at the previous mouse-move event, twips
-    double zw = 0;  // 1 once a first mouse-move event has been seen
-    double aa = 0;  // screen width, twips
-    double bb = 0;  // screen height, twips
-    double a00 = 0; // the phase at the start of the current run
-    double a0 = 0;  // phase step per tick, radians
-    double a1 = 0;  // the phase, radians
-    double a2 = 0;  // fixed angle offset
-    double a4 = 0;  // motion mode: 0 screen edges, 1 middle band
-    double c0 = 0;  // length scale aa / 15360
-    double c1 = 0;  // run-length limit
-    double p0 = 0;  // the full turn as stored, 6.283184
-    double q = 0;   // current pattern
-    double q0 = 0;  // pattern-active flag
-    double q1 = 0;  // runs completed by the current pattern
-    double q2 = 0;  // runs per pattern
-    std::array<char, kReplyLength> mciReturnA{}; // player reply buffer
-    std::array<char, kReplyLength> mciReturnB{}; // second reply buffer
-    double col[4][3] = {}; // col[i][1] level, col[i][2] direction; i = 1..3
-    double px[5] = {};     // px[1] anchor x, px[2] its velocity
-    double py[5] = {};     // py[1] anchor y, py[2] its velocity
+// The three colour channels, in this order.
+inline constexpr int kChannels = 3; // red, green, blue
 
-    Generator rng; // the one generator shared by animation and music
+struct SaverState {
+    explicit SaverState(Platform& platform_) : platform(&platform_) {}
 
-    double Rnd() { return rng.Rnd(); }
-    void Randomize() { rng.Seed(pf->ClockSeed()); }
+    Platform* platform; // the window, timers, event loop, files and player
+
+    // Music.
+    std::string trackPath; // the chosen track in the music folder
+    std::string copyPath;  // its temporary copy, which the player opens
+    std::array<char, kReplyLength> reply{};       // the player's reply to open, status and stop
+    std::array<char, kReplyLength> secondReply{}; // and to play and close
+
+    // The mouse at its previous move, twips.
+    double lastMouseX = 0;
+    double lastMouseY = 0;
+    bool mouseSeen = false; // a first move has been recorded
+
+    // The screen and the lengths that follow from it.
+    double screenWidth = 0;  // twips
+    double screenHeight = 0; // twips
+    double lengthUnit = 0;   // screenWidth / 15360: every figure's size is a multiple
+    double fullTurn = 0;     // the full turn as the figures use it, 6.283184
+
+    // The phase and the run.
+    double phase = 0;       // radians; grows by phaseStep on every drawn tick
+    double phaseStep = 0;   // 0.03
+    double runStart = 0;    // the phase when the run began
+    double angleOffset = 0; // a fixed angle some figures start from; stays 0
+    double runLimit = 0;    // how far a run goes, 31 (see RunMeasure)
+    MotionMode motionMode = MotionMode::BounceAtEdges;
+
+    // The pattern.
+    int pattern = 0;            // the current pattern's number once chosen
+    bool patternActive = false; // false: the next tick chooses a pattern
+    int runsDone = 0;           // runs the current pattern has completed
+    int runsPerPattern = 0;     // 1
+
+    // The colour: each channel's level 0..255 and its direction, +1 or -1.
+    std::array<int, kChannels> colourLevel{};
+    std::array<int, kChannels> colourDirection{};
+    Colour foreColour = 0; // red + 256 * green + 65536 * blue, what the figures draw in
+
+    // The anchor every figure is drawn about, and its velocity per tick.
+    Point anchor;
+    Point velocity;
+
+    Generator random; // shared by the animation and the music
+
+    double Rnd() { return random.Next(); }
+    void Randomize() { random.Seed(platform->ClockSeed()); }
 };
 
 } // namespace linesaver

@@ -14,64 +14,64 @@ bool Acceptable(std::string_view name) {
            (name.size() >= 4 && name.substr(name.size() - 4) == "midi");
 }
 
-void Send(Form1& f, const std::string& command, std::array<char, kReplyLength>& reply) {
-    f.pf->MciSendString(command, reply.data(), kReplyLength); // the code is not looked at
+void Send(SaverState& s, const std::string& command, std::array<char, kReplyLength>& reply) {
+    s.platform->SendPlayerCommand(command, reply.data(), kReplyLength); // the code is not looked at
 }
 
 // Stop and close the player.
-void CloseTrack(Form1& f) {
-    Send(f, std::string("stop ") + kTempCopy, f.mciReturnA);
-    Send(f, std::string("close ") + kTempCopy, f.mciReturnB);
+void CloseTrack(SaverState& s) {
+    Send(s, std::string("stop ") + kTempCopy, s.reply);
+    Send(s, std::string("close ") + kTempCopy, s.secondReply);
 }
 
 // Delete the temporary copy if a lookup finds it. False when it is there
 // and cannot be deleted.
-bool DeleteCopy(Form1& f) {
-    if (f.pf->Dir(kTempCopy) != "test.mid") return true;
-    return f.pf->Kill(kTempCopy);
+bool DeleteCopy(SaverState& s) {
+    if (s.platform->FirstFileName(kTempCopy) != "test.mid") return true;
+    return s.platform->RemoveFile(kTempCopy);
 }
 
 } // namespace
 
-void StartRandomTrack(Form1& f) {
-    Platform& pf = *f.pf;
-    const std::string folder = pf.AppPath();
+void StartRandomTrack(SaverState& s) {
+    Platform& platform = *s.platform;
+    const std::string folder = platform.ProgramFolder();
     const std::string pattern = folder + "\\music\\*.mid";
 
     int count = 0;
-    for (std::string name = pf.Dir(pattern); !name.empty(); ++count) name = pf.DirNext();
+    for (std::string name = platform.FirstFileName(pattern); !name.empty(); ++count) name = platform.NextFileName();
 
-    const int chosen = static_cast<int>(f.Rnd() * count + 1);
+    const int chosen = static_cast<int>(s.Rnd() * count + 1);
 
     // The first acceptable name at or after position chosen.
     int counter = 0;
-    std::string name = pf.Dir(pattern);
+    std::string name = platform.FirstFileName(pattern);
     while (!name.empty()) {
         ++counter;
         if (counter >= chosen && Acceptable(name)) break;
-        name = pf.DirNext();
+        name = platform.NextFileName();
     }
 
-    f.strFileFrom = folder + "\\music\\" + name;
-    f.strFileTo = kTempCopy;
+    s.trackPath = folder + "\\music\\" + name;
+    s.copyPath = kTempCopy;
     // No track, or no copy of it: the animation runs on without music.
-    if (!DeleteCopy(f) || name.empty()) return;
-    if (!pf.FileCopy(f.strFileFrom, f.strFileTo)) return;
-    Send(f, "open " + f.strFileTo, f.mciReturnA);
-    Send(f, "play " + f.strFileTo, f.mciReturnB);
+    if (!DeleteCopy(s) || name.empty()) return;
+    if (!platform.CopyFileTo(s.trackPath, s.copyPath)) return;
+    Send(s, "open " + s.copyPath, s.reply);
+    Send(s, "play " + s.copyPath, s.secondReply);
 }
 
-void Timer2_Timer(Form1& f) {
-    f.pf->SetTimerInterval(TimerId::Timer2, 1000);
-    Send(f, std::string("status ") + kTempCopy + " mode", f.mciReturnA);
-    if (std::string_view(f.mciReturnA.data(), 7) != "stopped") return;
-    CloseTrack(f);
-    StartRandomTrack(f);
+void PollMusic(SaverState& s) {
+    s.platform->SetTimerInterval(TimerId::MusicPoll, 1000);
+    Send(s, std::string("status ") + kTempCopy + " mode", s.reply);
+    if (std::string_view(s.reply.data(), 7) != "stopped") return;
+    CloseTrack(s);
+    StartRandomTrack(s);
 }
 
-void StopMusic(Form1& f) {
-    CloseTrack(f);
-    DeleteCopy(f);
+void StopMusic(SaverState& s) {
+    CloseTrack(s);
+    DeleteCopy(s);
 }
 
 } // namespace linesaver

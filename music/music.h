@@ -8,10 +8,10 @@
 namespace linesaver {
 
 // Choose, copy, open and play a track.
-void StartRandomTrack(Form1& f);
-// The poll of Timer2: when the player has stopped, close it and go on.
-void Timer2_Timer(Form1& f);
+void StartRandomTrack(SaverState& s);
+// The music poll: when the player has stopped, close it and go on.
+void PollMusic(SaverState& s);
 // Stop and close the player and delete the temporary copy.
-void StopMusic(Form1& f);
+void StopMusic(SaverState& s);
 
 } // namespace linesaver

@@ -2,43 +2,43 @@
 // square inscribed in a circle of radius R about the anchor, turned by the
 // phase; 30 and 31 add the diameter midway between and parallel to them.
 #include "patterns/common.h"
-#include "patterns/patterns.h"
+#include "patterns/family.h"
 
 namespace linesaver {
 namespace {
 
 struct BarsRow {
+    int number;
     RunForm form;
-    double k;
+    double share; // of the run limit
     SizeLaw size;
     Motion motion;
     bool middle; // the diameter between the bars, drawn between bar 1 and bar 2
 };
 
-constexpr BarsRow kPattern17 = {RunForm::Relative, 0.7, SizeLaw::FastBreathing, Motion::Orbit, false};
-constexpr BarsRow kPattern20 = {RunForm::Absolute, 1.0, SizeLaw::Fixed, Motion::Move, false};
-constexpr BarsRow kPattern22 = {RunForm::Absolute, 1.0, SizeLaw::Breathing, Motion::Move, false};
-constexpr BarsRow kPattern30 = {RunForm::Absolute, 1.0, SizeLaw::Fixed, Motion::Move, true};
-constexpr BarsRow kPattern31 = {RunForm::Absolute, 1.0, SizeLaw::Breathing, Motion::Move, true};
 
-void Bars(Form1& f, const BarsRow& row) {
-    if (!BeginStep(f, row.form, row.k)) return;
-    const double r = Size(f, row.size);
-    MoveAnchor(f, row.motion);
-    const double a1 = f.a1;
-    const double p0 = f.p0;
-    DrawLine(f, P(f, a1, r), P(f, a1 + p0 / 4, r));
-    if (row.middle) DrawLine(f, P(f, a1 - p0 / 8, r), P(f, (a1 + p0 / 4) + p0 / 8, r));
-    DrawLine(f, P(f, a1 + (2 * p0) / 4, r), P(f, a1 + (3 * p0) / 4, r));
-    EndStep(f);
+constexpr BarsRow kRows[] = {
+    {17, RunForm::Relative, 0.7, SizeLaw::FastBreathing, Motion::Orbit, false},
+    {20, RunForm::Absolute, 1.0, SizeLaw::Fixed, Motion::Move, false},
+    {22, RunForm::Absolute, 1.0, SizeLaw::Breathing, Motion::Move, false},
+    {30, RunForm::Absolute, 1.0, SizeLaw::Fixed, Motion::Move, true},
+    {31, RunForm::Absolute, 1.0, SizeLaw::Breathing, Motion::Move, true},
+};
+
+void Bars(SaverState& s, const BarsRow& row) {
+    if (!BeginStep(s, row.form, row.share)) return;
+    const double r = Size(s, row.size);
+    MoveAnchor(s, row.motion);
+    const double phase = s.phase;
+    const double turn = s.fullTurn;
+    DrawLine(s, P(s, phase, r), P(s, phase + turn / 4, r));
+    if (row.middle) DrawLine(s, P(s, phase - turn / 8, r), P(s, (phase + turn / 4) + turn / 8, r));
+    DrawLine(s, P(s, phase + (2 * turn) / 4, r), P(s, phase + (3 * turn) / 4, r));
+    EndStep(s);
 }
 
 } // namespace
 
-void Pattern17(Form1& f) { Bars(f, kPattern17); }
-void Pattern20(Form1& f) { Bars(f, kPattern20); }
-void Pattern22(Form1& f) { Bars(f, kPattern22); }
-void Pattern30(Form1& f) { Bars(f, kPattern30); }
-void Pattern31(Form1& f) { Bars(f, kPattern31); }
+extern const PatternFamily kParallelBars = FamilyOf<kRows, Bars>();
 
 } // namespace linesaver

@@ -3,71 +3,67 @@
 // a lopsided cross, three diameters, two circles, a chord turning twice
 // as fast, and two chords of a third of a turn.
 #include "patterns/common.h"
-#include "patterns/patterns.h"
+#include "patterns/family.h"
 
 namespace linesaver {
 namespace {
 
-// The long bar lies along a1, on the line from the screen centre through
+// The long bar lies along the phase, on the line from the screen centre through
 // the anchor, 3R long; the short bar crosses it, 2R long.
-void LopsidedCross(Form1& f, double r) {
-    DrawDiameter(f, f.a1, 1.5 * r);
-    DrawDiameter(f, f.a1 + f.p0 / 4, r);
+void LopsidedCross(SaverState& s, double r) {
+    DrawDiameter(s, s.phase, 1.5 * r);
+    DrawDiameter(s, s.phase + s.fullTurn / 4, r);
 }
 
-void ThreeDiameters(Form1& f, double r) {
+void ThreeDiameters(SaverState& s, double r) {
     for (int k = 0; k <= 2; ++k) {
-        const double theta = f.a1 + (f.p0 * k) / 3;
-        DrawDiameter(f, theta, r);
+        const double theta = s.phase + (s.fullTurn * k) / 3;
+        DrawDiameter(s, theta, r);
     }
 }
 
-void Ring(Form1& f, double r) { DrawCircle(f, {f.px[1], f.py[1]}, r); }
+void Ring(SaverState& s, double r) { DrawCircle(s, {s.anchor.x, s.anchor.y}, r); }
 
 // A quarter-turn chord whose ends sit at twice the phase.
-void DoubleSpeedChord(Form1& f, double r) {
-    DrawLine(f, P(f, 2 * f.a1, r), P(f, 2 * f.a1 + f.p0 / 4, r));
+void DoubleSpeedChord(SaverState& s, double r) {
+    DrawLine(s, P(s, 2 * s.phase, r), P(s, 2 * s.phase + s.fullTurn / 4, r));
 }
 
 // Two chords of a third of a turn each, R * sqrt(3) long, sharing the
-// corner at a1 + p0 / 3.
-void TwoChords(Form1& f, double r) {
-    const Point shared = P(f, f.a1 + f.p0 / 3, r);
-    DrawLine(f, P(f, f.a1, r), shared);
-    DrawLine(f, shared, P(f, f.a1 + (2 * f.p0) / 3, r));
+// corner a third of a turn past the phase.
+void TwoChords(SaverState& s, double r) {
+    const Point shared = P(s, s.phase + s.fullTurn / 3, r);
+    DrawLine(s, P(s, s.phase, r), shared);
+    DrawLine(s, shared, P(s, s.phase + (2 * s.fullTurn) / 3, r));
 }
 
 struct OrbitRow {
+    int number;
     RunForm form;
-    double k;
+    double share; // of the run limit
     SizeLaw law;
-    void (*draw)(Form1&, double);
+    void (*draw)(SaverState&, double);
 };
 
 constexpr OrbitRow kRows[] = {
-    {RunForm::DoubledRelative, 0.7, SizeLaw::Breathing, LopsidedCross}, // 34
-    {RunForm::Relative, 0.4, SizeLaw::Fixed, ThreeDiameters},           // 35
-    {RunForm::DoubledRelative, 0.7, SizeLaw::Breathing, Ring},          // 36
-    {RunForm::DoubledRelative, 0.7, SizeLaw::Fixed, Ring},              // 37
-    {RunForm::Relative, 0.4, SizeLaw::Fixed, DoubleSpeedChord},         // 38
-    {RunForm::Relative, 0.4, SizeLaw::Fixed, TwoChords},                // 61
+    {34, RunForm::DoubledRelative, 0.7, SizeLaw::Breathing, LopsidedCross},
+    {35, RunForm::Relative, 0.4, SizeLaw::Fixed, ThreeDiameters},
+    {36, RunForm::DoubledRelative, 0.7, SizeLaw::Breathing, Ring},
+    {37, RunForm::DoubledRelative, 0.7, SizeLaw::Fixed, Ring},
+    {38, RunForm::Relative, 0.4, SizeLaw::Fixed, DoubleSpeedChord},
+    {61, RunForm::Relative, 0.4, SizeLaw::Fixed, TwoChords},
 };
 
-void OrbitFigure(Form1& f, const OrbitRow& row) {
-    if (!BeginStep(f, row.form, row.k)) return;
-    const double r = Size(f, row.law);
-    MoveAnchor(f, Motion::Orbit);
-    row.draw(f, r);
-    EndStep(f);
+void OrbitFigure(SaverState& s, const OrbitRow& row) {
+    if (!BeginStep(s, row.form, row.share)) return;
+    const double r = Size(s, row.law);
+    MoveAnchor(s, Motion::Orbit);
+    row.draw(s, r);
+    EndStep(s);
 }
 
 } // namespace
 
-void Pattern34(Form1& f) { OrbitFigure(f, kRows[0]); }
-void Pattern35(Form1& f) { OrbitFigure(f, kRows[1]); }
-void Pattern36(Form1& f) { OrbitFigure(f, kRows[2]); }
-void Pattern37(Form1& f) { OrbitFigure(f, kRows[3]); }
-void Pattern38(Form1& f) { OrbitFigure(f, kRows[4]); }
-void Pattern61(Form1& f) { OrbitFigure(f, kRows[5]); }
+extern const PatternFamily kOrbitFigures = FamilyOf<kRows, OrbitFigure>();
 
 } // namespace linesaver

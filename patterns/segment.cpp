@@ -1,16 +1,27 @@
 // Pattern 11: the lopsided segment turning about the anchor. It reaches R
 // ahead of the anchor in the direction of the phase and R / 2 behind it.
 #include "patterns/common.h"
-#include "patterns/patterns.h"
+#include "patterns/family.h"
 
 namespace linesaver {
+namespace {
 
-void Pattern11(Form1& f) {
-    if (!BeginStep(f, RunForm::Absolute, 1.0)) return;
-    const double r = Size(f, SizeLaw::Fixed);
-    MoveAnchor(f, Motion::Move);
-    DrawLine(f, P(f, f.a1, r), P(f, f.a1, (-r) / 2));
-    EndStep(f);
+struct SegmentRow {
+    int number;
+};
+
+constexpr SegmentRow kRows[] = {{11}};
+
+void LopsidedSegment(SaverState& s, const SegmentRow&) {
+    if (!BeginStep(s, RunForm::Absolute, 1.0)) return;
+    const double r = Size(s, SizeLaw::Fixed);
+    MoveAnchor(s, Motion::Move);
+    DrawLine(s, P(s, s.phase, r), P(s, s.phase, (-r) / 2));
+    EndStep(s);
 }
+
+} // namespace
+
+extern const PatternFamily kLopsidedSegment = FamilyOf<kRows, LopsidedSegment>();
 
 } // namespace linesaver

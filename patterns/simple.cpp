@@ -1,6 +1,6 @@
 // Patterns 1-6: one segment, polygon or circle about the drifting anchor.
 #include "patterns/common.h"
-#include "patterns/patterns.h"
+#include "patterns/family.h"
 
 namespace linesaver {
 namespace {
@@ -8,53 +8,51 @@ namespace {
 enum class Figure { Diameter, Triangle, Square, Circle };
 
 struct SimpleRow {
-    double k;        // run-length factor, absolute form
-    double scale;    // R = c0 * scale, or the breathing law of c0 * 2500
+    int number;
+    double share;   // of the run limit, absolute form
+    double scale;   // R = lengthUnit * scale, or the breathing law of lengthUnit * 2500
     bool breathing;
     Figure figure;
 };
 
 constexpr SimpleRow kRows[] = {
-    {1.0, 2500, false, Figure::Diameter}, // 1
-    {0.7, 2500, false, Figure::Triangle}, // 2
-    {0.7, 2500, false, Figure::Square},   // 3
-    {0.7, 2000, false, Figure::Circle},   // 4
-    {1.0, 2500, true, Figure::Circle},    // 5
-    {1.0, 2500, true, Figure::Diameter},  // 6
+    {1, 1.0, 2500, false, Figure::Diameter},
+    {2, 0.7, 2500, false, Figure::Triangle},
+    {3, 0.7, 2500, false, Figure::Square},
+    {4, 0.7, 2000, false, Figure::Circle},
+    {5, 1.0, 2500, true, Figure::Circle},
+    {6, 1.0, 2500, true, Figure::Diameter},
 };
 
-void Simple(Form1& f, const SimpleRow& row) {
-    if (!BeginStep(f, RunForm::Absolute, row.k)) return;
-    const double r = row.breathing ? Size(f, SizeLaw::Breathing) : f.c0 * row.scale;
-    MoveAnchor(f, Motion::Move);
+void Simple(SaverState& s, const SimpleRow& row) {
+    if (!BeginStep(s, RunForm::Absolute, row.share)) return;
+    const double r = row.breathing ? Size(s, SizeLaw::Breathing) : s.lengthUnit * row.scale;
+    MoveAnchor(s, Motion::Move);
+    const double phase = s.phase;
+    const double turn = s.fullTurn;
     switch (row.figure) {
     case Figure::Diameter:
-        DrawDiameter(f, f.a1, r);
+        DrawDiameter(s, phase, r);
         break;
     case Figure::Triangle: {
-        const double angles[] = {f.a1, f.a1 + f.p0 / 3, f.a1 + (2 * f.p0) / 3};
-        DrawPolygon(f, angles, 3, r);
+        const double angles[] = {phase, phase + turn / 3, phase + (2 * turn) / 3};
+        DrawPolygon(s, angles, 3, r);
         break;
     }
     case Figure::Square: {
-        const double angles[] = {f.a1, f.a1 + f.p0 / 4, f.a1 + (2 * f.p0) / 4, f.a1 + (3 * f.p0) / 4};
-        DrawPolygon(f, angles, 4, r);
+        const double angles[] = {phase, phase + turn / 4, phase + (2 * turn) / 4, phase + (3 * turn) / 4};
+        DrawPolygon(s, angles, 4, r);
         break;
     }
     case Figure::Circle:
-        DrawCircle(f, {f.px[1], f.py[1]}, r);
+        DrawCircle(s, s.anchor, r);
         break;
     }
-    EndStep(f);
+    EndStep(s);
 }
 
 } // namespace
 
-void Pattern1(Form1& f) { Simple(f, kRows[0]); }
-void Pattern2(Form1& f) { Simple(f, kRows[1]); }
-void Pattern3(Form1& f) { Simple(f, kRows[2]); }
-void Pattern4(Form1& f) { Simple(f, kRows[3]); }
-void Pattern5(Form1& f) { Simple(f, kRows[4]); }
-void Pattern6(Form1& f) { Simple(f, kRows[5]); }
+extern const PatternFamily kSimpleFigures = FamilyOf<kRows, Simple>();
 
 } // namespace linesaver

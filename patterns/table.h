@@ -1,19 +1,18 @@
-// The table from pattern number to routine.
+// The patterns by number, from the families' tables.
 #pragma once
 
 #include "engine/saver_state.h"
 
 namespace linesaver {
 
-using PatternRoutine = void (*)(Form1&);
+// How many patterns there are; they are numbered 1..PatternCount().
+int PatternCount();
 
-// The highest number the table answers for; 62 and above are empty.
-inline constexpr int kPatternSlots = 70;
-// How many numbers draw a figure; the tick chooses among 1..kPatterns.
-inline constexpr int kPatterns = 61;
+// One tick of pattern `number`. A number that names no pattern draws
+// nothing and changes nothing.
+void DrawPatternStep(SaverState& s, int number);
 
-// The routine for pattern number q, or nullptr when q is not a whole
-// number in 1..kPatternSlots.
-PatternRoutine FindPattern(double q);
+// Whether `number` names a pattern.
+bool IsPattern(int number);
 
 } // namespace linesaver

@@ -1,67 +1,72 @@
 #include "shell/saver.h"
 
-#include "shell/tick.h"
 #include "music/music.h"
+#include "shell/frame_tick.h"
 
 namespace linesaver {
 
-void Saver::Form_Load() {
-    Form1& f = form_;
-    Platform& pf = *f.pf;
-    if (pf.PrevInstance()) pf.End();
-    f.Randomize();
-    pf.SetBackColor(0);
-    pf.Maximize();
-    f.aa = pf.ScreenWidth();
-    f.bb = pf.ScreenHeight();
-    f.a2 = 0;
-    f.a0 = 0.03;
-    f.c0 = f.aa / 15360;
-    f.c1 = 31;
-    f.q2 = 1;
-    f.px[1] = f.aa * f.Rnd();
-    f.py[1] = f.bb * f.Rnd();
+void Saver::Start() {
+    SaverState& s = state_;
+    Platform& platform = *s.platform;
+    if (platform.AnotherInstanceRunning()) platform.End(0);
+    s.Randomize();
+    s.screenWidth = platform.ScreenWidth();
+    s.screenHeight = platform.ScreenHeight();
+    s.angleOffset = 0;
+    s.phaseStep = 0.03;
+    s.lengthUnit = s.screenWidth / 15360;
+    s.runLimit = 31;
+    s.runsPerPattern = 1;
+    s.anchor.x = s.screenWidth * s.Rnd();
+    s.anchor.y = s.screenHeight * s.Rnd();
     // Both components follow the width: the anchor starts right and down
     // at 45 degrees.
-    f.px[2] = (f.aa * 0.13) * f.a0;
-    f.py[2] = (f.aa * 0.13) * f.a0;
-    for (int i = 1; i <= 3; ++i) f.col[i][1] = static_cast<int>(f.Rnd() * 256);
-    for (int i = 1; i <= 3; ++i) f.col[i][2] = 1;
-    f.p0 = 6.283184;
-    f.q0 = 0;
-    f.q1 = 0;
-    f.q = 0;
-    pf.ShowCursor(false);
-    pf.SetTimerInterval(TimerId::Timer2, 100);
-    StartRandomTrack(f);
+    s.velocity.x = (s.screenWidth * 0.13) * s.phaseStep;
+    s.velocity.y = (s.screenWidth * 0.13) * s.phaseStep;
+    for (int& level : s.colourLevel) level = static_cast<int>(s.Rnd() * 256);
+    s.colourDirection = {1, 1, 1};
+    s.fullTurn = 6.283184;
+    s.patternActive = false;
+    s.runsDone = 0;
+    s.pattern = 0;
+    platform.ShowCursor(false);
+    platform.SetTimerInterval(TimerId::MusicPoll, 100);
+    StartRandomTrack(s);
 }
 
-void Saver::Form_MouseMove(int, int, double x, double y) {
-    Form1& f = form_;
-    if (f.zw == 1) {
-        const double d = (f.xw - x) * (f.xw - x) + (f.yw - y) * (f.yw - y);
-        if (d > kMouseThreshold) LeaveSaver();
+// The first move only records where the pointer is; after that, a step of
+// more than the threshold between two moves ends the saver, however slowly
+// the pointer may drift in smaller steps.
+void Saver::MouseMoved(double x, double y) {
+    SaverState& s = state_;
+    if (s.mouseSeen) {
+        const double dx = s.lastMouseX - x;
+        const double dy = s.lastMouseY - y;
+        if (dx * dx + dy * dy > kMouseThreshold) Leave(0);
     }
-    f.xw = x;
-    f.yw = y;
-    f.zw = 1;
+    s.lastMouseX = x;
+    s.lastMouseY = y;
+    s.mouseSeen = true;
 }
 
-void Saver::Form_Click() { LeaveSaver(); }
+void Saver::Clicked() { Leave(0); }
 
-void Saver::Form_KeyDown(int, int) { LeaveSaver(); }
+void Saver::KeyPressed() { Leave(0); }
 
 // A close request is never refused, whatever its reason.
-void Saver::Form_QueryUnload(int&, int) { LeaveSaver(); }
+void Saver::CloseRequested() { Leave(0); }
 
-void Saver::Timer1_Timer() { linesaver::Timer1_Timer(form_); }
+void Saver::FrameTick() { linesaver::FrameTick(state_); }
 
-void Saver::Timer2_Timer() { linesaver::Timer2_Timer(form_); }
+void Saver::MusicPoll() { PollMusic(state_); }
 
-void Saver::LeaveSaver() {
-    form_.pf->ShowCursor(true);
-    StopMusic(form_);
-    form_.pf->End();
+void Saver::Leave(int status) {
+    Platform& platform = *state_.platform;
+    if (leaving_) platform.End(status);
+    leaving_ = true;
+    platform.ShowCursor(true);
+    StopMusic(state_);
+    platform.End(status);
 }
 
 } // namespace linesaver

@@ -1,32 +1,35 @@
-// The window object: start-up, the event handlers, and leaving on input.
+// The saver as the platform sees it: start-up, the two timers' handlers,
+// and leaving on input.
 #pragma once
 
-#include "platform/platform.h"
 #include "engine/saver_state.h"
+#include "platform/platform.h"
 
 namespace linesaver {
 
-class Saver final : public FormHandlers {
+class Saver final : public SaverEvents {
 public:
-    explicit Saver(Platform& platform) : form_(platform) {}
+    explicit Saver(Platform& platform) : state_(platform) {}
 
-    // Start-up. Runs once, before any tick or input event is handled.
-    void Form_Load();
+    // Runs once, before any tick or input event is handled.
+    void Start() override;
 
-    void Form_MouseMove(int button, int shift, double x, double y) override;
-    void Form_Click() override;
-    void Form_KeyDown(int keyCode, int shift) override;
-    void Form_QueryUnload(int& cancel, int unloadMode) override;
-    void Timer1_Timer() override;
-    void Timer2_Timer() override;
+    void MouseMoved(double x, double y) override;
+    void Clicked() override;
+    void KeyPressed() override;
+    void CloseRequested() override;
+    void FrameTick() override;
+    void MusicPoll() override;
 
-    // Show the cursor, stop the music and end the program. Never returns.
-    [[noreturn]] void LeaveSaver();
+    // Show the cursor, stop the music and end the program with the status.
+    // Runs once: a second call (an error while leaving) ends at once.
+    [[noreturn]] void Leave(int status) override;
 
-    Form1& form() { return form_; }
+    SaverState& state() { return state_; }
 
 private:
-    Form1 form_;
+    SaverState state_;
+    bool leaving_ = false;
 };
 
 // The square of the mouse step, in square twips, above which the saver ends.

@@ -1,5 +1,6 @@
 // A platform for tests: it draws nothing, records every call in order and
-// lets a test inject events during a yield.
+// lets a test inject events during a yield. End throws Ended, so a test
+// sees the program end without its process ending.
 #pragma once
 
 #include "platform/platform.h"
@@ -13,47 +14,45 @@
 namespace linesaver {
 
 struct Call {
-    enum class Kind { Cls, Line, Circle, ForeColor, Yield, Cursor, Timer, Mci, End };
+    enum class Kind { Clear, Line, Circle, Yield, Cursor, Timer, Player, End };
     Call(Kind k, std::array<double, 4> values = {}, Colour c = 0, std::string t = {})
         : kind(k), v(values), colour(c), text(std::move(t)) {}
     Kind kind;
-    std::array<double, 4> v; // Line: x1 y1 x2 y2; Circle: x y r; Timer: id ms
-    Colour colour;           // Line, Circle, ForeColor
-    std::string text;        // Mci: the command
+    std::array<double, 4> v; // Line: x1 y1 x2 y2; Circle: x y r; Timer: id ms; End: status
+    Colour colour;           // Line, Circle
+    std::string text;        // Player: the command
 };
 
 class RecordingPlatform : public Platform {
 public:
+    // What End throws in place of ending the process.
+    struct Ended {
+        int status;
+    };
+
     RecordingPlatform(double widthTwips = 15360, double heightTwips = 11520)
         : width_(widthTwips), height_(heightTwips) {}
 
     // What a test sets up.
-    bool prevInstance = false;
-    std::string appPath = "/opt/linesaver";
+    bool anotherInstance = false;
+    std::string programFolder = "/opt/linesaver";
     std::uint64_t nextSeed = 1;        // each ClockSeed() returns this and adds 1
-    std::function<void()> onYield;     // runs inside every DoEvents
-    std::function<long(const std::string&, char*, int)> mci; // the player
+    std::function<void()> onYield;     // runs inside every YieldToEvents
+    std::function<long(const std::string&, char*, int)> player;
 
     // What the saver did.
     std::vector<Call> calls;
     int cursorLevel = 0;               // 0 shown, -1 hidden once
-    int timerInterval[2] = {10, 0};    // Timer1, Timer2 in ms
+    int timerInterval[2] = {10, 0};    // frame tick, music poll, in ms
     bool ended = false;
 
-    bool PrevInstance() override { return prevInstance; }
-    std::string AppPath() override { return appPath; }
+    bool AnotherInstanceRunning() override { return anotherInstance; }
+    std::string ProgramFolder() override { return programFolder; }
     std::uint64_t ClockSeed() override { return nextSeed++; }
 
-    void SetBackColor(Colour) override {}
-    void Maximize() override {}
     double ScreenWidth() override { return width_; }
     double ScreenHeight() override { return height_; }
-    void Cls() override { calls.push_back({Call::Kind::Cls}); }
-    void SetForeColor(Colour c) override {
-        fore_ = c;
-        calls.push_back({Call::Kind::ForeColor, {}, c});
-    }
-    Colour ForeColor() override { return fore_; }
+    void Clear() override { calls.push_back({Call::Kind::Clear}); }
     void Line(float x1, float y1, float x2, float y2, Colour c) override {
         calls.push_back({Call::Kind::Line, {{x1, y1, x2, y2}}, c});
     }
@@ -61,11 +60,11 @@ public:
         calls.push_back({Call::Kind::Circle, {{x, y, r, 0}}, c});
     }
     void SetTimerInterval(TimerId t, int ms) override {
-        const int id = t == TimerId::Timer1 ? 0 : 1;
+        const int id = t == TimerId::FrameTick ? 0 : 1;
         timerInterval[id] = ms;
         calls.push_back({Call::Kind::Timer, {{double(id), double(ms)}}});
     }
-    void DoEvents() override {
+    void YieldToEvents() override {
         calls.push_back({Call::Kind::Yield});
         if (onYield) onYield();
     }
@@ -75,20 +74,22 @@ public:
     }
 
     // An empty file system unless a test installs one.
-    std::function<std::string(const std::string&)> dir;
-    std::function<std::string()> dirNext;
-    std::function<bool(const std::string&)> kill;
-    std::function<bool(const std::string&, const std::string&)> fileCopy;
+    std::function<std::string(const std::string&)> firstFileName;
+    std::function<std::string()> nextFileName;
+    std::function<bool(const std::string&)> removeFile;
+    std::function<bool(const std::string&, const std::string&)> copyFile;
 
-    std::string Dir(const std::string& pattern) override { return dir ? dir(pattern) : ""; }
-    std::string DirNext() override { return dirNext ? dirNext() : ""; }
-    bool Kill(const std::string& path) override { return kill ? kill(path) : false; }
-    bool FileCopy(const std::string& from, const std::string& to) override {
-        return fileCopy ? fileCopy(from, to) : false;
+    std::string FirstFileName(const std::string& pattern) override {
+        return firstFileName ? firstFileName(pattern) : "";
     }
-    long MciSendString(const std::string& command, char* reply, int length) override {
-        calls.push_back({Call::Kind::Mci, {}, 0, command});
-        return mci ? mci(command, reply, length) : 1;
+    std::string NextFileName() override { return nextFileName ? nextFileName() : ""; }
+    bool RemoveFile(const std::string& path) override { return removeFile ? removeFile(path) : false; }
+    bool CopyFileTo(const std::string& from, const std::string& to) override {
+        return copyFile ? copyFile(from, to) : false;
+    }
+    long SendPlayerCommand(const std::string& command, char* reply, int length) override {
+        calls.push_back({Call::Kind::Player, {}, 0, command});
+        return player ? player(command, reply, length) : 1;
     }
 
     // The calls of one kind, in order.
@@ -100,15 +101,15 @@ public:
     }
 
 protected:
-    void OnEnd() override {
+    void EndProcess(int status) override {
         ended = true;
-        calls.push_back({Call::Kind::End});
+        calls.push_back({Call::Kind::End, {{double(status)}}});
+        throw Ended{status};
     }
 
 private:
     double width_;
     double height_;
-    Colour fore_ = 0;
 };
 
 } // namespace linesaver

@@ -15,7 +15,7 @@ std::uint64_t HeadlessPlatform::ClockSeed() {
 }
 
 // There is no player: every command fails and the reply is empty.
-long HeadlessPlatform::MciSendString(const std::string&, char* reply, int replyLength) {
+long HeadlessPlatform::SendPlayerCommand(const std::string&, char* reply, int replyLength) {
     if (reply != nullptr && replyLength > 0) reply[0] = '\0';
     return 1;
 }
@@ -62,7 +62,7 @@ bool TraceWriter::Flush() {
 
 void TraceWriter::Tick(long n) { Printf("tick %ld\n", n); }
 
-void TraceWriter::Cls() { Printf("cls\n"); }
+void TraceWriter::Clear() { Printf("cls\n"); }
 
 void TraceWriter::Line(float x1, float y1, float x2, float y2, Colour c) {
     Printf("line %.3f %.3f %.3f %.3f %d\n", static_cast<double>(x1), static_cast<double>(y1), static_cast<double>(x2),
@@ -74,7 +74,7 @@ void TraceWriter::Circle(float x, float y, float r, Colour c) {
         static_cast<int>(c));
 }
 
-void CanvasSink::Cls() {
+void CanvasSink::Clear() {
     if (!holdClears_) canvas_->Clear();
 }
 

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace linesaver {
@@ -19,7 +20,7 @@ class CairoCanvas;
 class DrawingSink {
 public:
     virtual ~DrawingSink() = default;
-    virtual void Cls() = 0;
+    virtual void Clear() = 0;
     virtual void Line(float x1, float y1, float x2, float y2, Colour c) = 0;
     virtual void Circle(float x, float y, float r, Colour c) = 0;
 };
@@ -29,35 +30,35 @@ public:
     HeadlessPlatform(double widthTwips, double heightTwips, std::uint64_t seed, DrawingSink& sink)
         : width_(widthTwips), height_(heightTwips), seed_(seed), sink_(&sink) {}
 
-    bool PrevInstance() override { return false; }
-    std::string AppPath() override { return {}; }
+    bool AnotherInstanceRunning() override { return false; }
+    std::string ProgramFolder() override { return {}; }
     // The n-th seed of a run with seed S: the same S always gives the same
     // sequence, and different S give unrelated ones.
     std::uint64_t ClockSeed() override;
 
-    void SetBackColor(Colour) override {}
-    void Maximize() override {}
     double ScreenWidth() override { return width_; }
     double ScreenHeight() override { return height_; }
-    void Cls() override { sink_->Cls(); }
-    void SetForeColor(Colour c) override { fore_ = c; }
-    Colour ForeColor() override { return fore_; }
+    void Clear() override { sink_->Clear(); }
     void Line(float x1, float y1, float x2, float y2, Colour c) override { sink_->Line(x1, y1, x2, y2, c); }
     void Circle(float x, float y, float r, Colour c) override { sink_->Circle(x, y, r, c); }
 
     // The caller drives the ticks itself; nothing else ever comes due.
     void SetTimerInterval(TimerId, int) override {}
-    void DoEvents() override {}
+    void YieldToEvents() override {}
     void ShowCursor(bool) override {}
 
-    std::string Dir(const std::string&) override { return {}; }
-    std::string DirNext() override { return {}; }
-    bool Kill(const std::string&) override { return false; }
-    bool FileCopy(const std::string&, const std::string&) override { return false; }
-    long MciSendString(const std::string& command, char* reply, int replyLength) override;
+    std::string FirstFileName(const std::string&) override { return {}; }
+    std::string NextFileName() override { return {}; }
+    bool RemoveFile(const std::string&) override { return false; }
+    bool CopyFileTo(const std::string&, const std::string&) override { return false; }
+    long SendPlayerCommand(const std::string& command, char* reply, int replyLength) override;
 
 protected:
-    void OnEnd() override {}
+    // Nothing ends a headless run from inside: there is no input.
+    void EndProcess(int status) override {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
 
 private:
     double width_;
@@ -65,7 +66,6 @@ private:
     std::uint64_t seed_;
     std::uint64_t seedsGiven_ = 0;
     DrawingSink* sink_;
-    Colour fore_ = 0;
 };
 
 // Writes the drawing calls as text, one line each:
@@ -80,7 +80,7 @@ public:
     TraceWriter& operator=(const TraceWriter&) = delete;
 
     void Tick(long n);
-    void Cls() override;
+    void Clear() override;
     void Line(float x1, float y1, float x2, float y2, Colour c) override;
     void Circle(float x, float y, float r, Colour c) override;
 
@@ -103,7 +103,7 @@ private:
 class CanvasSink final : public DrawingSink {
 public:
     CanvasSink(CairoCanvas& canvas, bool holdClears) : canvas_(&canvas), holdClears_(holdClears) {}
-    void Cls() override;
+    void Clear() override;
     void Line(float x1, float y1, float x2, float y2, Colour c) override;
     void Circle(float x, float y, float r, Colour c) override;
 

@@ -107,7 +107,7 @@ private:
 struct DosFiles::Impl {
     std::string driveC;
     std::vector<std::string> listing; // the names of the current listing
-    std::size_t next = 0;             // the next one DirNext returns
+    std::size_t next = 0;             // the next one NextFileName returns
 };
 
 // The drive belongs to the one running copy of the saver, so what an
@@ -141,7 +141,7 @@ std::string DosFiles::ToLocal(const std::string& dosPath) const {
     return base + rest;
 }
 
-std::string DosFiles::Dir(const std::string& pattern) {
+std::string DosFiles::FirstFileName(const std::string& pattern) {
     impl_->listing.clear();
     impl_->next = 0;
     const std::string local = ToLocal(pattern);
@@ -154,16 +154,16 @@ std::string DosFiles::Dir(const std::string& pattern) {
         struct stat st {};
         if (::lstat(local.c_str(), &st) == 0 && S_ISREG(st.st_mode)) impl_->listing = {leaf};
     }
-    return DirNext();
+    return NextFileName();
 }
 
-std::string DosFiles::DirNext() {
+std::string DosFiles::NextFileName() {
     if (impl_->next >= impl_->listing.size()) return "";
     return impl_->listing[impl_->next++];
 }
 
 // unlink removes a symbolic link itself, never what it points to.
-bool DosFiles::Kill(const std::string& path) {
+bool DosFiles::RemoveFile(const std::string& path) {
     const std::string local = ToLocal(path);
     return !local.empty() && ::unlink(local.c_str()) == 0;
 }
@@ -171,7 +171,7 @@ bool DosFiles::Kill(const std::string& path) {
 // The copy is written to a temporary name beside the destination and
 // renamed into place, so the destination is either the old file or the
 // whole new one.
-bool DosFiles::FileCopy(const std::string& from, const std::string& to) {
+bool DosFiles::CopyFileTo(const std::string& from, const std::string& to) {
     const std::string source = ToLocal(from);
     const std::string destination = ToLocal(to);
     if (source.empty() || destination.empty()) return false;

@@ -29,11 +29,11 @@ public:
     // The local path of a DOS-style path.
     std::string ToLocal(const std::string& dosPath) const;
 
-    std::string Dir(const std::string& pattern); // first name, "" when none
-    std::string DirNext();                        // next name, "" at the end
-    bool Kill(const std::string& path);
+    std::string FirstFileName(const std::string& pattern); // first name, "" when none
+    std::string NextFileName();                        // next name, "" at the end
+    bool RemoveFile(const std::string& path);
     // Copies a regular file of at most kLargestCopy bytes.
-    bool FileCopy(const std::string& from, const std::string& to);
+    bool CopyFileTo(const std::string& from, const std::string& to);
 
 private:
     struct Impl;

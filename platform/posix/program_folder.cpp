@@ -5,7 +5,7 @@
 
 namespace linesaver {
 
-std::string ProgramFolder(const std::string& exe) {
+std::string ExecutableFolder(const std::string& exe) {
     std::error_code ec;
     const std::filesystem::path real = std::filesystem::canonical(exe, ec);
     if (ec || !real.has_parent_path()) return ".";

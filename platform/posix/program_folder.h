@@ -9,6 +9,6 @@ namespace linesaver {
 
 // exe is the path of the executable; the default is the running one.
 // Returns "." when the path cannot be resolved.
-std::string ProgramFolder(const std::string& exe = "/proc/self/exe");
+std::string ExecutableFolder(const std::string& exe = "/proc/self/exe");
 
 } // namespace linesaver

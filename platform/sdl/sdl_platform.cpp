@@ -12,14 +12,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 
 namespace linesaver {
 namespace {
-
-// The reason a close request gives: the user closed the window, or the
-// session (a signal) asked the program to end.
-constexpr int kUnloadFromWindow = 0;
-constexpr int kUnloadFromSession = 2;
 
 std::string LockPath() {
     auto dir = RuntimeDir();
@@ -31,25 +27,7 @@ TimerSchedule::TimePoint Now() { return TimerSchedule::Clock::now(); }
 // How often a yield reads the display's events.
 constexpr std::chrono::milliseconds kLookInterval{1};
 
-int TimerIndex(TimerId timer) { return timer == TimerId::Timer1 ? 0 : 1; }
-
-// Modifier state as the handlers take it: 1 shift, 2 control, 4 alt.
-int ShiftState(Uint16 mod) {
-    return ((mod & KMOD_SHIFT) ? 1 : 0) | ((mod & KMOD_CTRL) ? 2 : 0) | ((mod & KMOD_ALT) ? 4 : 0);
-}
-
-// Button state as the handlers take it: 1 left, 2 right, 4 middle.
-int ButtonState(Uint32 state) {
-    return ((state & SDL_BUTTON_LMASK) ? 1 : 0) | ((state & SDL_BUTTON_RMASK) ? 2 : 0) |
-           ((state & SDL_BUTTON_MMASK) ? 4 : 0);
-}
-
-// A key code in the style of the handlers: letters as capitals, other
-// printable keys as their character, the rest 0.
-int KeyCode(SDL_Keycode key) {
-    if (key >= 'a' && key <= 'z') return static_cast<int>(key - 'a' + 'A');
-    return key > 0 && key < 128 ? static_cast<int>(key) : 0;
-}
+int TimerIndex(TimerId timer) { return timer == TimerId::FrameTick ? 0 : 1; }
 
 // When the pointer leaves a window, SDL reports one more move there, with
 // the position pulled in to the window's edge, just before the leave. That
@@ -76,7 +54,9 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
     return platform;
 }
 
-SdlPlatform::SdlPlatform() : lock_(LockPath()), appPath_(ProgramFolder()) {}
+std::unique_ptr<Desktop> OpenDesktop(std::string& error) { return SdlPlatform::Open(error); }
+
+SdlPlatform::SdlPlatform() : lock_(LockPath()), programFolder_(ExecutableFolder()) {}
 
 bool SdlPlatform::OpenDisplay(std::string& error) {
     window_ = SdlWindow::Open(error);
@@ -102,9 +82,12 @@ SdlPlatform::~SdlPlatform() {
     window_.reset();
 }
 
-void SdlPlatform::CloseWindow() {
+void SdlPlatform::EndProcess(int status) {
+    saver_ = nullptr; // nothing more is delivered
     signals_.Stop();
-    if (window_) window_->Close();
+    if (window_ && !displayLost_) window_->Close();
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 std::uint64_t SdlPlatform::ClockSeed() {
@@ -116,16 +99,16 @@ std::uint64_t SdlPlatform::ClockSeed() {
 double SdlPlatform::ScreenWidth() { return window_ ? window_->DisplayWidth() * kTwipsPerPixel : 0; }
 double SdlPlatform::ScreenHeight() { return window_ ? window_->DisplayHeight() * kTwipsPerPixel : 0; }
 
-void SdlPlatform::Cls() {
-    if (window_ && !ended_) window_->Canvas().Clear();
+void SdlPlatform::Clear() {
+    if (window_) window_->Canvas().Clear();
 }
 
 void SdlPlatform::Line(float x1, float y1, float x2, float y2, Colour c) {
-    if (window_ && !ended_) window_->Canvas().Line(x1, y1, x2, y2, c);
+    if (window_) window_->Canvas().Line(x1, y1, x2, y2, c);
 }
 
 void SdlPlatform::Circle(float x, float y, float r, Colour c) {
-    if (window_ && !ended_) window_->Canvas().Circle(x, y, r, c);
+    if (window_) window_->Canvas().Circle(x, y, r, c);
 }
 
 void SdlPlatform::ShowCursor(bool show) {
@@ -136,19 +119,45 @@ void SdlPlatform::SetTimerInterval(TimerId timer, int milliseconds) {
     timers_.Set(TimerIndex(timer), milliseconds, Now());
 }
 
-void SdlPlatform::Start(FormHandlers& form) {
-    form_ = &form;
-    // The timers as the window is designed: Timer1 at 10 ms, Timer2 off.
-    timers_.Set(TimerIndex(TimerId::Timer1), 10, Now());
-    timers_.Set(TimerIndex(TimerId::Timer2), 0, Now());
+void SdlPlatform::Run(SaverEvents& saver) {
+    saver_ = &saver;
+    // The frame tick first comes after 10 ms; the music poll waits until
+    // the saver sets it.
+    timers_.Set(TimerIndex(TimerId::FrameTick), 10, Now());
+    timers_.Set(TimerIndex(TimerId::MusicPoll), 0, Now());
+    Deliver([&saver] { saver.Start(); });
+    Loop();
+}
+
+template <class Handler>
+void SdlPlatform::Deliver(Handler handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        Fail(e.what());
+    } catch (...) {
+        Fail("unexpected error");
+    }
+}
+
+void SdlPlatform::Fail(const char* what) {
+    std::fprintf(stderr, "linesaver: %s\n", what);
+    if (saver_) {
+        try {
+            saver_->Leave(1);
+        } catch (...) {
+            // The leaving sequence itself failed: end without it.
+        }
+    }
+    End(1);
 }
 
 void SdlPlatform::Loop() {
-    // Only a second copy has no window, and it has ended in Form_Load.
-    if (!window_) End();
+    // Only a second copy has no window, and it has ended in Start.
+    if (!window_) End(0);
     window_->Show();
     for (;;) {
-        DoEvents();
+        YieldToEvents();
         // Only what changed since the last look goes to the screen.
         window_->Present();
         if (presented_) presented_();
@@ -164,7 +173,7 @@ void SdlPlatform::Loop() {
     }
 }
 
-void SdlPlatform::DoEvents() {
+void SdlPlatform::YieldToEvents() {
     if (!Live()) return;
     PumpEvents();
     RunDueTimers();
@@ -192,41 +201,36 @@ void SdlPlatform::RunDueTimers() {
             ~Finish() { timers.Finish(timer); }
         } finish{timers_, timer};
         if (timer == 0)
-            form_->Timer1_Timer();
+            Deliver([this] { saver_->FrameTick(); });
         else
-            form_->Timer2_Timer();
+            Deliver([this] { saver_->MusicPoll(); });
     }
 }
 
 void SdlPlatform::DisplayLost(void* self) {
-    auto& pf = *static_cast<SdlPlatform*>(self);
-    pf.displayLost_ = true;
-    if (pf.Live()) {
+    auto& platform = *static_cast<SdlPlatform*>(self);
+    platform.displayLost_ = true;
+    std::fprintf(stderr, "linesaver: the display has gone\n");
+    if (platform.Live()) {
         try {
-            pf.QueryUnload(kUnloadFromSession);
-        } catch (const EndProgram&) {
-            // The saver has left; the exception must not cross Xlib.
+            platform.saver_->Leave(1);
+        } catch (...) {
+            // Nothing may cross Xlib; the process ends below all the same.
         }
     }
-    std::fprintf(stderr, "linesaver: the display has gone\n");
-    std::_Exit(1);
-}
-
-void SdlPlatform::QueryUnload(int unloadMode) {
-    int cancel = 0;
-    form_->Form_QueryUnload(cancel, unloadMode);
+    platform.End(1);
 }
 
 void SdlPlatform::Dispatch(const SDL_Event& event) {
     if (!Live()) return;
     switch (event.type) {
     case SDL_QUIT:
-        QueryUnload(kUnloadFromSession);
+        Deliver([this] { saver_->CloseRequested(); });
         break;
     case SDL_WINDOWEVENT:
         switch (event.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
-            QueryUnload(kUnloadFromWindow);
+            Deliver([this] { saver_->CloseRequested(); });
             break;
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_EXPOSED:
@@ -246,30 +250,31 @@ void SdlPlatform::Dispatch(const SDL_Event& event) {
         // sees them, so that a step from one display to the next is its
         // true length.
         const WindowOffset at = window_ ? window_->OffsetOf(event.motion.windowID) : WindowOffset{};
-        form_->Form_MouseMove(ButtonState(event.motion.state), ShiftState(SDL_GetModState()),
-                              (event.motion.x + at.x) * kTwipsPerPixel, (event.motion.y + at.y) * kTwipsPerPixel);
+        const double x = (event.motion.x + at.x) * kTwipsPerPixel;
+        const double y = (event.motion.y + at.y) * kTwipsPerPixel;
+        Deliver([this, x, y] { saver_->MouseMoved(x, y); });
         break;
     }
     case SDL_MOUSEBUTTONDOWN:
-        form_->Form_Click();
+        Deliver([this] { saver_->Clicked(); });
         break;
     case SDL_KEYDOWN:
-        form_->Form_KeyDown(KeyCode(event.key.keysym.sym), ShiftState(event.key.keysym.mod));
+        Deliver([this] { saver_->KeyPressed(); });
         break;
     default:
         break;
     }
 }
 
-std::string SdlPlatform::Dir(const std::string& pattern) { return files_ ? files_->Dir(pattern) : std::string(); }
-std::string SdlPlatform::DirNext() { return files_ ? files_->DirNext() : std::string(); }
-bool SdlPlatform::Kill(const std::string& path) { return files_ && files_->Kill(path); }
+std::string SdlPlatform::FirstFileName(const std::string& pattern) { return files_ ? files_->FirstFileName(pattern) : std::string(); }
+std::string SdlPlatform::NextFileName() { return files_ ? files_->NextFileName() : std::string(); }
+bool SdlPlatform::RemoveFile(const std::string& path) { return files_ && files_->RemoveFile(path); }
 
-bool SdlPlatform::FileCopy(const std::string& from, const std::string& to) {
-    return files_ && files_->FileCopy(from, to);
+bool SdlPlatform::CopyFileTo(const std::string& from, const std::string& to) {
+    return files_ && files_->CopyFileTo(from, to);
 }
 
-long SdlPlatform::MciSendString(const std::string& command, char* reply, int replyLength) {
+long SdlPlatform::SendPlayerCommand(const std::string& command, char* reply, int replyLength) {
     if (player_) return player_->Send(command, reply, replyLength);
     if (reply && replyLength > 0) reply[0] = '\0';
     return 1;

@@ -1,7 +1,7 @@
-// The desktop platform: one SDL window covering the primary display and
-// drawn with a Cairo canvas, the two timers on a steady clock, the
-// event loop, the single-instance lock, and the files and music player of
-// the private drive.
+// The Linux desktop: one SDL window covering the primary display and
+// drawn on a pixel canvas, the two timers on a steady clock, the event
+// loop, the single-instance lock, and the files and music player of the
+// private drive.
 #pragma once
 
 #include "platform/posix/close_signals.h"
@@ -22,79 +22,71 @@ class DosFiles;
 class MciPlayer;
 class SdlWindow;
 
-class SdlPlatform final : public Platform {
+class SdlPlatform final : public Desktop {
 public:
     // The platform, or nothing when there is no display to show it on;
     // error then says why. When another copy runs it opens no window at
-    // all: PrevInstance() is true and the saver ends at start-up.
+    // all: AnotherInstanceRunning() is true and the saver ends at start-up.
     static std::unique_ptr<SdlPlatform> Open(std::string& error);
     // Stops the music, then closes the window with the cursor shown.
     ~SdlPlatform() override;
-    // After the saver has left: the cursor shown and the window gone at
-    // once, while the audio device and SDL itself are left to the end of
-    // the process (closing the device waits out its buffers).
-    void CloseWindow();
 
-    // Form_Load, then the event loop, until a handler ends the program
-    // (EndProgram leaves this function).
-    template <class Form>
-    [[noreturn]] void Run(Form& form) {
-        Start(form);
-        form.Form_Load();
-        Loop();
-    }
+    // Start-up, then the event loop, until a handler ends the program.
+    [[noreturn]] void Run(SaverEvents& saver) override;
 
     // For measurements only: called each time the loop has brought what
     // changed to the screen. The saver sets none.
     void SetPresentObserver(std::function<void()> observer) { presented_ = std::move(observer); }
 
-    bool PrevInstance() override { return lock_.HeldElsewhere(); }
-    std::string AppPath() override { return appPath_; }
+    bool AnotherInstanceRunning() override { return lock_.HeldElsewhere(); }
+    std::string ProgramFolder() override { return programFolder_; }
     std::uint64_t ClockSeed() override;
 
-    void SetBackColor(Colour) override {} // the canvas is black and clears to black
-    void Maximize() override {}           // the window covers the display from the start
     double ScreenWidth() override;
     double ScreenHeight() override;
-    void Cls() override;
-    void SetForeColor(Colour c) override { fore_ = c; }
-    Colour ForeColor() override { return fore_; }
+    void Clear() override;
     void Line(float x1, float y1, float x2, float y2, Colour c) override;
     void Circle(float x, float y, float r, Colour c) override;
 
     void SetTimerInterval(TimerId timer, int milliseconds) override;
-    void DoEvents() override;
+    void YieldToEvents() override;
     void ShowCursor(bool show) override;
 
-    std::string Dir(const std::string& pattern) override;
-    std::string DirNext() override;
-    bool Kill(const std::string& path) override;
-    bool FileCopy(const std::string& from, const std::string& to) override;
-    long MciSendString(const std::string& command, char* reply, int replyLength) override;
+    std::string FirstFileName(const std::string& pattern) override;
+    std::string NextFileName() override;
+    bool RemoveFile(const std::string& path) override;
+    bool CopyFileTo(const std::string& from, const std::string& to) override;
+    long SendPlayerCommand(const std::string& command, char* reply, int replyLength) override;
 
 protected:
-    void OnEnd() override { ended_ = true; }
+    // The window closed at once with the cursor shown; the audio device,
+    // SDL and the lock go with the process, since closing the device would
+    // keep the process alive while SDL waits out its buffers.
+    void EndProcess(int status) override;
 
 private:
     SdlPlatform();
     bool OpenDisplay(std::string& error);
 
-    void Start(FormHandlers& form);
+    // Runs a handler; an error escaping it is reported and the saver
+    // leaves with status 1.
+    template <class Handler>
+    void Deliver(Handler handler);
+    [[noreturn]] void Fail(const char* what);
     [[noreturn]] void Loop();
     void PumpEvents();
     void Dispatch(const SDL_Event& event);
-    void QueryUnload(int unloadMode);
     // The X server has gone: the leaving sequence runs without the
     // display, then the process ends with status 1.
     [[noreturn]] static void DisplayLost(void* self);
     void RunDueTimers();
-    bool Live() const { return form_ && !ended_; }
+    bool Live() const { return saver_ != nullptr; }
 
     // Declared in the order they are made; the destructor takes the music
     // and the signal watcher down first, the window and SDL last.
     CloseSignals signals_;
     InstanceLock lock_;
-    std::string appPath_;
+    std::string programFolder_;
     std::unique_ptr<SdlWindow> window_;
     std::unique_ptr<DosFiles> files_;
     std::unique_ptr<MciPlayer> player_;
@@ -102,9 +94,7 @@ private:
 
     TimerSchedule timers_;
     TimerSchedule::TimePoint lastLook_{}; // when the display's events were last read
-    FormHandlers* form_ = nullptr;
-    Colour fore_ = 0;
-    bool ended_ = false;
+    SaverEvents* saver_ = nullptr;
     bool displayLost_ = false;
     std::function<void()> presented_;
 };

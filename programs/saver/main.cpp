@@ -1,34 +1,24 @@
 // The saver: whatever the arguments, the full-screen saver runs until the
 // user returns.
-#include "platform/sdl/sdl_platform.h"
+#include "platform/desktop.h"
 #include "shell/saver.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
 
 int main() {
     using namespace linesaver;
     try {
         std::string error;
-        auto platform = SdlPlatform::Open(error);
-        if (!platform) {
+        auto desktop = OpenDesktop(error);
+        if (!desktop) {
             std::fprintf(stderr, "linesaver: cannot open a display: %s\n", error.c_str());
             return 1;
         }
-        Saver saver(*platform);
-        try {
-            platform->Run(saver);
-        } catch (const EndProgram& end) {
-            // The saver has left: the cursor is shown, the music stopped and
-            // its copy deleted. The window goes now; the audio device, SDL
-            // and the lock go with the process, since closing the device
-            // would keep the process alive while SDL waits out its buffers.
-            platform->CloseWindow();
-            std::fflush(nullptr);
-            std::_Exit(end.status);
-        }
+        Saver saver(*desktop);
+        desktop->Run(saver);
     } catch (const std::exception& e) {
+        // Before the saver has started: nothing to undo yet.
         std::fprintf(stderr, "linesaver: %s\n", e.what());
         return 1;
     }

@@ -83,9 +83,9 @@ struct World {
     }
 };
 
-void Wire(RecordingPlatform& pf, World& w, Form1& f) {
-    pf.appPath = w.folder;
-    pf.dir = [&w](const std::string& pattern) {
+void Wire(RecordingPlatform& pf, World& w, SaverState& f) {
+    pf.programFolder = w.folder;
+    pf.firstFileName = [&w](const std::string& pattern) {
         w.next = 0;
         if (pattern == w.folder + "\\music\\*.mid") {
             w.seen.listings.push_back(w.listed = w.music);
@@ -96,25 +96,25 @@ void Wire(RecordingPlatform& pf, World& w, Form1& f) {
         }
         return w.Next();
     };
-    pf.dirNext = [&w] { return w.Next(); };
-    pf.kill = [&w](const std::string& path) {
+    pf.nextFileName = [&w] { return w.Next(); };
+    pf.removeFile = [&w](const std::string& path) {
         Check(path == kCopy && !w.open, "a delete of something but the copy, or while the player has it open");
         const bool gone = w.copyThere && !w.killFails;
         w.copyThere = w.copyThere && !gone;
         return gone;
     };
-    pf.fileCopy = [&w](const std::string& from, const std::string& to) {
+    pf.copyFile = [&w](const std::string& from, const std::string& to) {
         Check(to == kCopy && !w.open, "a copy to somewhere but the copy, or while the player has it open");
         Check(!w.copyThere, "a copy over a stale copy that was not deleted");
         w.seen.copies.push_back(from);
         return w.copyThere = w.seen.copied = !w.copyFails;
     };
-    pf.mci = [&w, &f](const std::string& command, char* reply, int length) -> long {
+    pf.player = [&w, &f](const std::string& command, char* reply, int length) -> long {
         w.seen.commands.push_back(command);
         Check(command == kOpen || command == kPlay || command == kStatus || command == kStop || command == kClose,
               "a command that is none of the five");
         const bool first = command != kPlay && command != kClose;
-        Check(reply == (first ? f.mciReturnA : f.mciReturnB).data() && length == kReplyLength,
+        Check(reply == (first ? f.reply : f.secondReply).data() && length == kReplyLength,
               "a command without its reply buffer of 255 characters");
         long code = w.open ? 0 : 263;
         if (command == kOpen) {
@@ -132,36 +132,36 @@ void Wire(RecordingPlatform& pf, World& w, Form1& f) {
 
 // One start, whose commands begin at seen.commands[from]; before is the
 // generator as it was, stale whether the copy was there.
-void CheckStart(const World& w, const Form1& f, Generator before, bool stale, std::size_t from) {
+void CheckStart(const World& w, const SaverState& f, Generator before, bool stale, std::size_t from) {
     const World::Seen& s = w.seen;
     Check(s.listings.size() == 2, "a start lists the music other than twice");
-    const auto chosen = static_cast<std::size_t>(before.Rnd() * static_cast<int>(s.listings[0].size()) + 1) - 1;
-    Generator after = f.rng; // both now one draw on from where the start began
-    Check(after.Rnd() == before.Rnd(), "a start draws other than one number");
+    const auto chosen = static_cast<std::size_t>(before.Next() * static_cast<int>(s.listings[0].size()) + 1) - 1;
+    Generator after = f.random; // both now one draw on from where the start began
+    Check(after.Next() == before.Next(), "a start draws other than one number");
 
     std::string expected;
     for (std::size_t i = chosen; i < s.listings[1].size() && expected.empty(); ++i)
         if (s.listings[1][i].ends_with("mid") || s.listings[1][i].ends_with("midi")) expected = s.listings[1][i];
-    Check(f.strFileFrom == w.folder + "\\music\\" + expected, "not the first acceptable name from the position");
-    const Names copy = expected.empty() ? Names{} : Names{f.strFileFrom};
+    Check(f.trackPath == w.folder + "\\music\\" + expected, "not the first acceptable name from the position");
+    const Names copy = expected.empty() ? Names{} : Names{f.trackPath};
     Check(s.copies == copy || (s.copies.empty() && stale && w.killFails),
           "not one copy of the chosen track, nor none for want of an acceptable name or of a delete");
     const Names rest(s.commands.begin() + static_cast<std::ptrdiff_t>(from), s.commands.end());
     Check(rest == (s.copied ? Names{kOpen, kPlay} : Names{}), "a start's commands are not open and play of a copy");
 }
 
-void Poll(RecordingPlatform& pf, World& w, Form1& f) {
-    const Generator before = f.rng;
+void Poll(RecordingPlatform& pf, World& w, SaverState& f) {
+    const Generator before = f.random;
     const bool stale = w.copyThere;
     const std::size_t callsBefore = pf.calls.size();
-    Timer2_Timer(f);
+    PollMusic(f);
     const Call& first = pf.calls.at(callsBefore);
     Check(first.kind == Call::Kind::Timer && first.v[0] == 1 && first.v[1] == 1000,
           "a poll that does not first set its timer to a second");
     const Names& c = w.seen.commands;
     if (w.seen.status != "stopped") {
-        Generator now = f.rng, then = before;
-        Check(c == Names{kStatus} && w.seen.listings.empty() && w.seen.copies.empty() && now.Rnd() == then.Rnd(),
+        Generator now = f.random, then = before;
+        Check(c == Names{kStatus} && w.seen.listings.empty() && w.seen.copies.empty() && now.Next() == then.Next(),
               "a poll that does other than ask for the mode of a track not stopped");
         return;
     }
@@ -186,10 +186,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     w.statusReply = ReadReply(in);
 
     RecordingPlatform pf;
-    Form1 f(pf);
-    f.rng.Seed(seed);
+    SaverState f(pf);
+    f.random.Seed(seed);
     Wire(pf, w, f);
-    const Generator before = f.rng;
+    const Generator before = f.random;
     const bool staleAtStart = w.copyThere;
     StartRandomTrack(f); // start-up's last step
     CheckStart(w, f, before, staleAtStart, 0);

@@ -10,20 +10,18 @@ namespace {
 
 constexpr double kTwipsPerPixel = 15;
 
-void Apply(const Overrides& set, Form1& f) {
+void Apply(const Overrides& set, SaverState& s) {
     if (set.pattern) {
-        f.q = *set.pattern;
-        f.q0 = 1;
+        s.pattern = *set.pattern;
+        s.patternActive = true;
     }
-    if (set.phase) f.a1 = f.a00 = *set.phase;
-    if (set.runStart) f.a00 = *set.runStart;
-    if (set.anchor) f.px[1] = (*set.anchor)[0], f.py[1] = (*set.anchor)[1];
-    if (set.velocity) f.px[2] = (*set.velocity)[0], f.py[2] = (*set.velocity)[1];
-    if (set.mode) f.a4 = *set.mode;
-    for (int i = 1; i <= 3; ++i) {
-        if (set.colour) f.col[i][1] = (*set.colour)[i - 1];
-        if (set.directions) f.col[i][2] = (*set.directions)[i - 1];
-    }
+    if (set.phase) s.phase = s.runStart = *set.phase;
+    if (set.runStart) s.runStart = *set.runStart;
+    if (set.anchor) s.anchor = {(*set.anchor)[0], (*set.anchor)[1]};
+    if (set.velocity) s.velocity = {(*set.velocity)[0], (*set.velocity)[1]};
+    if (set.mode) s.motionMode = *set.mode;
+    if (set.colour) s.colourLevel = *set.colour;
+    if (set.directions) s.colourDirection = *set.directions;
 }
 
 // The contact sheet's layout, in pixels. Each tile shows a 1024 x 768
@@ -50,21 +48,26 @@ void PlaceTile(cairo_t* sheet, const CairoCanvas& tile, int x, int y, int number
     cairo_show_text(sheet, label.c_str());
 }
 
-// The state line that ends a trace.
-void WriteState(TraceWriter& out, const Form1& f) {
-    const auto whole = [](double v) { return static_cast<int>(v); };
+// The state line that ends a trace. Its names are the render tool's
+// short ones: a1 the phase, a00 the run's start, q the pattern, q0 active,
+// q1 runs done, px1 py1 the anchor, px2 py2 its velocity, a4 the motion
+// mode, col the colour levels / directions.
+void WriteState(TraceWriter& out, const SaverState& s) {
+    const auto& level = s.colourLevel;
+    const auto& direction = s.colourDirection;
     out.Printf("state a1=%.6f a00=%.6f q=%.6f q0=%.6f q1=%.6f px1=%.6f py1=%.6f px2=%.6f py2=%.6f a4=%.6f "
                "col=%d,%d,%d/%d,%d,%d\n",
-               f.a1, f.a00, f.q, f.q0, f.q1, f.px[1], f.py[1], f.px[2], f.py[2], f.a4, whole(f.col[1][1]),
-               whole(f.col[2][1]), whole(f.col[3][1]), whole(f.col[1][2]), whole(f.col[2][2]), whole(f.col[3][2]));
+               s.phase, s.runStart, double(s.pattern), double(s.patternActive), double(s.runsDone), s.anchor.x,
+               s.anchor.y, s.velocity.x, s.velocity.y, double(static_cast<int>(s.motionMode)), level[0], level[1],
+               level[2], direction[0], direction[1], direction[2]);
 }
 
 } // namespace
 
 HeadlessSaver::HeadlessSaver(const RunSetup& setup, DrawingSink& sink)
     : platform_(setup.width * kTwipsPerPixel, setup.height * kTwipsPerPixel, setup.seed, sink), saver_(platform_) {
-    saver_.Form_Load();
-    Apply(setup.set, saver_.form());
+    saver_.Start();
+    Apply(setup.set, saver_.state());
 }
 
 void WriteTrace(const RunSetup& setup, long ticks, TraceWriter& out) {
@@ -73,7 +76,7 @@ void WriteTrace(const RunSetup& setup, long ticks, TraceWriter& out) {
         out.Tick(n);
         run.Tick();
     }
-    WriteState(out, run.form());
+    WriteState(out, run.state());
 }
 
 long DrawRun(int pattern, const RunSetup& setup, long maxTicks, CairoCanvas& canvas) {
@@ -84,7 +87,7 @@ long DrawRun(int pattern, const RunSetup& setup, long maxTicks, CairoCanvas& can
     forced.set.pattern = pattern;
     HeadlessSaver run(forced, sink);
     long ticks = 0;
-    while (ticks < maxTicks && run.form().q0 == 1) {
+    while (ticks < maxTicks && run.state().patternActive) {
         run.Tick();
         ++ticks;
     }
@@ -106,7 +109,7 @@ bool RenderPattern(int pattern, const RunSetup& setup, long maxTicks, const std:
 }
 
 bool RenderGallery(std::uint64_t seed, const std::string& path, std::string& error) {
-    const int rows = (kPatterns + kColumns - 1) / kColumns;
+    const int rows = (PatternCount() + kColumns - 1) / kColumns;
     CairoCanvas sheet(kColumns * (kTileWidth + kGap) + kGap, rows * (kTileHeight + kGap) + kGap, 1);
     CairoCanvas tile(kTileWidth, kTileHeight, kTileWidth / (kScreenWidth * kTwipsPerPixel));
     if (!sheet.ok() || !tile.ok()) {
@@ -122,7 +125,7 @@ bool RenderGallery(std::uint64_t seed, const std::string& path, std::string& err
     setup.width = kScreenWidth;
     setup.height = kScreenHeight;
     setup.seed = seed;
-    for (int n = 1; n <= kPatterns; ++n) {
+    for (int n = 1; n <= PatternCount(); ++n) {
         tile.Clear();
         DrawRun(n, setup, kRunTickLimit, tile);
         const int column = (n - 1) % kColumns;

@@ -16,14 +16,14 @@ namespace linesaver {
 // Start-up values a run may override; what is unset keeps the value
 // start-up gave it.
 struct Overrides {
-    std::optional<int> pattern;                 // q, with q0 = 1 so the first tick draws it
-    std::optional<double> phase;                // a1 and a00
-    std::optional<double> runStart;             // a00, set after the phase
-    std::optional<std::array<double, 2>> anchor;   // px(1), py(1), twips
-    std::optional<std::array<double, 2>> velocity; // px(2), py(2), twips per tick
-    std::optional<double> mode;                 // a4
-    std::optional<std::array<int, 3>> colour;     // levels col(i,1)
-    std::optional<std::array<int, 3>> directions; // col(i,2)
+    std::optional<int> pattern;                    // already active, so the first tick draws it
+    std::optional<double> phase;                   // also the run's start
+    std::optional<double> runStart;                // set after the phase
+    std::optional<std::array<double, 2>> anchor;   // twips
+    std::optional<std::array<double, 2>> velocity; // twips per tick
+    std::optional<MotionMode> mode;
+    std::optional<std::array<int, 3>> colour;     // red, green, blue levels
+    std::optional<std::array<int, 3>> directions; // +1 or -1 each
 };
 
 struct RunSetup {
@@ -37,8 +37,8 @@ struct RunSetup {
 class HeadlessSaver {
 public:
     HeadlessSaver(const RunSetup& setup, DrawingSink& sink);
-    Form1& form() { return saver_.form(); }
-    void Tick() { saver_.Timer1_Timer(); }
+    SaverState& state() { return saver_.state(); }
+    void Tick() { saver_.FrameTick(); }
 
 private:
     HeadlessPlatform platform_;

@@ -11,7 +11,7 @@ namespace {
 // Checks every drawing call and remembers the first bad one.
 class CheckingSink final : public DrawingSink {
 public:
-    void Cls() override { ++draws; }
+    void Clear() override { ++draws; }
     void Line(float x1, float y1, float x2, float y2, Colour c) override {
         ++draws;
         if (!Finite({x1, y1, x2, y2}) || !ValidColour(c)) Note("line", x1, y1, x2, y2);
@@ -39,9 +39,6 @@ private:
     }
 };
 
-bool Whole(double v) { return std::isfinite(v) && v == std::floor(v); }
-bool OneOf(double v, double a, double b) { return v == a || v == b; }
-
 std::string Describe(const char* name, double value) {
     char text[96];
     std::snprintf(text, sizeof text, "%s = %.17g", name, value);
@@ -50,24 +47,24 @@ std::string Describe(const char* name, double value) {
 
 } // namespace
 
-std::string StateFault(const Form1& f) {
-    static const char* const kLevel[] = {"", "col(1,1)", "col(2,1)", "col(3,1)"};
-    static const char* const kDirection[] = {"", "col(1,2)", "col(2,2)", "col(3,2)"};
-    for (int i = 1; i <= 3; ++i) {
-        const double level = f.col[i][1];
-        if (!Whole(level) || level < 0 || level > 255) return Describe(kLevel[i], level);
-        if (!OneOf(f.col[i][2], 1, -1)) return Describe(kDirection[i], f.col[i][2]);
+std::string StateFault(const SaverState& s) {
+    static const char* const kChannelName[] = {"red", "green", "blue"};
+    for (int channel = 0; channel < kChannels; ++channel) {
+        const int level = s.colourLevel[channel];
+        const int direction = s.colourDirection[channel];
+        if (level < 0 || level > 255) return Describe((std::string(kChannelName[channel]) + " level").c_str(), level);
+        if (direction != 1 && direction != -1)
+            return Describe((std::string(kChannelName[channel]) + " direction").c_str(), direction);
     }
-    if (!Whole(f.q) || f.q < 1 || f.q > kPatterns) return Describe("q", f.q);
-    if (!OneOf(f.q0, 0, 1)) return Describe("q0", f.q0);
-    if (!OneOf(f.q1, 0, 1)) return Describe("q1", f.q1);
-    if (!OneOf(f.a4, 0, 1)) return Describe("a4", f.a4);
-    // A run starts below one full turn and lasts at most c1 * 15360 / 30000
-    // radians of phase, plus the step that ends it.
-    const double longestSpan = f.c1 * 15360 / 30000;
-    if (!std::isfinite(f.a1) || f.a1 < 0 || f.a1 >= f.p0 + longestSpan + f.a0) return Describe("a1", f.a1);
-    for (const auto& [name, v] : {std::pair{"px(1)", f.px[1]}, {"py(1)", f.py[1]}, {"px(2)", f.px[2]},
-                                  {"py(2)", f.py[2]}})
+    if (!IsPattern(s.pattern)) return Describe("pattern", s.pattern);
+    if (s.runsDone != 0 && s.runsDone != 1) return Describe("runs done", s.runsDone);
+    // A run starts below one full turn and lasts at most runLimit * 15360 /
+    // 30000 radians of phase, plus the step that ends it.
+    const double longestSpan = s.runLimit * 15360 / 30000;
+    if (!std::isfinite(s.phase) || s.phase < 0 || s.phase >= s.fullTurn + longestSpan + s.phaseStep)
+        return Describe("phase", s.phase);
+    for (const auto& [name, v] : {std::pair{"anchor x", s.anchor.x}, {"anchor y", s.anchor.y},
+                                  {"velocity x", s.velocity.x}, {"velocity y", s.velocity.y}})
         if (!std::isfinite(v)) return Describe(name, v);
     return {};
 }
@@ -79,7 +76,7 @@ SoakResult Soak(const RunSetup& setup, long ticks) {
     while (result.ticks < ticks) {
         run.Tick();
         ++result.ticks;
-        result.fault = sink.fault.empty() ? StateFault(run.form()) : sink.fault;
+        result.fault = sink.fault.empty() ? StateFault(run.state()) : sink.fault;
         if (!result.fault.empty()) break;
     }
     result.draws = sink.draws;

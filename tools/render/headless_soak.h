@@ -16,7 +16,7 @@ struct SoakResult {
 };
 
 // What is wrong with the state record after a tick, or "" when nothing is.
-std::string StateFault(const Form1& f);
+std::string StateFault(const SaverState& f);
 
 // Runs `ticks` ticks from start-up, stopping at the first fault.
 SoakResult Soak(const RunSetup& setup, long ticks);

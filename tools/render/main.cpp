@@ -72,7 +72,11 @@ int main(int argc, char** argv) {
     std::vector<int> screen{setup.width, setup.height};
     long ticks = 1;
     int pattern = 1;
-    double phase = 0, runStart = 0, mode = 0;
+    double phase = 0, runStart = 0;
+    int mode = 0;
+    // Numbers past the last pattern select nothing: the tick only yields.
+    // A few of them are accepted, to see that.
+    const int highestNumber = linesaver::PatternCount() + 9;
     std::vector<double> anchor, velocity;
     std::vector<int> colour, directions;
     std::string out;
@@ -81,12 +85,13 @@ int main(int argc, char** argv) {
     AddScreenAndSeed(*trace, screen, setup);
     trace->add_option("--ticks", ticks, "how many ticks to run")->check(CLI::Range(0L, kMostTicks));
     const auto* patternOpt = trace->add_option("--pattern", pattern, "the current pattern, already running")
-                                 ->check(CLI::Range(1, linesaver::kPatternSlots));
+                                 ->check(CLI::Range(1, highestNumber));
     const auto* phaseOpt = trace->add_option("--phase", phase, "the phase, radians, also the run's start");
     const auto* runStartOpt = trace->add_option("--run-start", runStart, "the phase at the start of the run");
     const auto* anchorOpt = trace->add_option("--anchor", anchor, "anchor x y, twips")->expected(2);
     const auto* velocityOpt = trace->add_option("--velocity", velocity, "anchor velocity, twips per tick")->expected(2);
-    const auto* modeOpt = trace->add_option("--mode", mode, "motion mode: 0 screen edges, 1 middle band");
+    const auto* modeOpt = trace->add_option("--mode", mode, "motion mode: 0 screen edges, 1 middle band")
+                              ->check(CLI::IsMember({0, 1}));
     const auto* colourOpt =
         trace->add_option("--colour", colour, "red green blue levels")->expected(3)->check(CLI::Range(0, 255));
     const auto* directionsOpt = trace->add_option("--directions", directions, "red green blue directions, 1 or -1")
@@ -94,7 +99,7 @@ int main(int argc, char** argv) {
                                     ->check(CLI::IsMember({-1, 1}));
 
     CLI::App* image = app.add_subcommand("pattern", "write one run of a pattern as PNG");
-    image->add_option("N", pattern, "pattern number")->required()->check(CLI::Range(1, linesaver::kPatternSlots));
+    image->add_option("N", pattern, "pattern number")->required()->check(CLI::Range(1, highestNumber));
     image->add_option("OUT", out, "PNG file to write")->required();
     const auto* imageTicks =
         image->add_option("--ticks", ticks, "stop after this many ticks")->check(CLI::Range(1L, kMostTicks));
@@ -130,7 +135,8 @@ int main(int argc, char** argv) {
         Take(runStartOpt, runStart, setup.set.runStart);
         Take(anchorOpt, anchor, setup.set.anchor);
         Take(velocityOpt, velocity, setup.set.velocity);
-        Take(modeOpt, mode, setup.set.mode);
+        if (modeOpt->count() != 0)
+            setup.set.mode = mode == 0 ? linesaver::MotionMode::BounceAtEdges : linesaver::MotionMode::BounceInBand;
         Take(colourOpt, colour, setup.set.colour);
         Take(directionsOpt, directions, setup.set.directions);
         linesaver::TraceWriter writer(stdout);

@@ -17,30 +17,30 @@ namespace {
 struct FakeDrive {
     std::vector<std::string> music; // the music folder's names, in listing order
     std::set<std::string> files;    // other files that exist, by DOS path
-    bool copyFails = false, killFails = false;
+    bool copyFails = false, removeFails = false;
     long statusCode = 0, openCode = 0;
     std::string statusReply = "playing";
-    std::vector<std::string> log; // "kill <path>", "copy <from> <to>"
+    std::vector<std::string> log; // "remove <path>", "copy <from> <to>"
     std::vector<std::string> listing;
     std::size_t next = 0;
 
     explicit FakeDrive(RecordingPlatform& pf) {
-        pf.dir = [this, &pf](const std::string& pattern) {
-            listing = pattern == pf.appPath + "\\music\\*.mid" ? music : std::vector<std::string>{};
+        pf.firstFileName = [this, &pf](const std::string& pattern) {
+            listing = pattern == pf.programFolder + "\\music\\*.mid" ? music : std::vector<std::string>{};
             if (files.count(pattern)) listing = {pattern.substr(pattern.rfind('\\') + 1)};
             next = 0;
             return Next();
         };
-        pf.dirNext = [this] { return Next(); };
-        pf.kill = [this](const std::string& path) {
-            log.push_back("kill " + path);
-            return !killFails && files.erase(path) == 1;
+        pf.nextFileName = [this] { return Next(); };
+        pf.removeFile = [this](const std::string& path) {
+            log.push_back("remove " + path);
+            return !removeFails && files.erase(path) == 1;
         };
-        pf.fileCopy = [this](const std::string& from, const std::string& to) {
+        pf.copyFile = [this](const std::string& from, const std::string& to) {
             log.push_back("copy " + from + " " + to);
             return !copyFails && (files.insert(to), true);
         };
-        pf.mci = [this](const std::string& command, char* reply, int) {
+        pf.player = [this](const std::string& command, char* reply, int) {
             const bool status = command.rfind("status", 0) == 0;
             std::strcpy(reply, status ? statusReply.c_str() : "");
             return status ? statusCode : command.rfind("open", 0) == 0 ? openCode : 0L;
@@ -57,25 +57,25 @@ std::uint64_t SeedFor(int chosen, int count) {
     for (std::uint64_t seed = 0;; ++seed) {
         Generator g;
         g.Seed(seed);
-        if (static_cast<int>(g.Rnd() * count + 1) == chosen) return seed;
+        if (static_cast<int>(g.Next() * count + 1) == chosen) return seed;
     }
 }
 
 struct MusicRig {
-    MusicRig() : drive(pf), f(pf) {}
+    MusicRig() : drive(pf), s(pf) {}
     // StartRandomTrack with the choice landing on position chosen.
     void Start(int chosen) {
-        f.rng.Seed(SeedFor(chosen, static_cast<int>(drive.music.size())));
-        StartRandomTrack(f);
+        s.random.Seed(SeedFor(chosen, static_cast<int>(drive.music.size())));
+        StartRandomTrack(s);
     }
     std::vector<std::string> Commands() const {
         std::vector<std::string> out;
-        for (const Call& c : pf.Only(Call::Kind::Mci)) out.push_back(c.text);
+        for (const Call& c : pf.Only(Call::Kind::Player)) out.push_back(c.text);
         return out;
     }
     RecordingPlatform pf;
     FakeDrive drive;
-    Form1 f;
+    SaverState s;
 };
 
 const std::vector<std::string> kOpenPlay = {"open " + kCopy, "play " + kCopy};
@@ -106,7 +106,7 @@ TEST(Music, PlaysTheFirstAcceptableNameFromTheChosenPosition) {
         if (c.staleCopy) rig.drive.files = {kCopy};
         rig.Start(c.chosen);
         std::vector<std::string> log;
-        if (c.staleCopy) log.push_back("kill " + kCopy);
+        if (c.staleCopy) log.push_back("remove " + kCopy);
         if (!c.played.empty()) log.push_back("copy " + kSource + c.played + " " + kCopy);
         EXPECT_EQ(rig.drive.log, log);
         EXPECT_EQ(rig.Commands(), c.played.empty() ? std::vector<std::string>{} : kOpenPlay);
@@ -131,11 +131,11 @@ TEST(Music, ThePollStartsTheNextTrackOnlyWhenStopped) {
         rig.drive.music = {"a.mid"};
         rig.drive.statusReply = c.reply;
         rig.drive.files = {kCopy};
-        std::snprintf(rig.f.mciReturnA.data(), kReplyLength, "%s", c.before);
-        Timer2_Timer(rig.f);
+        std::snprintf(rig.s.reply.data(), kReplyLength, "%s", c.before);
+        PollMusic(rig.s);
         std::vector<std::string> want = {"status " + kCopy + " mode"}, log;
         if (c.nextTrack) want.insert(want.end(), {"stop " + kCopy, "close " + kCopy, "open " + kCopy, "play " + kCopy});
-        if (c.nextTrack) log = {"kill " + kCopy, "copy " + kSource + "a.mid " + kCopy};
+        if (c.nextTrack) log = {"remove " + kCopy, "copy " + kSource + "a.mid " + kCopy};
         EXPECT_EQ(rig.Commands(), want) << c.reply;
         EXPECT_EQ(rig.drive.log, log) << c.reply;
     }
@@ -159,20 +159,20 @@ TEST(Music, AfterAFailureTheAnimationRunsOnSilently) {
         FakeDrive drive(pf);
         if (c.music) drive.music = {"a.mid"};
         if (c.staleStays) drive.files = {kCopy};
-        drive.killFails = c.staleStays;
+        drive.removeFails = c.staleStays;
         drive.copyFails = c.copyFails;
         drive.openCode = c.openCode;
         drive.statusCode = 263; // an unopened device: "status" fails with an empty reply
         drive.statusReply = "";
         Saver saver(pf);
-        saver.Form_Load();
-        saver.Timer2_Timer();
+        saver.Start();
+        saver.MusicPoll();
         EXPECT_EQ(pf.timerInterval[1], 1000) << c.name;
         int played = 0;
-        for (const Call& call : pf.Only(Call::Kind::Mci)) played += call.text.rfind("play", 0) == 0;
+        for (const Call& call : pf.Only(Call::Kind::Player)) played += call.text.rfind("play", 0) == 0;
         EXPECT_LE(played, c.openCode != 0 ? 1 : 0) << c.name;
         EXPECT_FALSE(pf.ended) << c.name;
-        for (int tick = 0; tick < 5; ++tick) saver.Timer1_Timer();
+        for (int tick = 0; tick < 5; ++tick) saver.FrameTick();
         EXPECT_FALSE(pf.Only(Call::Kind::Line).empty() && pf.Only(Call::Kind::Circle).empty()) << c.name;
     }
 }
@@ -181,9 +181,9 @@ TEST(Music, StopStopsClosesAndDeletesTheCopy) {
     for (bool copyThere : {true, false}) {
         MusicRig rig;
         if (copyThere) rig.drive.files = {kCopy};
-        StopMusic(rig.f);
+        StopMusic(rig.s);
         EXPECT_EQ(rig.Commands(), (std::vector<std::string>{"stop " + kCopy, "close " + kCopy}));
-        EXPECT_EQ(rig.drive.log, copyThere ? std::vector<std::string>{"kill " + kCopy} : std::vector<std::string>{});
+        EXPECT_EQ(rig.drive.log, copyThere ? std::vector<std::string>{"remove " + kCopy} : std::vector<std::string>{});
         EXPECT_TRUE(rig.drive.files.empty());
     }
 }

@@ -7,7 +7,7 @@
 #include "platform/fluidsynth/mci_player.h"
 #include "platform/fluidsynth/midi_synth.h"
 #include "tests/recording_platform.h"
-#include "tests/unit/music_test_support.h"
+#include "tests/support/temp_drive.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -79,12 +79,12 @@ TEST_F(MciPlayerTest, WithoutASoundfontNothingEverStops) {
 // The saver's platform with the real drive and player behind it.
 struct RealMusic {
     RealMusic(TempDrive& d) : files(d.drive().string()), player(files) {
-        pf.appPath = d.app().string();
-        pf.dir = [this](const std::string& p) { return files.Dir(p); };
-        pf.dirNext = [this] { return files.DirNext(); };
-        pf.kill = [this](const std::string& p) { return files.Kill(p); };
-        pf.fileCopy = [this](const std::string& a, const std::string& b) { return files.FileCopy(a, b); };
-        pf.mci = [this](const std::string& c, char* r, int n) {
+        pf.programFolder = d.app().string();
+        pf.firstFileName = [this](const std::string& p) { return files.FirstFileName(p); };
+        pf.nextFileName = [this] { return files.NextFileName(); };
+        pf.removeFile = [this](const std::string& p) { return files.RemoveFile(p); };
+        pf.copyFile = [this](const std::string& a, const std::string& b) { return files.CopyFileTo(a, b); };
+        pf.player = [this](const std::string& c, char* r, int n) {
             const long code = player.Send(c, r, n);
             if (c.rfind("status", 0) == 0 && (modes.empty() || modes.back() != r)) modes.push_back(r);
             opens += c.rfind("open", 0) == 0;
@@ -109,13 +109,13 @@ TEST(MciPlayback, ATrackPlaysStopsAndTheNextOneFollows) {
     std::vector<std::string> modes;
     {
         RealMusic music(drive);
-        Form1 f(music.pf);
+        SaverState f(music.pf);
         StartRandomTrack(f); // at once: the soundfont is still loading
         EXPECT_TRUE(fs::exists(drive.drive() / "test.mid"));
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (music.opens < 2 && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            Timer2_Timer(f);
+            PollMusic(f);
         }
         EXPECT_EQ(music.opens, 2) << "the poll starts the next track";
         StopMusic(f);

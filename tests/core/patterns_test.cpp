@@ -1,7 +1,8 @@
 // The figures and run lengths of every pattern. On the 1024 x 768 screen
-// (c0 = 1) drifting patterns stand at the centre (7680, 5760) unless told;
-// orbiting ones at (7680, 5760) + 2880 (cos a1, sin a1).
-#include "pattern_fixture.h"
+// (length unit 1) drifting patterns stand at the centre (7680, 5760) unless told;
+// orbiting ones at (7680, 5760) + 2880 (cos phase, sin phase).
+#include "patterns/table.h"
+#include "tests/core/pattern_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,7 @@ TEST(Simple, DrawTheirFigures) {
     const float h = 2500 * std::sqrt(3.0) / 2;
     ExpectFigures({
         {"1: a diameter of 2 R", 1, 0, {{10180, 5760, 5180, 5760}}},
-        {"1 at c0 = 2", 1, 0, {{20360, 11520, 10360, 11520}}, 2048},
+        {"1 at length unit 2", 1, 0, {{20360, 11520, 10360, 11520}}, 2048},
         {"2: triangle", 2, 0, {{10180, 5760, 6430, 5760 + h}, {6430, 5760 + h, 6430, 5760 - h},
                                {6430, 5760 - h, 10180, 5760}}},
         {"3: square", 3, 0, {{10180, 5760, 7680, 8260}, {7680, 8260, 5180, 5760}, {5180, 5760, 7680, 3260},
@@ -85,7 +86,7 @@ TEST(Polygons, DrawTheirFigures) {
          Closed({{5180, 8640}, {8930, 6474.936f}, {8930, 10805.064f}})},
         {"15 square on the orbit, radius 1500 at sin 0", 15, 0,
          Closed({{12060, 5760}, {10560, 7260}, {9060, 5760}, {10560, 4260}})},
-        {"16 radius 2750 where 1.5 a1 is a quarter turn", 16, kPi / 3,
+        {"16 radius 2750 where 1.5 phase is a quarter turn", 16, kPi / 3,
          Closed({{10495, 10635.723f}, {6370, 8254.153f}, {10495, 5872.583f}})},
     });
 }
@@ -133,7 +134,7 @@ TEST(Crosses, DrawTheirFigures) {
          {{7680, 5385, 7680, 6135}, {7930, 5760, 7430, 5760}}},
         {"32: first diameter along the ray from the centre", 32, kPi / 2,
          {{7680, 11140, 7680, 6140}, {5180, 8640, 10180, 8640}}},
-        {"33 radius 2750 where 1.5 a1 is a quarter turn", 33, kPi / 3,
+        {"33 radius 2750 where 1.5 phase is a quarter turn", 33, kPi / 3,
          {{10495, 10635.723f, 7745, 5872.583f}, {6738.430f, 9629.153f, 11501.570f, 6879.153f}}},
     });
 }
@@ -154,8 +155,9 @@ std::vector<Segment> Star(double cx, double cy, double phase, const double (&hal
 }
 
 // The anchor stays at the screen centre. At phase 0 the breathing size is
-// 1500, at pi/2 it is 2750 and at 3pi/2 it is 250 (times c0). The mirrored
-// bar is the anchor's bar through the screen's centre, drawn second.
+// 1500, at pi/2 it is 2750 and at 3pi/2 it is 250 (times the length unit).
+// The mirrored bar is the anchor's bar through the screen's centre, drawn
+// second.
 TEST(Stars, DrawThreeDiametersAndMirroredBars) {
     ExpectFigures({
         {"21 equal", 21, 0, Star(7680, 5760, 0, {2500, 2500, 2500}, false)},
@@ -195,7 +197,7 @@ TEST(OrbitFigures, DrawAboutTheOrbitingAnchor) {
         // A quarter-turn chord with its ends at twice the phase: at phase
         // pi/4 it runs from straight below the anchor to its left.
         {"chord at twice the phase", 38, kPi / 4, {{9716.4675f, 10296.4675f, 7216.4675f, 7796.4675f}}},
-        // Two chords of a third of a turn, sharing the corner at a1 + p0/3.
+        // Two chords of a third of a turn, sharing the corner a third of a turn past the phase.
         {"two chords", 61, 0, {{13060, 5760, 9310, 7925.0635f}, {9310, 7925.0635f, 9310, 3594.9365f}}},
     });
 }
@@ -232,13 +234,13 @@ TEST(Fans, DrawTheirSpokesInOrder) {
         {"stepped, wide", 45, 0,
          Spokes({21120, 11520}, {{22620, 11520}, {21120, 8520}, {18120, 11520}, {21120, 16020}}), 2048},
         // At phase pi/2 the fan has turned a quarter: spoke 2 of 2 points
-        // right. sin(a1) = 1: B = 4400.
+        // right. sin(phase) = 1: B = 4400.
         {"pulse at the top", 46, kPi / 2, Spokes(b, {{3280, 8640}, {12080, 8640}})},
-        // sin(2 a1) = 0: B = 2400.
+        // sin(2 phase) = 0: B = 2400.
         {"pulse twice as fast", 50, kPi / 2, Spokes(b, {{5280, 8640}, {10080, 8640}})},
-        // sin(a1 / 2) = sqrt(1/2): B = 3814.2136.
+        // sin(phase / 2) = sqrt(1/2): B = 3814.2136.
         {"pulse half as fast", 51, kPi / 2, Spokes(b, {{3865.7864f, 8640}, {11494.2136f, 8640}})},
-        // sin(a1) = 1: B = 6600, stepped 1650, 3300, 3300, 4950.
+        // sin(phase) = 1: B = 6600, stepped 1650, 3300, 3300, 4950.
         {"stepped pulse", 58, kPi / 2, Spokes(b, {{7680, 6990}, {4380, 8640}, {7680, 11940}, {12630, 8640}})},
     });
 }
@@ -282,8 +284,21 @@ TEST(FanRuns, PulsingLengthsStayWithinTheirBounds) {
     }
 }
 
+// The table: 61 patterns, numbered 1..61 with none missing, and each one
+// draws on the first tick of its run; no other number draws.
+TEST(Patterns, NumberedOneToSixtyOneAndEachDraws) {
+    EXPECT_EQ(PatternCount(), 61);
+    for (int number = -1; number <= 70; ++number) {
+        Rig rig;
+        rig.Force(number, 0);
+        const bool drew = !rig.Tick().empty();
+        EXPECT_EQ(IsPattern(number), number >= 1 && number <= 61) << number;
+        EXPECT_EQ(drew, IsPattern(number)) << number;
+    }
+}
+
 // How many ticks a run draws from a given phase. Absolute runs end at
-// a1 > 15.872 k (k = 1 or 0.7); relative ones after 212 ticks (k = 0.4),
+// phase > 15.872 k (k = 1 or 0.7); relative ones after 212 ticks (k = 0.4),
 // 371 (0.7) or 530 (1.0) whatever the start; the doubled measure ends 34,
 // 36 and 37 after 186.
 TEST(Patterns, RunLengths) {

@@ -2,7 +2,7 @@
 // known state, for tests of the engine and of the pattern routines.
 #pragma once
 
-#include "shell/tick.h"
+#include "shell/frame_tick.h"
 #include "tests/recording_platform.h"
 #include "shell/saver.h"
 
@@ -22,29 +22,29 @@ struct Segment {
 
 inline Segment Ring(float x, float y, float r) { return {x, y, r, 0, true}; }
 
-// On a 1024 x 768 screen (aa = 15360, bb = 11520, c0 = 1) unless told.
+// On a 1024 x 768 screen (15360 x 11520 twips, length unit 1) unless told.
 struct Rig {
     explicit Rig(double widthPx = 1024, double heightPx = 768)
-        : pf(widthPx * 15, heightPx * 15), saver(pf), f(saver.form()) {
-        saver.Form_Load();
+            : pf(widthPx * 15, heightPx * 15), saver(pf), s(saver.state()) {
+        saver.Start();
         pf.calls.clear();
     }
 
-    // Pattern q is current, the phase is a1 (also the run's start), the
-    // anchor stands still at (x, y).
-    void Force(int pattern, double a1, double x = 7680, double y = 5760) {
-        f.q = pattern;
-        f.q0 = 1;
-        f.a1 = f.a00 = a1;
-        f.px[1] = x;
-        f.py[1] = y;
-        f.px[2] = f.py[2] = f.a4 = 0;
+    // The pattern is current, the phase is as given (also the run's
+    // start), the anchor stands still at (x, y).
+    void Force(int pattern, double phase, double x = 7680, double y = 5760) {
+        s.pattern = pattern;
+        s.patternActive = true;
+        s.phase = s.runStart = phase;
+        s.anchor = {x, y};
+        s.velocity = {0, 0};
+        s.motionMode = MotionMode::BounceAtEdges;
     }
 
     // One frame tick; returns the lines and circles it drew, in order.
     std::vector<Segment> Tick() {
         pf.calls.clear();
-        Timer1_Timer(f);
+        FrameTick(s);
         std::vector<Segment> out;
         for (const Call& c : pf.calls)
             if (c.kind == Call::Kind::Line || c.kind == Call::Kind::Circle)
@@ -55,7 +55,7 @@ struct Rig {
 
     RecordingPlatform pf;
     Saver saver;
-    Form1& f;
+    SaverState& s;
 };
 
 // Whether a tick drew exactly the wanted figure, in order, each value
@@ -77,21 +77,21 @@ inline ::testing::AssertionResult SameFigure(const std::vector<Segment>& got, co
     return ::testing::AssertionSuccess();
 }
 
-// One tick of the pattern, forced so that it draws with phase a1 (after
+// One tick of the pattern, forced so that it draws at the phase (after
 // the colour step) about the anchor (x, y) unless it places the anchor
 // itself.
-inline std::vector<Segment> DrawnAt(Rig& rig, int pattern, double a1, double x, double y) {
-    rig.Force(pattern, a1 - rig.f.a0, x, y);
+inline std::vector<Segment> DrawnAt(Rig& rig, int pattern, double phase, double x, double y) {
+    rig.Force(pattern, phase - rig.s.phaseStep, x, y);
     return rig.Tick();
 }
 
-// One figure of a table of figures: the pattern drawn at phase a1 about the
+// One figure of a table of figures: the pattern drawn at the phase about the
 // screen's centre (or wherever it places the anchor itself) on a screen
 // widthPx wide and 3/4 as high draws these, in this order.
 struct FigureCase {
     const char* what;
     int pattern;
-    double a1;
+    double phase;
     std::vector<Segment> drawn;
     double widthPx = 1024;
     double x = NAN, y = NAN; // the anchor, when not the centre
@@ -100,30 +100,34 @@ struct FigureCase {
 inline void ExpectFigures(const std::vector<FigureCase>& cases) {
     for (const FigureCase& c : cases) {
         Rig rig(c.widthPx, c.widthPx * 0.75);
-        const double x = std::isnan(c.x) ? rig.f.aa / 2 : c.x, y = std::isnan(c.y) ? rig.f.bb / 2 : c.y;
-        EXPECT_TRUE(SameFigure(DrawnAt(rig, c.pattern, c.a1, x, y), c.drawn)) << c.what;
+        const double x = std::isnan(c.x) ? rig.s.screenWidth / 2 : c.x;
+        const double y = std::isnan(c.y) ? rig.s.screenHeight / 2 : c.y;
+        EXPECT_TRUE(SameFigure(DrawnAt(rig, c.pattern, c.phase, x, y), c.drawn)) << c.what;
     }
 }
 
-// A run of the pattern that starts at phase a1 draws on this many ticks;
+// A run of the pattern that starts at the phase draws on this many ticks;
 // the tick that ends it draws nothing, steps no colour and leaves the next
 // run's phase as the restart set it.
 struct RunCase {
     int pattern;
-    double a1;
+    double phase;
     int ticks;
 };
 
 inline void ExpectRunLengths(const std::vector<RunCase>& cases) {
     for (const RunCase& c : cases) {
         Rig rig;
-        rig.Force(c.pattern, c.a1);
+        rig.Force(c.pattern, c.phase);
         int drawn = 0;
-        for (int i = 0; i < 2000 && rig.f.q0 == 1; ++i)
+        Colour colourBefore = rig.s.foreColour;
+        for (int i = 0; i < 2000 && rig.s.patternActive; ++i) {
+            colourBefore = rig.s.foreColour;
             if (!rig.Tick().empty()) ++drawn;
-        EXPECT_EQ(drawn, c.ticks) << "pattern " << c.pattern << " from " << c.a1;
-        EXPECT_TRUE(rig.pf.Only(Call::Kind::ForeColor).empty()) << "pattern " << c.pattern << ": colour stepped";
-        EXPECT_EQ(rig.f.a1, rig.f.a00) << "pattern " << c.pattern << ": the phase advanced";
+        }
+        EXPECT_EQ(drawn, c.ticks) << "pattern " << c.pattern << " from " << c.phase;
+        EXPECT_EQ(rig.s.foreColour, colourBefore) << "pattern " << c.pattern << ": colour stepped";
+        EXPECT_EQ(rig.s.phase, rig.s.runStart) << "pattern " << c.pattern << ": the phase advanced";
     }
 }
 

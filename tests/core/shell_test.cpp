@@ -1,5 +1,5 @@
 // Start-up and leaving on user input.
-#include "pattern_fixture.h"
+#include "tests/core/pattern_fixture.h"
 
 #include <cmath>
 #include <functional>
@@ -12,9 +12,9 @@ namespace {
 
 using testing::Rig;
 
-TEST(FormLoad, FirstValuesFollowTheScreen) {
+TEST(StartUp, FirstValuesFollowTheScreen) {
     const struct {
-        double w, h, aa, bb, c0, v;
+        double w, h, widthTwips, heightTwips, lengthUnit, v;
     } screens[] = {
         {1024, 768, 15360, 11520, 1, 59.904},
         // The vertical speed follows the width too.
@@ -25,28 +25,35 @@ TEST(FormLoad, FirstValuesFollowTheScreen) {
             RecordingPlatform pf(c.w * 15, c.h * 15);
             pf.nextSeed = seed;
             Saver saver(pf);
-            saver.Form_Load();
-            const Form1& f = saver.form();
-            EXPECT_EQ((std::vector{f.aa, f.bb, f.c0, f.px[2], f.py[2]}), (std::vector{c.aa, c.bb, c.c0, c.v, c.v}));
-            EXPECT_TRUE(f.px[1] >= 0 && f.px[1] < c.aa && f.py[1] >= 0 && f.py[1] < c.bb) << f.px[1] << "," << f.py[1];
-            // a1 a00 a4 q q0 q1 q2 c1 a0 p0 zw
-            EXPECT_EQ((std::vector{f.a1, f.a00, f.a4, f.q, f.q0, f.q1, f.q2, f.c1, f.a0, f.p0, f.zw}),
-                      (std::vector<double>{0, 0, 0, 0, 0, 0, 1, 31, 0.03, 6.283184, 0}));
-            for (int i = 1; i <= 3; ++i)
-                EXPECT_TRUE(f.col[i][1] == std::floor(f.col[i][1]) && f.col[i][1] >= 0 && f.col[i][1] <= 255 &&
-                            f.col[i][2] == 1) << i << ": " << f.col[i][1] << "/" << f.col[i][2];
+            saver.Start();
+            const SaverState& s = saver.state();
+            EXPECT_EQ((std::vector{s.screenWidth, s.screenHeight, s.lengthUnit, s.velocity.x, s.velocity.y}),
+                      (std::vector{c.widthTwips, c.heightTwips, c.lengthUnit, c.v, c.v}));
+            EXPECT_TRUE(s.anchor.x >= 0 && s.anchor.x < c.widthTwips && s.anchor.y >= 0 && s.anchor.y < c.heightTwips)
+                << s.anchor.x << "," << s.anchor.y;
+            // phase, run start, pattern, active, runs done and per pattern,
+            // run limit, phase step, full turn, mouse seen
+            EXPECT_EQ((std::vector<double>{s.phase, s.runStart, double(s.pattern), double(s.patternActive),
+                                           double(s.runsDone), double(s.runsPerPattern), s.runLimit, s.phaseStep,
+                                           s.fullTurn, double(s.mouseSeen)}),
+                      (std::vector<double>{0, 0, 0, 0, 0, 1, 31, 0.03, 6.283184, 0}));
+            EXPECT_EQ(s.motionMode, MotionMode::BounceAtEdges);
+            for (int channel = 0; channel < kChannels; ++channel)
+                EXPECT_TRUE(s.colourLevel[channel] >= 0 && s.colourLevel[channel] <= 255 &&
+                            s.colourDirection[channel] == 1)
+                    << channel << ": " << s.colourLevel[channel] << "/" << s.colourDirection[channel];
             // The cursor hidden, the tick at 100 ms, nothing drawn yet.
-            EXPECT_EQ((std::vector<long>{pf.cursorLevel, pf.timerInterval[1], long(pf.Only(Call::Kind::Cls).size()),
+            EXPECT_EQ((std::vector<long>{pf.cursorLevel, pf.timerInterval[1], long(pf.Only(Call::Kind::Clear).size()),
                                          long(pf.Only(Call::Kind::Yield).size())}),
                       (std::vector<long>{-1, 100, 0, 0}));
         }
 }
 
-TEST(FormLoad, SecondCopyEndsBeforeTouchingAnything) {
+TEST(StartUp, SecondCopyEndsBeforeTouchingAnything) {
     RecordingPlatform pf;
-    pf.prevInstance = true;
+    pf.anotherInstance = true;
     Saver saver(pf);
-    EXPECT_THROW(saver.Form_Load(), EndProgram);
+    EXPECT_THROW(saver.Start(), RecordingPlatform::Ended);
     EXPECT_TRUE(pf.ended);
     ASSERT_EQ(pf.calls.size(), 1u);
     EXPECT_EQ(pf.calls[0].kind, Call::Kind::End);
@@ -78,31 +85,27 @@ TEST(Leaving, MouseThresholdBetweenSuccessiveEvents) {
         std::size_t at = 0;
         for (; at < c.moves.size(); ++at) {
             try {
-                rig.saver.Form_MouseMove(0, 0, c.moves[at].first, c.moves[at].second);
-            } catch (const EndProgram&) {
+                rig.saver.MouseMoved(c.moves[at].first, c.moves[at].second);
+            } catch (const RecordingPlatform::Ended&) {
                 ended = true;
                 break;
             }
         }
         EXPECT_EQ(ended, c.ends) << c.name;
         EXPECT_EQ(at, c.moves.size() - c.ends) << c.name;
-        EXPECT_EQ(rig.f.zw, 1) << c.name;
+        EXPECT_EQ(rig.s.mouseSeen, true) << c.name;
     }
 }
 
 TEST(Leaving, ClickKeyAndCloseAlwaysEndShowingTheCursor) {
     const std::function<void(Saver&)> ways[] = {
-        [](Saver& s) { s.Form_Click(); },
-        [](Saver& s) { s.Form_KeyDown(65, 0); },
-        [](Saver& s) { s.Form_KeyDown(0, 7); },
-        [](Saver& s) {
-            int cancel = 0;
-            s.Form_QueryUnload(cancel, 1);
-        },
+        [](Saver& saver) { saver.Clicked(); },
+        [](Saver& saver) { saver.KeyPressed(); },
+        [](Saver& saver) { saver.CloseRequested(); },
     };
     for (const auto& way : ways) {
         Rig rig;
-        EXPECT_THROW(way(rig.saver), EndProgram);
+        EXPECT_THROW(way(rig.saver), RecordingPlatform::Ended);
         EXPECT_EQ(rig.pf.cursorLevel, 0);
         EXPECT_TRUE(rig.pf.ended);
         ASSERT_FALSE(rig.pf.calls.empty());
@@ -116,9 +119,9 @@ TEST(Leaving, InputDuringAYieldEndsTheTickThere) {
     rig.Force(1, 0);
     int yields = 0;
     rig.pf.onYield = [&] {
-        if (++yields == 1) rig.saver.Form_KeyDown(32, 0); // during the colour step
+        if (++yields == 1) rig.saver.KeyPressed(); // during the colour step
     };
-    EXPECT_THROW(rig.Tick(), EndProgram);
+    EXPECT_THROW(rig.Tick(), RecordingPlatform::Ended);
     EXPECT_EQ(yields, 1);
     EXPECT_TRUE(rig.pf.Only(Call::Kind::Line).empty());
     EXPECT_EQ(rig.pf.calls.back().kind, Call::Kind::End);

@@ -34,7 +34,7 @@ TEST(RenderTrace, PrintsCallsAndStateInTheAgreedFormat) {
     s.set.runStart = 1.5;
     s.set.anchor = {{1000, 5760}};
     s.set.velocity = {{-59.904, 0}};
-    s.set.mode = 1;
+    s.set.mode = MotionMode::BounceInBand;
     s.set.colour = {{252, 3, 250}};
     s.set.directions = {{1, -1, 1}};
     EXPECT_EQ(Trace(s, 2),
@@ -74,7 +74,7 @@ TEST(RenderTrace, AFileGetsTheSameTextAsAString) {
 
 class NullSink final : public DrawingSink {
 public:
-    void Cls() override {}
+    void Clear() override {}
     void Line(float, float, float, float, Colour) override {}
     void Circle(float, float, float, Colour) override {}
 };
@@ -84,36 +84,32 @@ TEST(SoakState, EachFieldOutOfItsRangeIsNamed) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     struct Case {
         const char* named;
-        std::function<void(Form1&)> spoil;
+        std::function<void(SaverState&)> spoil;
     };
     const Case cases[] = {
-        {"col(1,1)", [](Form1& f) { f.col[1][1] = 256; }},
-        {"col(2,1)", [](Form1& f) { f.col[2][1] = -3; }},
-        {"col(3,1)", [](Form1& f) { f.col[3][1] = 7.5; }},
-        {"col(2,2)", [](Form1& f) { f.col[2][2] = 0; }},
-        {"q =", [](Form1& f) { f.q = 0; }},
-        {"q =", [](Form1& f) { f.q = 62; }},
-        {"q =", [](Form1& f) { f.q = 1.5; }},
-        {"q0", [](Form1& f) { f.q0 = 2; }},
-        {"q1", [](Form1& f) { f.q1 = 2; }},
-        {"a4", [](Form1& f) { f.a4 = 0.5; }},
-        {"a1", [nan](Form1& f) { f.a1 = nan; }},
-        {"a1", [](Form1& f) { f.a1 = -0.01; }},
-        {"a1", [](Form1& f) { f.a1 = f.p0 + 31 * 15360.0 / 30000 + 0.03; }},
-        {"px(1)", [inf](Form1& f) { f.px[1] = inf; }},
-        {"py(2)", [nan](Form1& f) { f.py[2] = nan; }},
+        {"red level", [](SaverState& s) { s.colourLevel[0] = 256; }},
+        {"green level", [](SaverState& s) { s.colourLevel[1] = -3; }},
+        {"green direction", [](SaverState& s) { s.colourDirection[1] = 0; }},
+        {"pattern", [](SaverState& s) { s.pattern = 0; }},
+        {"pattern", [](SaverState& s) { s.pattern = 62; }},
+        {"runs done", [](SaverState& s) { s.runsDone = 2; }},
+        {"phase", [nan](SaverState& s) { s.phase = nan; }},
+        {"phase", [](SaverState& s) { s.phase = -0.01; }},
+        {"phase", [](SaverState& s) { s.phase = s.fullTurn + 31 * 15360.0 / 30000 + 0.03; }},
+        {"anchor x", [inf](SaverState& s) { s.anchor.x = inf; }},
+        {"velocity y", [nan](SaverState& s) { s.velocity.y = nan; }},
     };
     NullSink sink;
     RunSetup setup;
     setup.set.pattern = 1;
     HeadlessSaver run(setup, sink);
     run.Tick();
-    const Form1 sound = run.form();
+    const SaverState sound = run.state();
     ASSERT_EQ(StateFault(sound), "");
     for (const auto& c : cases) {
-        Form1 f = sound;
-        c.spoil(f);
-        EXPECT_EQ(StateFault(f).rfind(c.named, 0), 0u) << c.named << ": " << StateFault(f);
+        SaverState spoilt = sound;
+        c.spoil(spoilt);
+        EXPECT_EQ(StateFault(spoilt).rfind(c.named, 0), 0u) << c.named << ": " << StateFault(spoilt);
     }
 }
 

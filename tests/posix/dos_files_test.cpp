@@ -1,6 +1,6 @@
 // The DOS-style file operations over a real folder.
 #include "platform/posix/dos_files.h"
-#include "tests/unit/music_test_support.h"
+#include "tests/support/temp_drive.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@ protected:
     DosFilesTest() : files(drive.drive().string()) {}
     std::vector<std::string> List(const std::string& pattern) {
         std::vector<std::string> names;
-        for (std::string n = files.Dir(pattern); !n.empty(); n = files.DirNext()) names.push_back(n);
+        for (std::string n = files.FirstFileName(pattern); !n.empty(); n = files.NextFileName()) names.push_back(n);
         return names;
     }
     // Names in the drive folder, temporary ones included.
@@ -65,7 +65,7 @@ TEST_F(DosFilesTest, ListsMidiFilesOfAnyCaseInBytewiseOrder) {
     const std::vector<std::string> want = {"C.mid", "E.MiDi", "a.MID", "b.mid", "d.midi", "link.mid"};
     EXPECT_EQ(List(Music("*.mid")), want);
     EXPECT_EQ(List(Music("*.mid")), want) << "a second listing repeats the first";
-    EXPECT_EQ(files.DirNext(), "") << "the end stays the end";
+    EXPECT_EQ(files.NextFileName(), "") << "the end stays the end";
     EXPECT_EQ(List(drive.root.string() + "\\nowhere\\*.mid"), std::vector<std::string>{});
 }
 
@@ -88,9 +88,9 @@ TEST_F(DosFilesTest, LooksUpOnlyARegularFileItselfAndDeletesNoTarget) {
     for (const auto& k : cases) {
         fs::remove_all(Copy());
         k.make(Copy(), target);
-        EXPECT_EQ(files.Dir("c:\\test.mid"), k.found) << k.what;
-        EXPECT_EQ(files.DirNext(), "") << k.what;
-        EXPECT_EQ(files.Kill("c:\\test.mid"), k.deleted) << k.what;
+        EXPECT_EQ(files.FirstFileName("c:\\test.mid"), k.found) << k.what;
+        EXPECT_EQ(files.NextFileName(), "") << k.what;
+        EXPECT_EQ(files.RemoveFile("c:\\test.mid"), k.deleted) << k.what;
         EXPECT_EQ(fs::exists(fs::symlink_status(Copy())), k.what == std::string("folder")) << k.what;
     }
     EXPECT_EQ(Read(target), "x");
@@ -103,7 +103,7 @@ TEST_F(DosFilesTest, CopyReplacesTheDestinationWholeNotFollowingALink) {
     // renamed into place, not written over it.
     const int old = ::open(Copy().c_str(), O_RDONLY);
     ASSERT_GE(old, 0);
-    EXPECT_TRUE(files.FileCopy(Music("a.mid"), "c:\\test.mid"));
+    EXPECT_TRUE(files.CopyFileTo(Music("a.mid"), "c:\\test.mid"));
     EXPECT_EQ(Read(Copy()), "new content");
     char buffer[8] = {};
     EXPECT_EQ(::read(old, buffer, sizeof buffer), 3);
@@ -115,7 +115,7 @@ TEST_F(DosFilesTest, CopyReplacesTheDestinationWholeNotFollowingALink) {
     Write(target, "untouched");
     fs::remove(Copy());
     fs::create_symlink(target, Copy());
-    EXPECT_TRUE(files.FileCopy(Music("a.mid"), "c:\\test.mid"));
+    EXPECT_TRUE(files.CopyFileTo(Music("a.mid"), "c:\\test.mid"));
     EXPECT_FALSE(fs::is_symlink(Copy()));
     EXPECT_EQ(Read(Copy()), "new content");
     EXPECT_EQ(Read(target), "untouched");
@@ -150,7 +150,7 @@ TEST_F(DosFilesTest, CopiesOnlyRegularFilesUpToTheLargestSize) {
     for (const auto& k : cases) {
         const std::string from = k.from.empty() ? sized(k.size) : k.from;
         SCOPED_TRACE(from + " " + std::to_string(k.size));
-        EXPECT_EQ(files.FileCopy(from, k.to), k.copied);
+        EXPECT_EQ(files.CopyFileTo(from, k.to), k.copied);
         EXPECT_EQ(fs::exists(Copy()) && fs::file_size(Copy()) == k.size, k.copied);
         fs::remove(Copy());
         EXPECT_TRUE(DriveNames().empty()) << "nothing is left behind";

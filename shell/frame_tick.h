@@ -5,6 +5,6 @@
 
 namespace linesaver {
 
-void Timer1_Timer(Form1& f);
+void FrameTick(SaverState& s);
 
 } // namespace linesaver

@@ -1,15 +1,10 @@
 // The program's folder, the private runtime folder, the single-instance
-// lock, the close signals, when the window's timers fire (the beat,
-// restarts, stalls and nesting), and which displays besides the primary one get
-// a black window: never one that would cover part of the animation or of a
-// display already covered.
+// lock and the close signals.
 #include "platform/posix/close_signals.h"
 #include "platform/posix/instance_lock.h"
 #include "platform/posix/program_folder.h"
 #include "platform/posix/runtime_dir.h"
-#include "platform/sdl/sdl_blank_windows.h"
-#include "platform/timing/timer_schedule.h"
-#include "tests/unit/music_test_support.h"
+#include "tests/support/temp_drive.h"
 
 #include <atomic>
 #include <chrono>
@@ -26,7 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(ProgramFolder, TheRealBinarysFolderThroughLinks) {
+TEST(ExecutableFolder, TheRealBinarysFolderThroughLinks) {
     TempDrive t;
     const fs::path bin = t.root / "real" / "bin";
     fs::create_directories(bin);
@@ -34,9 +29,9 @@ TEST(ProgramFolder, TheRealBinarysFolderThroughLinks) {
     fs::create_symlink(bin / "linesaver", t.root / "saver");
     fs::create_symlink(t.root / "saver", t.root / "saver2");
     for (const char* exe : {"real/bin/linesaver", "saver", "saver2"})
-        EXPECT_EQ(ProgramFolder((t.root / exe).string()), bin.string()) << exe;
-    EXPECT_EQ(ProgramFolder((t.root / "missing").string()), ".");
-    EXPECT_EQ(ProgramFolder(), fs::canonical("/proc/self/exe").parent_path().string());
+        EXPECT_EQ(ExecutableFolder((t.root / exe).string()), bin.string()) << exe;
+    EXPECT_EQ(ExecutableFolder((t.root / "missing").string()), ".");
+    EXPECT_EQ(ExecutableFolder(), fs::canonical("/proc/self/exe").parent_path().string());
 }
 
 // R is made when missing, taken when it is the user's own and closed to
@@ -133,105 +128,6 @@ TEST(CloseSignalsDeathTest, EachSignalWakesOnceEvenBeforeStartAndNoneAfterStop) 
                 ::testing::ExitedWithCode(3), "")
                 << strsignal(sig) << " " << when;
         }
-}
-
-TEST(BlankWindows, DisplaysToCover) {
-    const PixelRect primary{0, 0, 800, 600};
-    const PixelRect right{800, 0, 640, 480};
-    const PixelRect left{-1024, 100, 1024, 768};
-    const PixelRect below{0, 600, 800, 600};
-    struct Case {
-        std::string name;
-        std::vector<PixelRect> others;
-        std::vector<PixelRect> covered;
-    };
-    const std::vector<Case> cases = {
-        {"none", {}, {}},
-        {"edge to edge on three sides", {right, left, below}, {right, left, below}},
-        {"a mirror of the primary", {primary}, {}},
-        {"one inside the primary", {{100, 100, 640, 480}}, {}},
-        {"one reaching into the primary", {{799, 0, 640, 480}}, {}},
-        {"two mirrored others", {right, right}, {right}},
-        {"one reaching into another", {right, {1000, 0, 640, 480}}, {right}},
-        {"an empty one", {{800, 0, 0, 480}, right}, {right}},
-    };
-    for (const Case& c : cases) EXPECT_EQ(DisplaysToCover(primary, c.others), c.covered) << c.name;
-}
-
-using namespace std::chrono_literals;
-using Ms = std::chrono::milliseconds;
-
-const TimerSchedule::TimePoint t0{};
-
-Ms At(TimerSchedule::TimePoint t) { return std::chrono::duration_cast<Ms>(t - t0); }
-
-// The frame tick's firing times (ms) in an event loop on a simulated clock:
-// first due after `first` ms, each handler takes `work` ms and then sets
-// the timer to 15 ms, as the frame tick does; the loop stalls once, at
-// stallAt, for `stall` ms. The other timer, set to 0, never fires.
-std::vector<int> TickTimes(int first, int work, int stallAt, int stall, int until) {
-    TimerSchedule s;
-    s.Set(0, first, t0);
-    s.Set(1, 0, t0);
-    std::vector<int> fired;
-    for (auto now = t0; auto due = s.NextDue();) {
-        now = std::max(now, *due);
-        if (At(now) >= Ms(until)) break;
-        if (stallAt >= 0 && At(now) >= Ms(stallAt)) now += Ms(stall), stallAt = -1;
-        for (int id; (id = s.Start(now)) >= 0;) {
-            EXPECT_EQ(id, 0);
-            fired.push_back(static_cast<int>(At(now).count()));
-            now += Ms(work);
-            s.Set(id, 15, now);
-            s.Finish(id);
-        }
-    }
-    return fired;
-}
-
-TEST(TimerSchedule, FiresOnTheBeat) {
-    EXPECT_EQ(TickTimes(10, 0, -1, 0, 100), (std::vector<int>{10, 25, 40, 55, 70, 85}));
-    // A handler that takes time does not push the beat back: the tick
-    // re-sets its own unchanged interval, which keeps the beat. Only the
-    // first tick's change from 10 to 15 counts from its end.
-    EXPECT_EQ(TickTimes(10, 4, -1, 0, 100), (std::vector<int>{10, 29, 44, 59, 74, 89}));
-    // The tick due at 30 runs at 80: no burst for 45, 60 and 75, one late
-    // tick, then back on the old beat.
-    EXPECT_EQ(TickTimes(15, 0, 30, 50, 130), (std::vector<int>{15, 80, 90, 105, 120}));
-}
-
-TEST(TimerSchedule, SettingRestartsTheCountOrStopsAndTheEarliestFiresFirst) {
-    TimerSchedule s;
-    s.Set(1, 100, t0);
-    s.Set(1, 100, t0 + 60ms); // same interval from outside its handler
-    EXPECT_EQ(At(*s.NextDue()), Ms(160));
-    s.Set(1, 40, t0 + 70ms);
-    EXPECT_EQ(At(*s.NextDue()), Ms(110));
-    s.Set(1, 0, t0 + 80ms);
-    EXPECT_FALSE(s.NextDue());
-    EXPECT_EQ(s.Start(t0 + 1000ms), -1);
-    // Of two timers due, the earlier fires first.
-    s.Set(0, 30, t0);
-    s.Set(1, 10, t0);
-    EXPECT_EQ(s.Start(t0 + 50ms), 1);
-    EXPECT_EQ(s.Start(t0 + 50ms), 0);
-}
-
-TEST(TimerSchedule, ARunningTimerWaitsForItsHandler) {
-    TimerSchedule s;
-    s.Set(0, 15, t0);
-    s.Set(1, 20, t0);
-    ASSERT_EQ(s.Start(t0 + 15ms), 0);
-    // While the tick yields, only the other timer can come due.
-    EXPECT_EQ(At(*s.NextDue()), Ms(20));
-    EXPECT_EQ(s.Start(t0 + 40ms), 1);
-    EXPECT_EQ(s.Start(t0 + 40ms), -1); // both busy
-    s.Finish(1);
-    EXPECT_EQ(At(*s.NextDue()), Ms(60)); // 20 was late, 40 is skipped
-    s.Finish(0);
-    // The tick that came due during the yield runs once, late.
-    EXPECT_EQ(s.Start(t0 + 41ms), 0);
-    EXPECT_EQ(s.Start(t0 + 41ms), -1);
 }
 
 } // namespace
