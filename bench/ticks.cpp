@@ -8,7 +8,7 @@
 //                     run, so the dearest figures stand out
 #include "bench/bench_sinks.h"
 #include "patterns/table.h"
-#include "platform/raster/cairo_canvas.h"
+#include "platform/raster/pixel_canvas.h"
 #include "platform/headless/headless_platform.h"
 #include "tools/render/headless_render.h"
 
@@ -49,7 +49,7 @@ void TickNull(benchmark::State& state) {
 // rectangles after every tick. pattern > 0 keeps that pattern current: a
 // retired run starts again at once.
 void RunOnCanvas(benchmark::State& state, int w, int h, int pattern) {
-    CairoCanvas canvas(w, h, 1 / kTwips);
+    PixelCanvas canvas(w, h, 1 / kTwips);
     if (!canvas.ok()) {
         state.SkipWithError("no canvas");
         return;

@@ -1,5 +1,5 @@
 // The desktop platform: one SDL window covering the primary display and
-// drawn with a Cairo canvas, the two timers on a steady clock, the
+// drawn on a pixel canvas, the two timers on a steady clock, the
 // event loop, the single-instance lock, and the files and music player of
 // the private drive.
 #pragma once
