@@ -3,7 +3,7 @@
 // every tick, as the desktop platform does when it presents.
 #pragma once
 
-#include "platform/raster/cairo_canvas.h"
+#include "platform/raster/pixel_canvas.h"
 #include "platform/headless/headless_platform.h"
 
 #include <cstdint>
@@ -41,7 +41,7 @@ private:
 // taken from the canvas and counted.
 class Presenter {
 public:
-    void Take(CairoCanvas& canvas) {
+    void Take(PixelCanvas& canvas) {
         for (const PixelRect& r : canvas.TakeDirty()) {
             counts.pixels += static_cast<std::int64_t>(r.w) * r.h;
             ++counts.rects;

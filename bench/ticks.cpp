@@ -2,13 +2,13 @@
 //
 //   Tick/null/W/H     engine and patterns alone, drawing to a sink that only
 //                     counts, patterns chosen at random as the saver does
-//   Tick/cairo/W/H    the same on the real canvas at W x H pixels, with the
+//   Tick/canvas/W/H   the same on the real canvas at W x H pixels, with the
 //                     changed rectangles taken as a window presents them
 //   Pattern/N         pattern N alone on the 1920 x 1080 canvas, run after
 //                     run, so the dearest figures stand out
 #include "bench/bench_sinks.h"
 #include "patterns/table.h"
-#include "platform/raster/cairo_canvas.h"
+#include "platform/raster/pixel_canvas.h"
 #include "platform/headless/headless_platform.h"
 #include "tools/render/headless_render.h"
 
@@ -49,7 +49,7 @@ void TickNull(benchmark::State& state) {
 // rectangles after every tick. pattern > 0 keeps that pattern current: a
 // retired run starts again at once.
 void RunOnCanvas(benchmark::State& state, int w, int h, int pattern) {
-    CairoCanvas canvas(w, h, 1 / kTwips);
+    PixelCanvas canvas(w, h, 1 / kTwips);
     if (!canvas.ok()) {
         state.SkipWithError("no canvas");
         return;
@@ -70,19 +70,19 @@ void RunOnCanvas(benchmark::State& state, int w, int h, int pattern) {
     SetTickCounters(state, window.counts);
 }
 
-void TickCairo(benchmark::State& state) {
+void TickCanvas(benchmark::State& state) {
     RunOnCanvas(state, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), 0);
 }
 
-void PatternCairo(benchmark::State& state) { RunOnCanvas(state, 1920, 1080, static_cast<int>(state.range(0))); }
+void PatternCanvas(benchmark::State& state) { RunOnCanvas(state, 1920, 1080, static_cast<int>(state.range(0))); }
 
 void Sizes(benchmark::internal::Benchmark* b) {
     b->Args({1920, 1080})->Args({3840, 2160})->ArgNames({"w", "h"})->Unit(benchmark::kMicrosecond);
 }
 
 BENCHMARK(TickNull)->Name("Tick/null")->Args({1920, 1080})->ArgNames({"w", "h"})->Unit(benchmark::kMicrosecond);
-BENCHMARK(TickCairo)->Name("Tick/cairo")->Apply(Sizes)->MinTime(2.0);
-BENCHMARK(PatternCairo)->Name("Pattern")->DenseRange(1, PatternCount())->MinTime(0.1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(TickCanvas)->Name("Tick/canvas")->Apply(Sizes)->MinTime(2.0);
+BENCHMARK(PatternCanvas)->Name("Pattern")->DenseRange(1, PatternCount())->MinTime(0.1)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace linesaver::bench

@@ -21,7 +21,7 @@ linesaver_folder(linesaver_music music DEPENDS linesaver_engine)
 linesaver_folder(linesaver_shell shell DEPENDS linesaver_engine linesaver_patterns linesaver_music)
 
 # The backends.
-linesaver_folder(linesaver_raster platform/raster DEPENDS linesaver_interface PkgConfig::CAIRO)
+linesaver_folder(linesaver_raster platform/raster DEPENDS linesaver_interface)
 linesaver_folder(linesaver_timing platform/timing)
 linesaver_folder(linesaver_posix platform/posix DEPENDS linesaver_interface Threads::Threads)
 linesaver_folder(linesaver_fluidsynth platform/fluidsynth

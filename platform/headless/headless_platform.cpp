@@ -1,6 +1,6 @@
 #include "platform/headless/headless_platform.h"
 
-#include "platform/raster/cairo_canvas.h"
+#include "platform/raster/pixel_canvas.h"
 
 #include <cstdarg>
 

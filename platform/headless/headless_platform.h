@@ -14,7 +14,7 @@
 
 namespace linesaver {
 
-class CairoCanvas;
+class PixelCanvas;
 
 // Where the window's drawing calls go.
 class DrawingSink {
@@ -102,13 +102,13 @@ private:
 // keeps what a run drew after the run has ended.
 class CanvasSink final : public DrawingSink {
 public:
-    CanvasSink(CairoCanvas& canvas, bool holdClears) : canvas_(&canvas), holdClears_(holdClears) {}
+    CanvasSink(PixelCanvas& canvas, bool holdClears) : canvas_(&canvas), holdClears_(holdClears) {}
     void Clear() override;
     void Line(float x1, float y1, float x2, float y2, Colour c) override;
     void Circle(float x, float y, float r, Colour c) override;
 
 private:
-    CairoCanvas* canvas_;
+    PixelCanvas* canvas_;
     bool holdClears_;
 };
 

@@ -1,6 +1,6 @@
 #include "platform/sdl/sdl_platform.h"
 
-#include "platform/raster/cairo_canvas.h"
+#include "platform/raster/pixel_canvas.h"
 #include "platform/posix/dos_files.h"
 #include "platform/fluidsynth/mci_player.h"
 #include "platform/posix/program_folder.h"

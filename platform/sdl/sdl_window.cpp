@@ -1,6 +1,6 @@
 #include "platform/sdl/sdl_window.h"
 
-#include "platform/raster/cairo_canvas.h"
+#include "platform/raster/pixel_canvas.h"
 
 #include <SDL.h>
 #include <algorithm>
@@ -95,9 +95,9 @@ void SdlWindow::Close() {
 bool SdlWindow::TakeImage(std::string& error) {
     // The old image goes when SDL makes the new one: what the canvas holds
     // is kept aside first.
-    std::unique_ptr<CairoCanvas> kept;
+    std::unique_ptr<PixelCanvas> kept;
     if (canvas_ && onImage_) {
-        kept = std::make_unique<CairoCanvas>(canvas_->Width(), canvas_->Height(), 1.0);
+        kept = std::make_unique<PixelCanvas>(canvas_->Width(), canvas_->Height(), 1.0);
         kept->CopyFrom(*canvas_);
         canvas_.reset();
     } else {
@@ -116,13 +116,13 @@ bool SdlWindow::TakeImage(std::string& error) {
     SDL_GetWindowSize(window_.get(), &logicalW, &logicalH);
     scale_ = logicalW > 0 ? static_cast<double>(image_->w) / logicalW : 1.0;
     const double pixelsPerTwip = scale_ / kTwipsPerPixel;
-    // Cairo's RGB24 is a native 32-bit 0x00RRGGBB, which is SDL's XRGB8888.
+    // The canvas's native 32-bit 0x00RRGGBB is SDL's XRGB8888.
     onImage_ = image_->format->format == SDL_PIXELFORMAT_XRGB8888 && image_->pitch % 4 == 0 && !SDL_MUSTLOCK(image_);
     if (onImage_)
-        canvas_ = std::make_unique<CairoCanvas>(static_cast<unsigned char*>(image_->pixels), image_->pitch, image_->w,
+        canvas_ = std::make_unique<PixelCanvas>(static_cast<unsigned char*>(image_->pixels), image_->pitch, image_->w,
                                                 image_->h, pixelsPerTwip, scale_);
     else
-        canvas_ = std::make_unique<CairoCanvas>(image_->w, image_->h, pixelsPerTwip, scale_);
+        canvas_ = std::make_unique<PixelCanvas>(image_->w, image_->h, pixelsPerTwip, scale_);
     if (!canvas_->ok()) {
         error = "cannot make a drawing canvas of the screen's size";
         return false;

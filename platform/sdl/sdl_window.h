@@ -19,7 +19,7 @@ struct SDL_Window;
 
 namespace linesaver {
 
-class CairoCanvas;
+class PixelCanvas;
 
 // Twips per logical pixel on an ordinary display.
 inline constexpr double kTwipsPerPixel = 15;
@@ -44,7 +44,7 @@ public:
     // What is drawn: the window's own image when its pixels are in the
     // canvas's format, so presenting copies nothing; else a canvas of its
     // own, copied to the image as it is presented.
-    CairoCanvas& Canvas() { return *canvas_; }
+    PixelCanvas& Canvas() { return *canvas_; }
 
     void Show();
     // Brings what changed on the canvas since the last call to the screen.
@@ -88,7 +88,7 @@ private:
     std::unique_ptr<SDL_Window, WindowDeleter> window_;
     SdlBlankWindows others_; // the other displays' windows
     SDL_Surface* image_ = nullptr; // owned by the window
-    std::unique_ptr<CairoCanvas> canvas_;
+    std::unique_ptr<PixelCanvas> canvas_;
     bool onImage_ = false;   // the canvas draws on the image itself
     bool showWhole_ = false; // the next present shows all of it
     std::vector<SDL_Rect> rects_; // room for the most a present can need

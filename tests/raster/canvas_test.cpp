@@ -2,17 +2,21 @@
 // share covered by the pen, counted on a fine grid of sample points), and
 // the canvas's record of what changed: every pixel a drawing touches must
 // reach the screen, every pixel it inks must go at the next clear, and a
-// clear of a clear canvas changes nothing. And whole runs drawn on a canvas
-// for the render tool's pictures.
-#include "platform/raster/cairo_canvas.h"
-#include "tools/render/headless_render.h"
+// clear of a clear canvas changes nothing; copies and PNG files keep the
+// pixels as they are. And whole runs drawn on a canvas for the render
+// tool's pictures.
+#include "platform/headless/canvas_png.h"
+#include "platform/raster/pixel_canvas.h"
 #include "platform/raster/thin_strokes.h"
+#include "tools/render/headless_render.h"
 
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <span>
 #include <string>
@@ -136,14 +140,14 @@ TEST(ThinStrokes, BlendsOverWhatIsThere) {
     EXPECT_EQ(column, (std::vector<std::uint32_t>{0x204060, 0x6080a0, 0xa0c0e0, 0xa0c0e0, 0x6080a0, 0x204060}));
 }
 
-std::uint32_t Pixel(const CairoCanvas& canvas, int x, int y) {
+std::uint32_t Pixel(const PixelCanvas& canvas, int x, int y) {
     std::uint32_t p;
     std::memcpy(&p, canvas.Data() + y * canvas.Stride() + x * 4, 4);
     return p & 0xffffff;
 }
 
 // Lit pixels that no rectangle covers, as "x,y" of the first few.
-std::string Uncovered(const CairoCanvas& canvas, std::span<const PixelRect> rects) {
+std::string Uncovered(const PixelCanvas& canvas, std::span<const PixelRect> rects) {
     std::string out;
     for (int y = 0; y < canvas.Height(); ++y)
         for (int x = 0; x < canvas.Width(); ++x)
@@ -157,7 +161,7 @@ std::string Uncovered(const CairoCanvas& canvas, std::span<const PixelRect> rect
 TEST(CanvasDirty, EveryPixelDrawnIsReportedChangedOnceAndClearedAfter) {
     for (std::span<const Stroke> strokes : {std::span(kDrawing), std::span(kNothing)})
         for (const Stroke& s : strokes) {
-            CairoCanvas canvas(kW, kH, 1 / kPx, s.width);
+            PixelCanvas canvas(kW, kH, 1 / kPx, s.width);
             ASSERT_TRUE(canvas.ok());
             if (s.circle)
                 canvas.Circle(s.a * kPx, s.b * kPx, s.c * kPx, 0xffffff);
@@ -174,7 +178,7 @@ TEST(CanvasDirty, EveryPixelDrawnIsReportedChangedOnceAndClearedAfter) {
             // A second colour on top, then a clear: all of both goes.
             canvas.Line(0, 0, kW * kPx, kH * kPx, 0x3080ff);
             canvas.TakeDirty();
-            CairoCanvas before(kW, kH, 1);
+            PixelCanvas before(kW, kH, 1);
             before.CopyFrom(canvas);
             canvas.Clear();
             EXPECT_EQ(Uncovered(canvas, {}), "") << s.name;
@@ -183,36 +187,111 @@ TEST(CanvasDirty, EveryPixelDrawnIsReportedChangedOnceAndClearedAfter) {
             canvas.Clear();
             EXPECT_TRUE(canvas.TakeDirty().empty()) << s.name << ": a clear of a clear canvas";
         }
-    CairoCanvas fresh(kW, kH, 1 / kPx);
+    PixelCanvas fresh(kW, kH, 1 / kPx);
     fresh.Clear();
     EXPECT_TRUE(fresh.TakeDirty().empty());
 }
 
+// Someone else's pixels, rows wider than the picture; the bytes past each
+// row's end are never the canvas's to touch.
+struct ForeignPixels {
+    ForeignPixels(int w, int h) : width(w), stride(w * 4 + 8), bytes(static_cast<std::size_t>(stride) * h, 0x7f) {}
+    bool MarginsIntact() const {
+        for (std::size_t row = 0; row < bytes.size(); row += stride)
+            for (int i = width * 4; i < stride; ++i)
+                if (bytes[row + i] != 0x7f) return false;
+        return true;
+    }
+    int width;
+    int stride;
+    std::vector<unsigned char> bytes;
+};
+
 TEST(CanvasDirty, ACanvasOverPixelsOfAnotherStartsBlackAndWholeChanged) {
     for (const PixelRect c : {PixelRect{0, 0, kW, kH}, PixelRect{0, 0, 33, 1}, PixelRect{0, 0, 64, 64}}) {
-        const int stride = c.w * 4 + 8; // rows wider than the picture
-        std::vector<unsigned char> pixels(static_cast<std::size_t>(stride) * c.h, 0x7f);
-        CairoCanvas canvas(pixels.data(), stride, c.w, c.h, 1 / kPx);
+        ForeignPixels pixels(c.w, c.h);
+        PixelCanvas canvas(pixels.bytes.data(), pixels.stride, c.w, c.h, 1 / kPx);
         ASSERT_TRUE(canvas.ok());
-        EXPECT_EQ(canvas.Data(), pixels.data());
+        EXPECT_EQ(canvas.Data(), pixels.bytes.data());
         EXPECT_EQ(Uncovered(canvas, {}), "");
         const auto rects = canvas.TakeDirty();
         EXPECT_EQ(std::vector<PixelRect>(rects.begin(), rects.end()), std::vector{c});
         canvas.Line(0, 0, c.w * kPx, c.h * kPx, 0xffffff);
         EXPECT_NE(Uncovered(canvas, {}), "");
+        canvas.Clear();
+        EXPECT_EQ(Uncovered(canvas, {}), "");
+        EXPECT_TRUE(pixels.MarginsIntact()) << c.w << "x" << c.h;
+    }
+    // Unusable pixels make no canvas.
+    unsigned char some[64] = {};
+    EXPECT_FALSE(PixelCanvas(nullptr, 64, 4, 4, 1).ok());
+    EXPECT_FALSE(PixelCanvas(some, 6, 1, 1, 1).ok());  // a row not whole pixels
+    EXPECT_FALSE(PixelCanvas(some, 12, 4, 1, 1).ok()); // a row shorter than the picture
+    EXPECT_FALSE(PixelCanvas(-1, 4, 1).ok());
+}
+
+TEST(CanvasDirty, AClearTouchesOnlyWhatWasDrawnSinceTheLast) {
+    ForeignPixels pixels(kW, kH);
+    PixelCanvas canvas(pixels.bytes.data(), pixels.stride, kW, kH, 1 / kPx);
+    // A pixel set behind the canvas's back, far from anything drawn since.
+    pixels.bytes[static_cast<std::size_t>(pixels.stride) * 2 + (kW - 3) * 4] = 0x55;
+    canvas.Line(5 * kPx, 80 * kPx, 20 * kPx, 85 * kPx, 0xffffff);
+    canvas.Clear();
+    EXPECT_EQ(Uncovered(canvas, {}), std::to_string(kW - 3) + ",2 ");
+}
+
+TEST(CanvasDirty, CopyKeepsThePictureAndBlacksTheRestAndCountsAsDrawn) {
+    struct Case {
+        std::string name;
+        int fromW, fromH, toW, toH;
+    };
+    for (const Case& c : std::vector<Case>{{"onto a smaller canvas", kW, kH, kW / 2, kH / 2},
+                                           {"onto a larger canvas", kW / 2, kH / 2, kW, kH},
+                                           {"onto a wider, lower one", kW / 2, kH, kW, kH / 3}}) {
+        PixelCanvas from(c.fromW, c.fromH, 1 / kPx);
+        from.Circle(30 * kPx, 22 * kPx, 20 * kPx, 0xffffff);
+        ForeignPixels pixels(c.toW, c.toH);
+        PixelCanvas to(pixels.bytes.data(), pixels.stride, c.toW, c.toH, 1 / kPx);
+        to.Line(0, 0, c.toW * kPx, c.toH * kPx, 0x3080ff); // what was there goes
+        to.TakeDirty();
+        to.CopyFrom(from);
+        std::string wrong;
+        for (int y = 0; y < c.toH; ++y)
+            for (int x = 0; x < c.toW; ++x) {
+                const std::uint32_t want = x < c.fromW && y < c.fromH ? Pixel(from, x, y) : 0;
+                if (Pixel(to, x, y) != want && wrong.size() < 40) wrong += std::to_string(x) + "," + std::to_string(y) + " ";
+            }
+        EXPECT_EQ(wrong, "") << c.name;
+        EXPECT_TRUE(pixels.MarginsIntact()) << c.name;
+        const auto changed = to.TakeDirty();
+        EXPECT_EQ(std::vector<PixelRect>(changed.begin(), changed.end()), (std::vector{PixelRect{0, 0, c.toW, c.toH}}))
+            << c.name;
+        to.Clear();
+        EXPECT_EQ(Uncovered(to, {}), "") << c.name;
     }
 }
 
-TEST(CanvasDirty, CopyKeepsThePictureAndCountsAsDrawn) {
-    CairoCanvas from(kW, kH, 1 / kPx);
-    from.Circle(60 * kPx, 45 * kPx, 40 * kPx, 0xffffff);
-    CairoCanvas to(kW / 2, kH / 2, 1 / kPx);
-    to.CopyFrom(from);
-    for (int y = 0; y < to.Height(); ++y)
-        for (int x = 0; x < to.Width(); ++x) ASSERT_EQ(Pixel(to, x, y), Pixel(from, x, y)) << x << "," << y;
-    ASSERT_EQ(to.TakeDirty().size(), 1u);
-    to.Clear();
-    EXPECT_EQ(Uncovered(to, {}), "");
+TEST(CanvasPng, WritesThePixelsAsTheyAre) {
+    ForeignPixels pixels(kW, kH);
+    PixelCanvas canvas(pixels.bytes.data(), pixels.stride, kW, kH, 1 / kPx);
+    canvas.Circle(60 * kPx, 45 * kPx, 40 * kPx, 0x3080ff);
+    canvas.Line(0, 0, kW * kPx, kH * kPx, 0x00ff80);
+    const std::string path = ::testing::TempDir() + "canvas_png_test.png";
+    ASSERT_TRUE(WritePng(canvas, path));
+    const CairoSurface read(cairo_image_surface_create_from_png(path.c_str()));
+    std::remove(path.c_str());
+    ASSERT_EQ(cairo_surface_status(read.get()), CAIRO_STATUS_SUCCESS);
+    ASSERT_EQ(cairo_image_surface_get_width(read.get()), kW);
+    ASSERT_EQ(cairo_image_surface_get_height(read.get()), kH);
+    const unsigned char* data = cairo_image_surface_get_data(read.get());
+    const int stride = cairo_image_surface_get_stride(read.get());
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            std::uint32_t p;
+            std::memcpy(&p, data + y * stride + x * 4, 4);
+            ASSERT_EQ(p & 0xffffff, Pixel(canvas, x, y)) << x << "," << y;
+        }
+    EXPECT_FALSE(WritePng(canvas, "/nonexistent-dir/canvas.png"));
 }
 
 TEST(DrawRun, KeepsTheWholeRunOnTheCanvasAndStopsWhereTold) {
@@ -222,7 +301,7 @@ TEST(DrawRun, KeepsTheWholeRunOnTheCanvasAndStopsWhereTold) {
     RunSetup s;
     s.set.anchor = {{7680, 5760}};
     s.set.velocity = {{0, 0}};
-    CairoCanvas canvas(320, 240, 320.0 / 15360);
+    PixelCanvas canvas(320, 240, 320.0 / 15360);
     ASSERT_TRUE(canvas.ok());
     EXPECT_EQ(DrawRun(4, s, kRunTickLimit, canvas), 372);
     EXPECT_NE(Pixel(canvas, 160 + 41, 120), 0u);

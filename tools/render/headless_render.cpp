@@ -1,9 +1,11 @@
 #include "tools/render/headless_render.h"
 
 #include "patterns/table.h"
-#include "platform/raster/cairo_canvas.h"
+#include "platform/headless/canvas_png.h"
+#include "platform/raster/pixel_canvas.h"
 
 #include <cairo.h>
+#include <memory>
 
 namespace linesaver {
 namespace {
@@ -34,8 +36,14 @@ constexpr int kScreenWidth = 1024;
 constexpr int kScreenHeight = 768;
 constexpr double kLabelSize = 15;
 
-void PlaceTile(cairo_t* sheet, const CairoCanvas& tile, int x, int y, int number) {
-    cairo_set_source_surface(sheet, cairo_get_target(tile.context()), x, y);
+struct ContextDeleter {
+    void operator()(cairo_t* c) const { cairo_destroy(c); }
+};
+
+// tile: a surface over the tile canvas's pixels, drawn on since last placed.
+void PlaceTile(cairo_t* sheet, cairo_surface_t* tile, int x, int y, int number) {
+    cairo_surface_mark_dirty(tile);
+    cairo_set_source_surface(sheet, tile, x, y);
     cairo_paint(sheet);
     const std::string label = std::to_string(number);
     cairo_text_extents_t extents;
@@ -79,7 +87,7 @@ void WriteTrace(const RunSetup& setup, long ticks, TraceWriter& out) {
     WriteState(out, run.state());
 }
 
-long DrawRun(int pattern, const RunSetup& setup, long maxTicks, CairoCanvas& canvas) {
+long DrawRun(int pattern, const RunSetup& setup, long maxTicks, PixelCanvas& canvas) {
     // The run's own clears are held back: the only one comes from the tick
     // that ends the run, and the picture is what stood before it.
     CanvasSink sink(canvas, true);
@@ -95,13 +103,13 @@ long DrawRun(int pattern, const RunSetup& setup, long maxTicks, CairoCanvas& can
 }
 
 bool RenderPattern(int pattern, const RunSetup& setup, long maxTicks, const std::string& path, std::string& error) {
-    CairoCanvas canvas(setup.width, setup.height, 1 / kTwipsPerPixel);
+    PixelCanvas canvas(setup.width, setup.height, 1 / kTwipsPerPixel);
     if (!canvas.ok()) {
         error = "cannot make a " + std::to_string(setup.width) + " x " + std::to_string(setup.height) + " picture";
         return false;
     }
     DrawRun(pattern, setup, maxTicks, canvas);
-    if (!canvas.WritePng(path)) {
+    if (!WritePng(canvas, path)) {
         error = "cannot write " + path;
         return false;
     }
@@ -110,13 +118,16 @@ bool RenderPattern(int pattern, const RunSetup& setup, long maxTicks, const std:
 
 bool RenderGallery(std::uint64_t seed, const std::string& path, std::string& error) {
     const int rows = (PatternCount() + kColumns - 1) / kColumns;
-    CairoCanvas sheet(kColumns * (kTileWidth + kGap) + kGap, rows * (kTileHeight + kGap) + kGap, 1);
-    CairoCanvas tile(kTileWidth, kTileHeight, kTileWidth / (kScreenWidth * kTwipsPerPixel));
-    if (!sheet.ok() || !tile.ok()) {
+    const CairoSurface sheet(cairo_image_surface_create(CAIRO_FORMAT_RGB24, kColumns * (kTileWidth + kGap) + kGap,
+                                                        rows * (kTileHeight + kGap) + kGap));
+    PixelCanvas tile(kTileWidth, kTileHeight, kTileWidth / (kScreenWidth * kTwipsPerPixel));
+    const CairoSurface tilePixels = SurfaceOver(tile);
+    const std::unique_ptr<cairo_t, ContextDeleter> context(cairo_create(sheet.get()));
+    if (!tilePixels || cairo_status(context.get()) != CAIRO_STATUS_SUCCESS) {
         error = "cannot make the gallery's pictures";
         return false;
     }
-    cairo_t* cr = sheet.context();
+    cairo_t* cr = context.get();
     cairo_set_source_rgb(cr, 0.16, 0.16, 0.16);
     cairo_paint(cr);
     cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
@@ -130,9 +141,9 @@ bool RenderGallery(std::uint64_t seed, const std::string& path, std::string& err
         DrawRun(n, setup, kRunTickLimit, tile);
         const int column = (n - 1) % kColumns;
         const int row = (n - 1) / kColumns;
-        PlaceTile(cr, tile, kGap + column * (kTileWidth + kGap), kGap + row * (kTileHeight + kGap), n);
+        PlaceTile(cr, tilePixels.get(), kGap + column * (kTileWidth + kGap), kGap + row * (kTileHeight + kGap), n);
     }
-    if (!sheet.WritePng(path)) {
+    if (cairo_surface_write_to_png(sheet.get(), path.c_str()) != CAIRO_STATUS_SUCCESS) {
         error = "cannot write " + path;
         return false;
     }

@@ -52,7 +52,7 @@ void WriteTrace(const RunSetup& setup, long ticks, TraceWriter& out);
 // leaves on the canvas what the screen showed just before the run's final
 // clear. The canvas's scale maps the setup's screen onto it. Returns the
 // number of ticks run.
-long DrawRun(int pattern, const RunSetup& setup, long maxTicks, CairoCanvas& canvas);
+long DrawRun(int pattern, const RunSetup& setup, long maxTicks, PixelCanvas& canvas);
 
 // Enough ticks for the longest run of any pattern.
 inline constexpr long kRunTickLimit = 1000;
