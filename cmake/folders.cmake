@@ -25,7 +25,8 @@ linesaver_folder(linesaver_raster platform/raster DEPENDS linesaver_interface)
 linesaver_folder(linesaver_timing platform/timing)
 linesaver_folder(linesaver_posix platform/posix DEPENDS linesaver_interface Threads::Threads)
 linesaver_folder(linesaver_fluidsynth platform/fluidsynth
-    DEPENDS linesaver_posix PkgConfig::FLUIDSYNTH PkgConfig::SDL2 Threads::Threads ${CMAKE_DL_LIBS})
+    DEPENDS linesaver_interface linesaver_posix PkgConfig::FLUIDSYNTH Threads::Threads)
 linesaver_folder(linesaver_sdl platform/sdl
-    DEPENDS linesaver_raster linesaver_timing linesaver_posix linesaver_fluidsynth PkgConfig::SDL2 PkgConfig::X11)
+    DEPENDS linesaver_raster linesaver_timing linesaver_posix linesaver_fluidsynth PkgConfig::SDL2 PkgConfig::X11
+    ${CMAKE_DL_LIBS})
 linesaver_folder(linesaver_headless platform/headless DEPENDS linesaver_raster PkgConfig::CAIRO)

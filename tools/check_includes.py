@@ -52,7 +52,7 @@ SPLIT = ("platform",)
 LIBRARIES = [
     ("SDL", ("SDL.h", "SDL_*.h", "SDL2/*"), {"only": ("platform/sdl",)}),
     ("Cairo", ("cairo.h", "cairo-*.h", "cairo/*"),
-     {"only": ("platform/headless", "tools")}),
+     {"only": ("platform/headless", "tools", "tests/tools")}),
     ("FluidSynth", ("fluidsynth.h", "fluidsynth/*"),
      {"only": ("platform/fluidsynth", "tests/fuzz")}),
     ("X11", ("X11/*",), {"only": ("platform/sdl",)}),

@@ -58,7 +58,8 @@ const char* ModeName(MidiSynth::Mode mode) {
 } // namespace
 
 struct MciPlayer::Impl {
-    Impl(const DosFiles& f, const std::string& font) : files(f), soundfont(font.empty() ? kDefaultSoundfont : font) {}
+    Impl(const DosFiles& f, AudioOutputFactory open, const std::string& font)
+        : files(f), openOutput(std::move(open)), soundfont(font.empty() ? kDefaultSoundfont : font) {}
 
     Result Open(const std::vector<std::string>& w);
     Result Play(const std::vector<std::string>& w);
@@ -71,6 +72,7 @@ struct MciPlayer::Impl {
     }
 
     const DosFiles& files;
+    const AudioOutputFactory openOutput;
     const std::string soundfont;
     std::optional<MidiSynth> synth; // made at the first open: no music, no synth
     std::string device; // the open device's path; "" when none is open
@@ -85,7 +87,7 @@ Result MciPlayer::Impl::Open(const std::vector<std::string>& w) {
     if (!fd) return {kFileNotFound};
     auto content = ReadAll(fd.get(), kLargestCopy); // the drive copies no more
     if (!content || content->compare(0, 4, "MThd") != 0) return {kInvalidFile};
-    if (!synth) synth.emplace(soundfont);
+    if (!synth) synth.emplace(openOutput ? openOutput() : nullptr, soundfont);
     if (synth->Failed()) return {kHardware};
     device = w[1];
     track = std::move(*content);
@@ -117,8 +119,8 @@ Result MciPlayer::Impl::Close(const std::vector<std::string>& w) {
     return {};
 }
 
-MciPlayer::MciPlayer(const DosFiles& files, const std::string& soundfont)
-    : impl_(std::make_unique<Impl>(files, soundfont)) {}
+MciPlayer::MciPlayer(const DosFiles& files, AudioOutputFactory openOutput, const std::string& soundfont)
+    : impl_(std::make_unique<Impl>(files, std::move(openOutput), soundfont)) {}
 MciPlayer::~MciPlayer() = default;
 
 long MciPlayer::Send(const std::string& command, char* reply, int replyLength) {

@@ -1,7 +1,9 @@
 // The command-string MIDI player: "open <path>", "play <path>",
 // "status <path> mode", "stop <path>", "close <path>", played with
-// FluidSynth and heard through SDL's audio output.
+// FluidSynth on the machine's audio output.
 #pragma once
+
+#include "platform/audio_output.h"
 
 #include <memory>
 #include <string>
@@ -12,11 +14,12 @@ class DosFiles;
 
 class MciPlayer {
 public:
-    // files maps the device's DOS path to the local file. The soundfont
-    // (the system's General MIDI one unless told) starts loading in the
-    // background at the first open, so the first frame never waits for it
-    // and a saver without music never loads it.
-    explicit MciPlayer(const DosFiles& files, const std::string& soundfont = "");
+    // files maps the device's DOS path to the local file. The audio output
+    // (made by openOutput) and the soundfont (the system's General MIDI
+    // one unless told) are taken at the first open, the soundfont loading
+    // in the background, so the first frame never waits for it and a saver
+    // without music never loads it.
+    MciPlayer(const DosFiles& files, AudioOutputFactory openOutput, const std::string& soundfont = "");
     ~MciPlayer();
     MciPlayer(const MciPlayer&) = delete;
     MciPlayer& operator=(const MciPlayer&) = delete;

@@ -1,11 +1,13 @@
 // The synthesizer behind the MIDI player: FluidSynth playing Standard MIDI
-// Files, rendered in SDL's audio callback.
+// Files, rendered on the audio output's thread.
 //
-// Construction returns at once: a loader thread opens the audio device and
+// Construction returns at once: a loader thread opens the audio stream and
 // loads the soundfont, then hands the finished synth over. A track started
-// before that waits and begins when the synth is ready. Only the audio
-// callback renders; every call here takes the device's audio lock.
+// before that waits and begins when the synth is ready. Only the stream's
+// thread renders; every call here takes the stream's lock.
 #pragma once
+
+#include "platform/audio_output.h"
 
 #include <memory>
 #include <string>
@@ -23,14 +25,15 @@ public:
         Stopped,  // the track has ended, or there is none
     };
 
-    explicit MidiSynth(std::string soundfont);
+    // Plays on output (none: nothing will ever play).
+    MidiSynth(std::unique_ptr<AudioOutput> output, std::string soundfont);
     // Waits for the loader (a fraction of a second at most) and closes the
-    // audio device.
+    // audio stream.
     ~MidiSynth();
     MidiSynth(const MidiSynth&) = delete;
     MidiSynth& operator=(const MidiSynth&) = delete;
 
-    // The soundfont or the audio device could not be had: nothing will
+    // The soundfont or the audio stream could not be had: nothing will
     // ever play.
     bool Failed() const;
     // Plays the Standard MIDI File smf from its start, in place of any

@@ -3,6 +3,7 @@
 #include "platform/raster/pixel_canvas.h"
 #include "platform/posix/dos_files.h"
 #include "platform/fluidsynth/mci_player.h"
+#include "platform/sdl/sdl_audio.h"
 #include "platform/posix/program_folder.h"
 #include "platform/posix/runtime_dir.h"
 #include "platform/sdl/sdl_window.h"
@@ -66,7 +67,7 @@ bool SdlPlatform::OpenDisplay(std::string& error) {
     // the saver then runs silent.
     if (auto drive = RuntimeSubdir("c")) {
         files_ = std::make_unique<DosFiles>(*drive);
-        player_ = std::make_unique<MciPlayer>(*files_);
+        player_ = std::make_unique<MciPlayer>(*files_, MakeSdlAudioOutput);
     }
     signals_.Start([] {
         SDL_Event quit{};

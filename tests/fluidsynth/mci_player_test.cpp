@@ -6,6 +6,7 @@
 #include "platform/posix/dos_files.h"
 #include "platform/fluidsynth/mci_player.h"
 #include "platform/fluidsynth/midi_synth.h"
+#include "platform/sdl/sdl_audio.h"
 #include "tests/recording_platform.h"
 #include "tests/support/temp_drive.h"
 
@@ -21,7 +22,7 @@ namespace fs = std::filesystem;
 
 class MciPlayerTest : public ::testing::Test {
 protected:
-    MciPlayerTest() : files(drive.drive().string()), player(files, "/nonexistent/none.sf2") {}
+    MciPlayerTest() : files(drive.drive().string()), player(files, MakeSdlAudioOutput, "/nonexistent/none.sf2") {}
 
     long Send(const std::string& command) { return player.Send(command, reply.data(), 255); }
     std::string Reply() const { return reply.data(); }
@@ -78,7 +79,7 @@ TEST_F(MciPlayerTest, WithoutASoundfontNothingEverStops) {
 
 // The saver's platform with the real drive and player behind it.
 struct RealMusic {
-    RealMusic(TempDrive& d) : files(d.drive().string()), player(files) {
+    RealMusic(TempDrive& d) : files(d.drive().string()), player(files, MakeSdlAudioOutput) {
         pf.programFolder = d.app().string();
         pf.firstFileName = [this](const std::string& p) { return files.FirstFileName(p); };
         pf.nextFileName = [this] { return files.NextFileName(); };

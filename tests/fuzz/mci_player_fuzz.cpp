@@ -15,6 +15,7 @@
 // synth of the target's own, which parses and starts it at once.
 #include "platform/posix/dos_files.h"
 #include "platform/fluidsynth/mci_player.h"
+#include "platform/sdl/sdl_audio.h"
 #include "tests/fuzz/fuzz_check.h"
 
 #include <fluidsynth.h>
@@ -57,7 +58,7 @@ char Canary(std::size_t i) { return static_cast<char>('a' + i % 26); }
 // audio, which parses a track and plays its first events in the caller's
 // thread; ready before the first input.
 struct Rig {
-    Rig() : root(MakeRoot()), files((root / "c").string()), player(files) {
+    Rig() : root(MakeRoot()), files((root / "c").string()), player(files, MakeSdlAudioOutput) {
         fluid_settings_setstr(settings, "player.timing-source", "sample");
         fluid_settings_setint(settings, "synth.lock-memory", 0);
         Check(synth != nullptr, "no synth for parsing tracks");

@@ -5,12 +5,9 @@
 // clear of a clear canvas changes nothing; copies and PNG files keep the
 // pixels as they are. And whole runs drawn on a canvas for the render
 // tool's pictures.
-#include "platform/headless/canvas_png.h"
 #include "platform/raster/pixel_canvas.h"
 #include "platform/raster/thin_strokes.h"
-#include "tools/render/headless_render.h"
 
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -269,49 +266,6 @@ TEST(CanvasDirty, CopyKeepsThePictureAndBlacksTheRestAndCountsAsDrawn) {
         to.Clear();
         EXPECT_EQ(Uncovered(to, {}), "") << c.name;
     }
-}
-
-TEST(CanvasPng, WritesThePixelsAsTheyAre) {
-    ForeignPixels pixels(kW, kH);
-    PixelCanvas canvas(pixels.bytes.data(), pixels.stride, kW, kH, 1 / kPx);
-    canvas.Circle(60 * kPx, 45 * kPx, 40 * kPx, 0x3080ff);
-    canvas.Line(0, 0, kW * kPx, kH * kPx, 0x00ff80);
-    const std::string path = ::testing::TempDir() + "canvas_png_test.png";
-    ASSERT_TRUE(WritePng(canvas, path));
-    const CairoSurface read(cairo_image_surface_create_from_png(path.c_str()));
-    std::remove(path.c_str());
-    ASSERT_EQ(cairo_surface_status(read.get()), CAIRO_STATUS_SUCCESS);
-    ASSERT_EQ(cairo_image_surface_get_width(read.get()), kW);
-    ASSERT_EQ(cairo_image_surface_get_height(read.get()), kH);
-    const unsigned char* data = cairo_image_surface_get_data(read.get());
-    const int stride = cairo_image_surface_get_stride(read.get());
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) {
-            std::uint32_t p;
-            std::memcpy(&p, data + y * stride + x * 4, 4);
-            ASSERT_EQ(p & 0xffffff, Pixel(canvas, x, y)) << x << "," << y;
-        }
-    EXPECT_FALSE(WritePng(canvas, "/nonexistent-dir/canvas.png"));
-}
-
-TEST(DrawRun, KeepsTheWholeRunOnTheCanvasAndStopsWhereTold) {
-    // Pattern 4 standing still at the centre of a 1024 x 768 screen drawn
-    // at 320 x 240: 371 circles of radius 2000 twips (41.7 px) on one spot,
-    // then the tick that ends the run, whose clear the picture does not show.
-    RunSetup s;
-    s.set.anchor = {{7680, 5760}};
-    s.set.velocity = {{0, 0}};
-    PixelCanvas canvas(320, 240, 320.0 / 15360);
-    ASSERT_TRUE(canvas.ok());
-    EXPECT_EQ(DrawRun(4, s, kRunTickLimit, canvas), 372);
-    EXPECT_NE(Pixel(canvas, 160 + 41, 120), 0u);
-    EXPECT_NE(Pixel(canvas, 160, 120 - 42), 0u);
-    EXPECT_EQ(Pixel(canvas, 160, 120), 0u);
-    EXPECT_EQ(Pixel(canvas, 5, 5), 0u);
-    // It stops after the ticks asked for, or at the limit when nothing ends
-    // the run, as in an empty slot.
-    EXPECT_EQ(DrawRun(1, s, 10, canvas), 10);
-    EXPECT_EQ(DrawRun(62, s, kRunTickLimit, canvas), kRunTickLimit);
 }
 
 } // namespace
