@@ -10,6 +10,7 @@
 // input, delayed, bit for bit.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -44,18 +45,22 @@ private:
     bool Resting() const;
     void Delay(float* frame) noexcept;
     void Limit(float* frame) noexcept;
+    Need& NeedAt(std::size_t index) { return needs_[index & (needs_.size() - 1)]; }
 
     const int lookAhead_;
     const double release_; // the share of the way back to 1 a frame goes
+    const double perHeld_; // 1 / lookAhead_
     std::uint64_t frame_ = 0;
     // The delay line, one stereo frame a slot.
     std::vector<float> delay_;
     int delayAt_ = 0;
     // The needs of the frames still in the delay and the frame coming in,
-    // each lower than the ones after it; a ring of lookAhead_ + 1 slots.
+    // each lower than the ones after it: needs_[first..end), counted on
+    // without end and wrapped into a ring of a power of two slots, more
+    // than lookAhead_.
     std::vector<Need> needs_;
-    int needsFirst_ = 0;
-    int needsCount_ = 0;
+    std::size_t needsFirst_ = 0;
+    std::size_t needsEnd_ = 0;
     // The held gain over the last lookAhead_ frames, whose mean is the gain
     // applied; a ring, with its sum.
     std::vector<double> held_;
