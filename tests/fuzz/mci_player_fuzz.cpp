@@ -105,8 +105,11 @@ struct Rig {
         fluid_player_t* p = new_fluid_player(synth);
         Check(p != nullptr, "no player for parsing tracks");
         bool loaded = false;
-        fluid_player_set_tick_callback(
-            p, [](void* flag, int) { return *static_cast<bool*>(flag) = true, FLUID_OK; }, &loaded);
+        const auto onTick = [](void* flag, int) {
+            *static_cast<bool*>(flag) = true;
+            return FLUID_OK;
+        };
+        fluid_player_set_tick_callback(p, onTick, &loaded);
         std::array<float, 2 * 64> out{};
         if (fluid_player_add_mem(p, smf.data(), smf.size()) == FLUID_OK && fluid_player_play(p) == FLUID_OK)
             for (int block = 0; block < 2; ++block) fluid_synth_write_float(synth, 64, out.data(), 0, 2, out.data(), 1, 2);
