@@ -36,6 +36,40 @@ def install(bin_dir, folder, track):
     return folder
 
 
+def write_loud_track(path, beats):
+    """A dense, loud General MIDI file of beats beats at 120 bpm: every
+    channel at full volume and expression playing four-note chords at
+    velocity 127, the drums on channel 10. FluidSynth takes it far past full
+    scale, so the saver's limiter works all the time."""
+    def varlen(value):
+        out = [value & 0x7F]
+        while value > 0x7F:
+            value >>= 7
+            out.insert(0, 0x80 | (value & 0x7F))
+        return bytes(out)
+
+    def chunk(kind, body):
+        return kind + len(body).to_bytes(4, "big") + body
+
+    end = bytes([0, 0xFF, 0x2F, 0])
+    tracks = [chunk(b"MTrk", bytes([0, 0xFF, 0x51, 3, 0x07, 0xA1, 0x20]) + end)]
+    for channel in range(16):
+        root = 36 + 12 * (channel % 4) + channel // 4
+        keys = (36, 38, 42, 49) if channel == 9 else (root, root + 4, root + 7, root + 12)
+        body = bytearray([0, 0xC0 | channel, (61, 30, 48, 81)[channel % 4],
+                          0, 0xB0 | channel, 7, 127, 0, 0xB0 | channel, 11, 127])
+        for _ in range(beats):
+            for key in keys:
+                body += bytes([0, 0x90 | channel, key, 127])
+            for i, key in enumerate(keys):
+                body += varlen(480 if i == 0 else 0) + bytes([0x80 | channel, key, 0])
+        tracks.append(chunk(b"MTrk", bytes(body) + end))
+    header = chunk(b"MThd", (1).to_bytes(2, "big") + len(tracks).to_bytes(2, "big") + (480).to_bytes(2, "big"))
+    with open(path, "wb") as out:
+        out.write(header + b"".join(tracks))
+    return path
+
+
 def longest_track(bin_dir):
     music = os.path.join(bin_dir, "music")
     tracks = [os.path.join(music, n) for n in os.listdir(music) if n.endswith(".mid")] \
@@ -67,6 +101,9 @@ def run_all(bin_dir, work, seconds):
     track = longest_track(bin_dir)
     silent = install(bin_dir, os.path.join(work, "silent"), None)
     music = install(bin_dir, os.path.join(work, "music"), track) if track else None
+    # Long enough for the whole case: the player never starts it again.
+    loud_track = write_loud_track(os.path.join(work, "loud.mid"), beats=int(2 * (2 * seconds + 10)))
+    loud = install(bin_dir, os.path.join(work, "loud"), loud_track)
     base = dict(os.environ)
     env = lambda **extra: cases.private_env(work, base, **extra)  # noqa: E731
     # The saver's cost follows the patterns it happens to choose (a few
@@ -96,6 +133,8 @@ def run_all(bin_dir, work, seconds):
     if music:
         figures["x"][("saver+music", SIZES[0])] = attempt(f"saver with music at {SIZES[0]}", lambda: cases.on_x(
             [os.path.join(music, "linesaver")], SIZES[0], saver_seconds, env(**AUDIO)))
+        figures["loud_music"] = attempt(f"saver with a loud track at {SIZES[0]}", lambda: cases.on_x(
+            [os.path.join(loud, "linesaver")], SIZES[0], saver_seconds, env(**AUDIO)))
         figures["fluidsynth"] = attempt("fluidsynth player", lambda: cases.alone(
             ["fluidsynth", "-n", "-i", "-q", "-a", "sdl2", "-o", "synth.dynamic-sample-loading=1",
              SOUNDFONT, track], seconds, env(**AUDIO)))

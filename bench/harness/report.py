@@ -68,6 +68,9 @@ def music(figures):
     rows.append(f"| fluidsynth player (-a sdl2, dynamic sample loading) | "
                 f"{num(player and player['client'])} | {num(player and player['hwm_mib'], 1)} |")
     rows.append(f"| the saver's audio thread, music playing | {num(extra)} | — |")
+    loud = figures.get("loud_music")
+    rows.append(f"| the saver's audio thread, a dense track far past full scale (the limiter at work) | "
+                f"{num(loud and loud['audio'])} | — |")
     rows.append(f"| the saver with music − without ({size_label(SIZES[0])}; patterns differ) | "
                 f"{num(difference)} | — |")
     if player and extra is not None and player["client"] > 0:

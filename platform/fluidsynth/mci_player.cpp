@@ -1,6 +1,7 @@
 #include "platform/fluidsynth/mci_player.h"
 
 #include "platform/posix/dos_files.h"
+#include "platform/fluidsynth/midi_file_check.h"
 #include "platform/fluidsynth/midi_synth.h"
 #include "platform/posix/posix_file.h"
 
@@ -86,7 +87,9 @@ Result MciPlayer::Impl::Open(const std::vector<std::string>& w) {
     UniqueFd fd = OpenRegularForReading(files.ToLocal(w[1]), false);
     if (!fd) return {kFileNotFound};
     auto content = ReadAll(fd.get(), kLargestCopy); // the drive copies no more
-    if (!content || content->compare(0, 4, "MThd") != 0) return {kInvalidFile};
+    // A file that would stop as soon as it is played is refused here, as
+    // the system's sequencer refuses it, so the poll never sees it stop.
+    if (!content || !IsPlayableMidiFile(*content)) return {kInvalidFile};
     if (!synth) synth.emplace(openOutput ? openOutput() : nullptr, soundfont);
     if (synth->Failed()) return {kHardware};
     device = w[1];

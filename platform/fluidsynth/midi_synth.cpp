@@ -1,5 +1,7 @@
 #include "platform/fluidsynth/midi_synth.h"
 
+#include "platform/fluidsynth/peak_limiter.h"
+
 #include <fluidsynth.h>
 
 #include <atomic>
@@ -15,7 +17,9 @@ namespace linesaver {
 namespace {
 
 // The synth's master gain: the General MIDI soundfont at its default of
-// 0.2 is faint; 0.6 leaves the demo tracks' peaks near -11 dBFS.
+// 0.2 is faint; 0.6 leaves the demo tracks' peaks near -11 dBFS, where the
+// limiter leaves them alone. Denser files go louder, and the limiter holds
+// them under full scale.
 constexpr double kGain = 0.6;
 
 struct SettingsDeleter {
@@ -38,14 +42,17 @@ using PlayerPtr = std::unique_ptr<fluid_player_t, PlayerDeleter>;
 class SynthRenderer final : public AudioRenderer {
 public:
     // The one place the synth renders, which also advances the MIDI player
-    // (it runs on the synth's sample clock).
+    // (it runs on the synth's sample clock); the limiter keeps what the
+    // synth makes of a loud file under full scale.
     void Render(float* samples, int frames) noexcept override {
         if (!synth || !player || fluid_synth_write_float(synth, frames, samples, 0, 2, samples, 1, 2) != FLUID_OK)
             std::memset(samples, 0, 2 * sizeof(float) * static_cast<std::size_t>(frames));
+        if (limiter) limiter->Process(samples, frames);
     }
 
     fluid_synth_t* synth = nullptr;
     fluid_player_t* player = nullptr;
+    std::optional<PeakLimiter> limiter;
 };
 
 // The synth and the settings it was made from.
@@ -128,6 +135,7 @@ void MidiSynth::Impl::Load() {
     {
         AudioStreamLock streamLock(*stream);
         renderer.synth = instrument.synth.get();
+        renderer.limiter.emplace(stream->SampleRate());
     }
     state = State::Ready;
     if (waiting) StartLocked(*waiting);
@@ -153,6 +161,7 @@ void MidiSynth::Impl::DropTrackLocked() {
     if (player) fluid_player_stop(player.get());
     player.reset();
     fluid_synth_all_sounds_off(instrument.synth.get(), -1);
+    renderer.limiter->Reset(); // the next track starts at full gain
 }
 
 MidiSynth::MidiSynth(std::unique_ptr<AudioOutput> output, std::string soundfont)

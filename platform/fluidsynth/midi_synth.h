@@ -1,5 +1,6 @@
 // The synthesizer behind the MIDI player: FluidSynth playing Standard MIDI
-// Files, rendered on the audio output's thread.
+// Files, rendered on the audio output's thread and held under -1 dBFS by a
+// peak limiter.
 //
 // Construction returns at once: a loader thread opens the audio stream and
 // loads the soundfont, then hands the finished synth over. A track started

@@ -12,7 +12,8 @@
 // input leaves the player closed. FluidSynth parses a track only in the
 // audio callback, once per 46 ms block of SDL's dummy driver, too late for
 // one input; so every track the player accepts is also handed to a silent
-// synth of the target's own, which parses and starts it at once.
+// synth of the target's own, which parses and starts it at once: a track
+// that opens must load there too, or it would stop as soon as it played.
 #include "platform/posix/dos_files.h"
 #include "platform/fluidsynth/mci_player.h"
 #include "platform/sdl/sdl_audio.h"
@@ -99,15 +100,23 @@ struct Rig {
         if (content) std::ofstream(root / "c" / "test.mid", std::ios::binary) << *content;
     }
     // The first block parses the file, the second plays its first events.
-    void PlaySilently(const std::string& smf) {
+    // Whether the file loaded: the player reports its first tick only then.
+    bool PlaySilently(const std::string& smf) {
         fluid_player_t* p = new_fluid_player(synth);
         Check(p != nullptr, "no player for parsing tracks");
+        bool loaded = false;
+        const auto onTick = [](void* flag, int) {
+            *static_cast<bool*>(flag) = true;
+            return FLUID_OK;
+        };
+        fluid_player_set_tick_callback(p, onTick, &loaded);
         std::array<float, 2 * 64> out{};
         if (fluid_player_add_mem(p, smf.data(), smf.size()) == FLUID_OK && fluid_player_play(p) == FLUID_OK)
             for (int block = 0; block < 2; ++block) fluid_synth_write_float(synth, 64, out.data(), 0, 2, out.data(), 1, 2);
         fluid_player_stop(p);
         delete_fluid_player(p);
         fluid_synth_system_reset(synth);
+        return loaded;
     }
 
     fs::path root;
@@ -144,7 +153,7 @@ void SendOne(Rig& rig, std::string& open, const std::string& command, int length
         Check(open.empty(), "a second device opened while one is open");
         Check(file && file->starts_with("MThd"), "a file that is no MIDI file opened");
         open = words.at(1);
-        rig.PlaySilently(*file);
+        Check(rig.PlaySilently(*file), "a file that opened does not load in FluidSynth's player");
         return;
     }
     Check((verb == "play" || verb == "status" || verb == "stop" || verb == "close") && !open.empty() &&

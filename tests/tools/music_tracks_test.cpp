@@ -43,6 +43,25 @@ TEST(MidiWriter, FileOfSortedEventsEndingEachTrack) {
     EXPECT_EQ(file, want);
 }
 
+TEST(MidiWriter, OneTrackOfSeveralPartsWithRunningStatusAndNoEnd) {
+    Track notes;
+    Track reset;
+    notes.Note(0, 0, 60, 100, 480);
+    notes.Note(0, 0, 64, 100, 480);
+    reset.SysEx(0, {0x7E, 0x7F, 0x09, 0x01, 0xF7});
+    const Bytes file = File({notes, reset}, {.format = 0, .runningStatus = true, .endOfTrack = false});
+    const Bytes want = {
+        'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, // format 0, one track
+        'M', 'T', 'r', 'k', 0, 0, 0, 23,
+        0x00, 0xF0, 5, 0x7E, 0x7F, 0x09, 0x01, 0xF7, // the other part's settings first
+        0x00, 0x90, 60, 100,
+        0x00, 64, 100,              // the same status: left out
+        0x83, 0x60, 0x80, 60, 0,
+        0x00, 64, 0,                // and no end-of-track event
+    };
+    EXPECT_EQ(file, want);
+}
+
 // Steps as text: "@40", "v90", "60+64/2" (keys/beats), "r/0.75".
 std::string Show(const std::vector<Step>& steps) {
     std::ostringstream out;

@@ -1,5 +1,5 @@
-// A small writer of Standard MIDI Files (format 1): tracks of timed events,
-// sorted by time and encoded with delta times.
+// A small writer of Standard MIDI Files: tracks of timed events, sorted by
+// time and encoded with delta times; format 1 unless a layout says else.
 #pragma once
 
 #include <algorithm>
@@ -64,21 +64,43 @@ public:
         Add(tick, kOn, {Status(0x90, channel), Data(key), Data(velocity)});
         Add(tick + duration, kOff, {Status(0x80, channel), Data(key), 0});
     }
+    // value: -8192 (down) to 8191 (up), 0 in the middle.
+    void PitchBend(std::uint32_t tick, int channel, int value) {
+        const int v = std::clamp(value + 8192, 0, 16383);
+        Add(tick, kSetup, {Status(0xE0, channel), Data(v & 0x7F), Data(v >> 7)});
+    }
+    // A system-exclusive message; data is what follows F0, up to its F7.
+    void SysEx(std::uint32_t tick, const Bytes& data) {
+        Bytes e{0xF0};
+        PutVarLen(e, static_cast<std::uint32_t>(data.size()));
+        e.insert(e.end(), data.begin(), data.end());
+        Add(tick, kSetup, std::move(e));
+    }
+    // An event of the bytes given, written as they are.
+    void Raw(std::uint32_t tick, Bytes event) { Add(tick, kSetup, std::move(event)); }
+    // other's events as well, for one track of several parts.
+    void Merge(const Track& other) { events_.insert(events_.end(), other.events_.begin(), other.events_.end()); }
 
-    // The MTrk chunk, closed by an end-of-track event after the last one.
-    Bytes Encode() const {
+    // The MTrk chunk, closed by an end-of-track event after the last one
+    // unless told otherwise. With runningStatus a channel message's status
+    // byte is left out when it repeats the one before.
+    Bytes Encode(bool runningStatus = false, bool endOfTrack = true) const {
         std::vector<Event> sorted = events_;
         std::stable_sort(sorted.begin(), sorted.end(), [](const Event& a, const Event& b) {
             return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
         });
         Bytes body;
         std::uint32_t now = 0;
+        std::uint8_t running = 0;
         for (const Event& e : sorted) {
             PutVarLen(body, e.tick - now);
-            body.insert(body.end(), e.data.begin(), e.data.end());
+            const bool channel = e.data[0] < 0xF0;
+            const bool repeats = runningStatus && channel && e.data[0] == running;
+            body.insert(body.end(), e.data.begin() + (repeats ? 1 : 0), e.data.end());
+            running = channel ? e.data[0] : 0;
             now = e.tick;
         }
-        body.insert(body.end(), {0x00, 0xFF, 0x2F, 0x00});
+        if (endOfTrack) body.insert(body.end(), {0x00, 0xFF, 0x2F, 0x00});
         Bytes chunk{'M', 'T', 'r', 'k'};
         PutBigEndian(chunk, static_cast<std::uint32_t>(body.size()), 4);
         chunk.insert(chunk.end(), body.begin(), body.end());
@@ -101,13 +123,25 @@ private:
     std::vector<Event> events_;
 };
 
-// A format-1 file of the given tracks.
-inline Bytes File(const std::vector<Track>& tracks) {
-    Bytes out{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1};
-    PutBigEndian(out, static_cast<std::uint32_t>(tracks.size()), 2);
-    PutBigEndian(out, kTicksPerQuarter, 2);
-    for (const Track& t : tracks) {
-        const Bytes chunk = t.Encode();
+// How a file is written.
+struct Layout {
+    int format = 1;               // 0: the tracks merged into one
+    bool runningStatus = false;   // see Track::Encode
+    bool endOfTrack = true;
+    std::uint16_t division = kTicksPerQuarter; // a negative high byte: SMPTE frames
+};
+
+inline Bytes File(const std::vector<Track>& tracks, const Layout& layout = {}) {
+    std::vector<Track> merged(1);
+    if (layout.format == 0)
+        for (const Track& t : tracks) merged[0].Merge(t);
+    const std::vector<Track>& written = layout.format == 0 ? merged : tracks;
+    Bytes out{'M', 'T', 'h', 'd', 0, 0, 0, 6};
+    PutBigEndian(out, static_cast<std::uint32_t>(layout.format), 2);
+    PutBigEndian(out, static_cast<std::uint32_t>(written.size()), 2);
+    PutBigEndian(out, layout.division, 2);
+    for (const Track& t : written) {
+        const Bytes chunk = t.Encode(layout.runningStatus, layout.endOfTrack);
         out.insert(out.end(), chunk.begin(), chunk.end());
     }
     return out;
