@@ -60,7 +60,7 @@ for c in "${cases[@]}"; do
         fail "$what: the animation stopped (lit $lit)"
     elif [ "$copied" != "$copies" ]; then
         fail "$what: a track copied is $copied, expected $copies"
-    elif [ "$shown_ms" -gt $((baseline + 500)) ]; then
+    elif [ "$shown_ms" -gt $((baseline + $(scaled 500))) ]; then
         fail "$what: the window took $shown_ms ms, against $baseline ms with good music"
     else
         pass "$what: window in $shown_ms ms, drawing, copied $copied"
