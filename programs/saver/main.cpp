@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/lsan_interface.h>
+#endif
 
 int main() {
     using namespace linesaver;
@@ -26,6 +29,9 @@ int main() {
             // would keep the process alive while SDL waits out its buffers.
             platform->CloseWindow();
             std::fflush(nullptr);
+#ifdef __SANITIZE_ADDRESS__
+            __lsan_do_leak_check(); // _Exit skips the check at exit
+#endif
             std::_Exit(end.status);
         }
     } catch (const std::exception& e) {
