@@ -9,6 +9,9 @@
 #include "platform/sdl/sdl_window.h"
 
 #include <SDL.h>
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/lsan_interface.h>
+#endif
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -88,6 +91,9 @@ void SdlPlatform::EndProcess(int status) {
     signals_.Stop();
     if (window_ && !displayLost_) window_->Close();
     std::fflush(nullptr);
+#ifdef __SANITIZE_ADDRESS__
+    __lsan_do_leak_check(); // _Exit skips the check at exit
+#endif
     std::_Exit(status);
 }
 

@@ -17,7 +17,7 @@ chmod +x "$wrapper"
 # saver process that shows it.
 watched_saver() {
     local _ id
-    for _ in $(seq $(($1 * 10))); do
+    for _ in $(seq $(($(scaled "$1") * 10))); do
         id=$(xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | head -n 1)
         if [ -n "$id" ] && SAVER=$(x xdotool getwindowpid "$id") &&
             [ "$(readlink "/proc/$SAVER/exe")" == "$(readlink -f "$SAVER_BIN")" ]; then
@@ -39,7 +39,7 @@ round() {
     sleep 0.5
     running "$SAVER" || { fail "$name: the saver ended by itself"; return 1; }
     x xdotool key space
-    for _ in $(seq 100); do
+    for _ in $(seq "$(scaled 100)"); do
         [ "$(wc -l <"$statuses")" -gt "$before" ] && break
         sleep 0.1
     done
@@ -63,7 +63,7 @@ stop_watcher() {
 # locknow: tells xautolock to start its locker, once it is there to hear.
 locknow() {
     local _
-    for _ in $(seq 50); do
+    for _ in $(seq "$(scaled 50)"); do
         xautolock -locknow 2>/dev/null && return 0
         sleep 0.1
     done
@@ -83,7 +83,7 @@ stop_watcher "$watcher"
 xss-lock -- "$wrapper" 2>"$E2E_WORK/xss-lock.err" &
 watcher=$!
 E2E_PIDS+=("$watcher")
-for _ in $(seq 20); do
+for _ in $(seq "$(scaled 20)"); do
     grep -q "login manager" "$E2E_WORK/xss-lock.err" && break
     sleep 0.05
 done

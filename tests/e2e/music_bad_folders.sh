@@ -13,7 +13,12 @@ start_xvfb 1024x768
 private_saver
 M=$APP/music
 
-many_files() { for i in $(seq 10000); do ln "$demo" "$M/track$i.mid"; done; }
+# Ten thousand links to the demo track, made by one process: ten thousand
+# runs of ln take minutes on a busy machine.
+many_files() {
+    python3 -c 'import os, sys
+for i in range(1, 10001): os.link(sys.argv[1], f"{sys.argv[2]}/track{i}.mid")' "$demo" "$M"
+}
 huge_lengths() {
     { printf 'MThd\0\0\0\6\0\1\0\2\1\340'
       printf 'MTrk\377\377\377\360\0\377\121\3\7\241\40'
@@ -71,7 +76,7 @@ for c in "${cases[@]}"; do
         fail "$what: a track copied is $copied, expected $copies"
     elif [ "$(stat -c '%i %z' "$(drive_copy)" 2>/dev/null)" != "$made" ]; then
         fail "$what: the track was copied again"
-    elif [ "$shown_ms" -gt $((baseline + 500)) ]; then
+    elif [ "$shown_ms" -gt $((baseline + $(scaled 500))) ]; then
         fail "$what: the window took $shown_ms ms, against $baseline ms with good music"
     else
         pass "$what: window in $shown_ms ms, drawing, copied $copied"

@@ -87,7 +87,7 @@ start_saver || exit 1
 wait_for_copy
 kill -TERM "${E2E_PIDS[0]}"
 if ! wait_exit "$SAVER" 1; then
-    fail "the display gone: still running after 1 s"
+    fail "the display gone: still running after $(scaled 1) s"
 elif [ "$EXIT_STATUS" -ne 1 ]; then
     fail "the display gone: status $EXIT_STATUS"
 elif [ "$(cat "$E2E_WORK/saver.err")" != "linesaver: the display has gone" ]; then

@@ -6,6 +6,17 @@
 
 set -u
 
+# Every deadline here, and those a test passes in, is E2E_TIME_FACTOR
+# times as long: a slower build (the sanitizers') sets it.
+E2E_TIME_FACTOR=${E2E_TIME_FACTOR:-1}
+if [[ ! "$E2E_TIME_FACTOR" =~ ^[1-9][0-9]*$ ]]; then
+    echo "E2E_TIME_FACTOR must be a whole number from 1, not '$E2E_TIME_FACTOR'" >&2
+    exit 1
+fi
+
+# scaled N: N seconds, or milliseconds, times the time factor.
+scaled() { echo $(($1 * E2E_TIME_FACTOR)); }
+
 E2E_PIDS=()
 E2E_WORK=
 E2E_FAILED=0
@@ -56,7 +67,7 @@ start_xvfb() {
     Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -noreset 3>"$fifo" 2>"$E2E_WORK/xvfb.log" &
     E2E_PIDS+=($!)
     local number
-    if ! read -r -t 10 number <"$fifo"; then
+    if ! read -r -t "$(scaled 10)" number <"$fifo"; then
         echo "Xvfb did not start:"; cat "$E2E_WORK/xvfb.log"; exit 1
     fi
     export DISPLAY=":$number"
@@ -76,26 +87,26 @@ x() {
 }
 
 # start_saver: runs the saver in the background as $SAVER and waits (up to
-# 10 s) until its window is on the screen.
+# 10 s, scaled) until its window is on the screen.
 start_saver() {
     "$SAVER_BIN" "$@" 2>"$E2E_WORK/saver.err" &
     SAVER=$!
     E2E_PIDS+=("$SAVER")
     local _
-    for _ in $(seq 100); do
+    for _ in $(seq "$(scaled 100)"); do
         x xdotool search --onlyvisible --name '^Form1$' >/dev/null 2>&1 && return 0
         kill -0 "$SAVER" 2>/dev/null || { echo "the saver ended before its window showed"; cat "$E2E_WORK/saver.err"; return 1; }
         sleep 0.1
     done
-    echo "no window after 10 s"
+    echo "no window after $(scaled 10) s"
     return 1
 }
 
 # wait_exit PID [SECONDS]: waits for PID to end; sets EXIT_STATUS, or
-# returns 1 when it still runs after SECONDS (default 10).
+# returns 1 when it still runs after SECONDS (default 10), scaled.
 wait_exit() {
     local pid=$1 limit=${2:-10} _
-    for _ in $(seq $((limit * 20))); do
+    for _ in $(seq $(($(scaled "$limit") * 20))); do
         if ! kill -0 "$pid" 2>/dev/null; then
             wait "$pid"
             EXIT_STATUS=$?
@@ -131,10 +142,12 @@ geometry() {
 }
 
 # drawn_within_a_second SHOWN [WxH+X+Y]: whether the screen, or a region of
-# it, shows something besides black within a second of SHOWN (date +%s%N);
-# the last screenshot stays in $E2E_WORK/drawn.png.
+# it, shows something besides black within a second (scaled) of SHOWN
+# (date +%s%N); the last screenshot stays in $E2E_WORK/drawn.png.
 drawn_within_a_second() {
-    while [ $(( ($(date +%s%N) - $1) / 1000000 )) -lt 1000 ]; do
+    local limit
+    limit=$(scaled 1000)
+    while [ $(( ($(date +%s%N) - $1) / 1000000 )) -lt "$limit" ]; do
         screenshot "$E2E_WORK/drawn.png" &&
             awk -v l="$(lit_fraction "$E2E_WORK/drawn.png" "${2:-}")" 'BEGIN{exit !(l > 0)}' && return 0
     done

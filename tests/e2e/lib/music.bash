@@ -7,10 +7,10 @@ drive_copy() { echo "$XDG_RUNTIME_DIR/linesaver/c/test.mid"; }
 # floats at 44100 Hz, in real time.
 use_disk_audio() { export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$1"; }
 
-# wait_for_copy [SECONDS]: waits (default 5 s) until the copy exists.
+# wait_for_copy [SECONDS]: waits (default 5 s), scaled, until the copy exists.
 wait_for_copy() {
     local _
-    for _ in $(seq $((${1:-5} * 20))); do
+    for _ in $(seq $(($(scaled "${1:-5}") * 20))); do
         [ -f "$(drive_copy)" ] && return 0
         sleep 0.05
     done
