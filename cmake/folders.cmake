@@ -29,4 +29,6 @@ linesaver_folder(linesaver_fluidsynth platform/fluidsynth
 linesaver_folder(linesaver_sdl platform/sdl
     DEPENDS linesaver_raster linesaver_timing linesaver_posix linesaver_fluidsynth PkgConfig::SDL2 PkgConfig::X11
     ${CMAKE_DL_LIBS})
+linesaver_folder(linesaver_x11hack platform/x11hack
+    DEPENDS linesaver_raster linesaver_timing linesaver_posix linesaver_fluidsynth linesaver_sdl PkgConfig::XCB)
 linesaver_folder(linesaver_headless platform/headless DEPENDS linesaver_raster PkgConfig::CAIRO)
