@@ -7,10 +7,10 @@
 // several hacks run at once (one a screen, and the preview).
 #pragma once
 
+#include "platform/event_loop/event_desktop.h"
 #include "platform/posix/close_signals.h"
 #include "platform/posix/instance_lock.h"
 #include "platform/posix/posix_file.h"
-#include "platform/platform.h"
 #include "platform/timing/timer_schedule.h"
 #include "platform/x11hack/hack_options.h"
 #include "platform/x11hack/hack_window.h"
@@ -21,10 +21,7 @@
 
 namespace linesaver {
 
-class DosFiles;
-class MciPlayer;
-
-class HackPlatform final : public Desktop {
+class HackPlatform final : public EventDesktop {
 public:
     // The platform on the window the options name, or nothing; error then
     // holds the one line to print.
@@ -37,7 +34,6 @@ public:
     // Never a second copy: the daemon runs one hack a screen by design.
     bool AnotherInstanceRunning() override { return false; }
     std::string ProgramFolder() override { return programFolder_; }
-    std::uint64_t ClockSeed() override;
 
     double ScreenWidth() override;
     double ScreenHeight() override;
@@ -45,16 +41,9 @@ public:
     void Line(float x1, float y1, float x2, float y2, Colour c) override;
     void Circle(float x, float y, float r, Colour c) override;
 
-    void SetTimerInterval(TimerId timer, int milliseconds) override;
     void YieldToEvents() override;
     // The daemon owns the cursor.
     void ShowCursor(bool) override {}
-
-    std::string FirstFileName(const std::string& pattern) override;
-    std::string NextFileName() override;
-    bool RemoveFile(const std::string& path) override;
-    bool CopyFileTo(const std::string& from, const std::string& to) override;
-    long SendPlayerCommand(const std::string& command, char* reply, int replyLength) override;
 
 protected:
     // The connection and the shared image go with the process.
@@ -64,17 +53,12 @@ private:
     HackPlatform();
     void StartMusic();
 
-    template <class Handler>
-    void Deliver(Handler handler);
-    [[noreturn]] void Fail(const char* what);
     // Reads the window's news and the signals; leaves when either says so.
     void Look(bool fromSocket);
     // Between ticks: a new size starts the animation again, an exposure
     // repaints.
     void Settle();
     void Wait();
-    void RunDueTimers();
-    bool Live() const { return saver_ != nullptr; }
 
     // Declared in the order they are made; the music goes first.
     CloseSignals signals_;
@@ -83,13 +67,9 @@ private:
     std::string programFolder_;
     std::unique_ptr<HackWindow> window_;
     std::unique_ptr<InstanceLock> musicLock_;
-    std::unique_ptr<DosFiles> files_;
-    std::unique_ptr<MciPlayer> player_;
 
-    TimerSchedule timers_;
-    TimerSchedule::TimePoint lastLook_{};
+    TimerSchedule::TimePoint lastLook_{}; // when the socket was last read
     WindowNews news_;
-    SaverEvents* saver_ = nullptr;
 };
 
 } // namespace linesaver

@@ -153,4 +153,8 @@ if [ -n "$own" ]; then
 else
     fail "-window: no window named linesaver"
 fi
+
+# A screen of other pixels than the canvas's is refused, not drawn wrong.
+start_xvfb 640x480 16
+refused "a 16-bit screen" -root
 e2e_done
