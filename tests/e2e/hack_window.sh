@@ -154,6 +154,14 @@ else
     fail "-window: no window named linesaver"
 fi
 
+# A server that shares no memory (one across the network) gets the
+# picture over the connection.
+start_xvfb 1024x768 24 -extension MIT-SHM
+screenshot "$E2E_WORK/before.png"
+start_hack -root
+draws_only_in "-root without shared memory" 1024x768+0+0
+stops_on_sigterm "-root without shared memory"
+
 # A screen of other pixels than the canvas's is refused, not drawn wrong.
 start_xvfb 640x480 16
 refused "a 16-bit screen" -root
