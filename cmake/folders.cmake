@@ -26,7 +26,11 @@ linesaver_folder(linesaver_timing platform/timing)
 linesaver_folder(linesaver_posix platform/posix DEPENDS linesaver_interface Threads::Threads)
 linesaver_folder(linesaver_fluidsynth platform/fluidsynth
     DEPENDS linesaver_interface linesaver_posix PkgConfig::FLUIDSYNTH Threads::Threads)
+linesaver_folder(linesaver_event_loop platform/event_loop
+    DEPENDS linesaver_interface linesaver_timing linesaver_posix linesaver_fluidsynth)
 linesaver_folder(linesaver_sdl platform/sdl
-    DEPENDS linesaver_raster linesaver_timing linesaver_posix linesaver_fluidsynth PkgConfig::SDL2 PkgConfig::X11
+    DEPENDS linesaver_raster linesaver_event_loop PkgConfig::SDL2 PkgConfig::X11
     ${CMAKE_DL_LIBS})
+linesaver_folder(linesaver_x11hack platform/x11hack
+    DEPENDS linesaver_raster linesaver_event_loop linesaver_sdl PkgConfig::XCB)
 linesaver_folder(linesaver_headless platform/headless DEPENDS linesaver_raster PkgConfig::CAIRO)

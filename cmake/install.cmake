@@ -6,6 +6,8 @@
 #   PREFIX/bin/linesaver                -> ../lib/linesaver/linesaver
 #   PREFIX/bin/linesaver-render
 #   PREFIX/share/man/man6/linesaver.6
+#   PREFIX/libexec/xscreensaver/linesaver          XScreenSaver's hack
+#   PREFIX/share/xscreensaver/config/linesaver.xml its settings
 include(GNUInstallDirs)
 
 # A program folder of its own, not CMAKE_INSTALL_LIBDIR: it holds no library
@@ -19,6 +21,10 @@ if(TARGET linesaver-render)
     install(TARGETS linesaver-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 install(FILES ${PROJECT_SOURCE_DIR}/docs/linesaver.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+# Where Debian's xscreensaver looks for hacks and their settings, whatever
+# CMAKE_INSTALL_LIBEXECDIR says.
+install(TARGETS linesaver-hack RUNTIME DESTINATION libexec/xscreensaver)
+install(FILES ${PROJECT_SOURCE_DIR}/programs/xscreensaver/linesaver.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
 
 # The command is a relative link, so an installed tree still works after a
 # move; the saver resolves it to find its music.
@@ -48,5 +54,5 @@ set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 # dpkg-shlibdeps; the music needs a General MIDI soundfont at default-GM.sf2.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fluid-soundfont-gm | sf2-soundfont-gm")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xss-lock | xautolock | swayidle")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | xss-lock | xautolock | swayidle")
 include(CPack)

@@ -37,6 +37,10 @@ public:
     virtual void CloseRequested() = 0;
     virtual void FrameTick() = 0;
     virtual void MusicPoll() = 0;
+    // The window now has another size (ScreenWidth and ScreenHeight say
+    // which). Only a window someone else owns is ever resized; the saver's
+    // own covers the display and keeps its size.
+    virtual void WindowResized() {}
     // Leave with this exit status: the cursor shown, the music stopped and
     // its copy deleted, then Platform::End. Does not return.
     virtual void Leave(int status) = 0;

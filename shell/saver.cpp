@@ -5,11 +5,12 @@
 
 namespace linesaver {
 
-void Saver::Start() {
-    SaverState& s = state_;
+namespace {
+
+// The animation's first values at the window's present size: the next tick
+// chooses a pattern and clears the window.
+void StartAnimation(SaverState& s) {
     Platform& platform = *s.platform;
-    if (platform.AnotherInstanceRunning()) platform.End(0);
-    s.Randomize();
     s.screenWidth = platform.ScreenWidth();
     s.screenHeight = platform.ScreenHeight();
     s.angleOffset = 0;
@@ -29,9 +30,26 @@ void Saver::Start() {
     s.patternActive = false;
     s.runsDone = 0;
     s.pattern = 0;
+}
+
+} // namespace
+
+void Saver::Start() {
+    SaverState& s = state_;
+    Platform& platform = *s.platform;
+    if (platform.AnotherInstanceRunning()) platform.End(0);
+    s.Randomize();
+    StartAnimation(s);
     platform.ShowCursor(false);
     platform.SetTimerInterval(TimerId::MusicPoll, 100);
     StartRandomTrack(s);
+}
+
+void Saver::WindowResized() {
+    // A new run from the beginning, not a pattern carried over half drawn.
+    state_.phase = 0;
+    state_.runStart = 0;
+    StartAnimation(state_);
 }
 
 // The first move only records where the pointer is; after that, a step of

@@ -20,6 +20,8 @@ public:
     void CloseRequested() override;
     void FrameTick() override;
     void MusicPoll() override;
+    // The animation starts again at the window's new size; the music plays on.
+    void WindowResized() override;
 
     // Show the cursor, stop the music and end the program with the status.
     // Runs once: a second call (an error while leaving) ends at once.

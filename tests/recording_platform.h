@@ -50,6 +50,12 @@ public:
     std::string ProgramFolder() override { return programFolder; }
     std::uint64_t ClockSeed() override { return nextSeed++; }
 
+    // The window takes another size, as a preview pane does.
+    void Resize(double widthTwips, double heightTwips) {
+        width_ = widthTwips;
+        height_ = heightTwips;
+    }
+
     double ScreenWidth() override { return width_; }
     double ScreenHeight() override { return height_; }
     void Clear() override { calls.push_back({Call::Kind::Clear}); }

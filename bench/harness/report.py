@@ -8,7 +8,7 @@ import statistics
 TICKS_PER_SECOND = 1000 / 15
 SIZES = ("1920x1080", "3840x2160")
 LABELS = {"qix": "qix -root", "epicycle": "epicycle -root", "saver": "linesaver, no music",
-          "saver+music": "linesaver with music"}
+          "saver+music": "linesaver with music", "hack": "linesaver hack -root, no music"}
 
 
 def cpu_model():
@@ -37,7 +37,7 @@ def whole_process(figures):
     for size in SIZES:
         qix = figures["x"].get(("qix", size))
         base = qix["client"] + qix["server"] if qix else None
-        for name in ("qix", "epicycle", "saver", "saver+music"):
+        for name in ("qix", "epicycle", "saver", "hack", "saver+music"):
             if (name, size) not in figures["x"]:
                 continue
             r = figures["x"][(name, size)]

@@ -1,8 +1,6 @@
 #include "platform/sdl/sdl_platform.h"
 
 #include "platform/raster/pixel_canvas.h"
-#include "platform/posix/dos_files.h"
-#include "platform/fluidsynth/mci_player.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/posix/program_folder.h"
 #include "platform/posix/runtime_dir.h"
@@ -16,7 +14,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
 
 namespace linesaver {
 namespace {
@@ -30,8 +27,6 @@ TimerSchedule::TimePoint Now() { return TimerSchedule::Clock::now(); }
 
 // How often a yield reads the display's events.
 constexpr std::chrono::milliseconds kLookInterval{1};
-
-int TimerIndex(TimerId timer) { return timer == TimerId::FrameTick ? 0 : 1; }
 
 // When the pointer leaves a window, SDL reports one more move there, with
 // the position pulled in to the window's edge, just before the leave. That
@@ -68,10 +63,7 @@ bool SdlPlatform::OpenDisplay(std::string& error) {
     displayWatch_ = std::make_unique<DisplayLossWatch>(window_->Handle(), &SdlPlatform::DisplayLost, this);
     // Without a private drive there is nowhere to put the music's copy:
     // the saver then runs silent.
-    if (auto drive = RuntimeSubdir("c")) {
-        files_ = std::make_unique<DosFiles>(*drive);
-        player_ = std::make_unique<MciPlayer>(*files_, MakeSdlAudioOutput);
-    }
+    if (auto drive = RuntimeSubdir("c")) OpenDrive(*drive, MakeSdlAudioOutput);
     signals_.Start([] {
         SDL_Event quit{};
         quit.type = SDL_QUIT;
@@ -81,7 +73,7 @@ bool SdlPlatform::OpenDisplay(std::string& error) {
 }
 
 SdlPlatform::~SdlPlatform() {
-    player_.reset(); // the music stops while SDL's audio is still there
+    CloseDrive(); // the music stops while SDL's audio is still there
     signals_.Stop(); // no event is pushed once SDL starts to go
     window_.reset();
 }
@@ -95,12 +87,6 @@ void SdlPlatform::EndProcess(int status) {
     __lsan_do_leak_check(); // _Exit skips the check at exit
 #endif
     std::_Exit(status);
-}
-
-std::uint64_t SdlPlatform::ClockSeed() {
-    const auto wall = std::chrono::system_clock::now().time_since_epoch().count();
-    const auto mono = std::chrono::steady_clock::now().time_since_epoch().count();
-    return static_cast<std::uint64_t>(wall) * 0x9E3779B97F4A7C15ULL ^ static_cast<std::uint64_t>(mono);
 }
 
 double SdlPlatform::ScreenWidth() { return window_ ? window_->DisplayWidth() * kTwipsPerPixel : 0; }
@@ -122,41 +108,10 @@ void SdlPlatform::ShowCursor(bool show) {
     if (window_ && !displayLost_) window_->ShowCursor(show);
 }
 
-void SdlPlatform::SetTimerInterval(TimerId timer, int milliseconds) {
-    timers_.Set(TimerIndex(timer), milliseconds, Now());
-}
-
 void SdlPlatform::Run(SaverEvents& saver) {
-    saver_ = &saver;
-    // The frame tick first comes after 10 ms; the music poll waits until
-    // the saver sets it.
-    timers_.Set(TimerIndex(TimerId::FrameTick), 10, Now());
-    timers_.Set(TimerIndex(TimerId::MusicPoll), 0, Now());
+    Begin(saver);
     Deliver([&saver] { saver.Start(); });
     Loop();
-}
-
-template <class Handler>
-void SdlPlatform::Deliver(Handler handler) {
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        Fail(e.what());
-    } catch (...) {
-        Fail("unexpected error");
-    }
-}
-
-void SdlPlatform::Fail(const char* what) {
-    std::fprintf(stderr, "linesaver: %s\n", what);
-    if (saver_) {
-        try {
-            saver_->Leave(1);
-        } catch (...) {
-            // The leaving sequence itself failed: end without it.
-        }
-    }
-    End(1);
 }
 
 void SdlPlatform::Loop() {
@@ -168,13 +123,8 @@ void SdlPlatform::Loop() {
         // Only what changed since the last look goes to the screen.
         window_->Present();
         if (presented_) presented_();
-        int timeout = -1;
-        if (auto due = timers_.NextDue()) {
-            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - Now()).count();
-            timeout = static_cast<int>(std::max<decltype(wait)>(wait, 0));
-        }
         SDL_Event event;
-        const bool got = SDL_WaitEventTimeout(&event, timeout) == 1;
+        const bool got = SDL_WaitEventTimeout(&event, MillisecondsToWait()) == 1;
         lastLook_ = Now(); // SDL has just read the display's events
         if (got) Dispatch(event);
     }
@@ -196,22 +146,6 @@ void SdlPlatform::PumpEvents() {
     }
     SDL_Event event;
     while (Live() && SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) Dispatch(event);
-}
-
-void SdlPlatform::RunDueTimers() {
-    const auto now = Now();
-    for (int timer; Live() && (timer = timers_.Start(now)) >= 0;) {
-        // Marks the timer idle again however its handler leaves.
-        struct Finish {
-            TimerSchedule& timers;
-            int timer;
-            ~Finish() { timers.Finish(timer); }
-        } finish{timers_, timer};
-        if (timer == 0)
-            Deliver([this] { saver_->FrameTick(); });
-        else
-            Deliver([this] { saver_->MusicPoll(); });
-    }
 }
 
 void SdlPlatform::DisplayLost(void* self) {
@@ -271,20 +205,6 @@ void SdlPlatform::Dispatch(const SDL_Event& event) {
     default:
         break;
     }
-}
-
-std::string SdlPlatform::FirstFileName(const std::string& pattern) { return files_ ? files_->FirstFileName(pattern) : std::string(); }
-std::string SdlPlatform::NextFileName() { return files_ ? files_->NextFileName() : std::string(); }
-bool SdlPlatform::RemoveFile(const std::string& path) { return files_ && files_->RemoveFile(path); }
-
-bool SdlPlatform::CopyFileTo(const std::string& from, const std::string& to) {
-    return files_ && files_->CopyFileTo(from, to);
-}
-
-long SdlPlatform::SendPlayerCommand(const std::string& command, char* reply, int replyLength) {
-    if (player_) return player_->Send(command, reply, replyLength);
-    if (reply && replyLength > 0) reply[0] = '\0';
-    return 1;
 }
 
 } // namespace linesaver

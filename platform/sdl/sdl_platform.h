@@ -4,10 +4,10 @@
 // private drive.
 #pragma once
 
+#include "platform/event_loop/event_desktop.h"
 #include "platform/posix/close_signals.h"
 #include "platform/sdl/display_loss.h"
 #include "platform/posix/instance_lock.h"
-#include "platform/platform.h"
 #include "platform/timing/timer_schedule.h"
 
 #include <functional>
@@ -18,11 +18,9 @@ union SDL_Event;
 
 namespace linesaver {
 
-class DosFiles;
-class MciPlayer;
 class SdlWindow;
 
-class SdlPlatform final : public Desktop {
+class SdlPlatform final : public EventDesktop {
 public:
     // The platform, or nothing when there is no display to show it on;
     // error then says why. When another copy runs it opens no window at
@@ -40,7 +38,6 @@ public:
 
     bool AnotherInstanceRunning() override { return lock_.HeldElsewhere(); }
     std::string ProgramFolder() override { return programFolder_; }
-    std::uint64_t ClockSeed() override;
 
     double ScreenWidth() override;
     double ScreenHeight() override;
@@ -48,15 +45,8 @@ public:
     void Line(float x1, float y1, float x2, float y2, Colour c) override;
     void Circle(float x, float y, float r, Colour c) override;
 
-    void SetTimerInterval(TimerId timer, int milliseconds) override;
     void YieldToEvents() override;
     void ShowCursor(bool show) override;
-
-    std::string FirstFileName(const std::string& pattern) override;
-    std::string NextFileName() override;
-    bool RemoveFile(const std::string& path) override;
-    bool CopyFileTo(const std::string& from, const std::string& to) override;
-    long SendPlayerCommand(const std::string& command, char* reply, int replyLength) override;
 
 protected:
     // The window closed at once with the cursor shown; the audio device,
@@ -68,19 +58,12 @@ private:
     SdlPlatform();
     bool OpenDisplay(std::string& error);
 
-    // Runs a handler; an error escaping it is reported and the saver
-    // leaves with status 1.
-    template <class Handler>
-    void Deliver(Handler handler);
-    [[noreturn]] void Fail(const char* what);
     [[noreturn]] void Loop();
     void PumpEvents();
     void Dispatch(const SDL_Event& event);
     // The X server has gone: the leaving sequence runs without the
     // display, then the process ends with status 1.
     [[noreturn]] static void DisplayLost(void* self);
-    void RunDueTimers();
-    bool Live() const { return saver_ != nullptr; }
 
     // Declared in the order they are made; the destructor takes the music
     // and the signal watcher down first, the window and SDL last.
@@ -88,13 +71,9 @@ private:
     InstanceLock lock_;
     std::string programFolder_;
     std::unique_ptr<SdlWindow> window_;
-    std::unique_ptr<DosFiles> files_;
-    std::unique_ptr<MciPlayer> player_;
     std::unique_ptr<DisplayLossWatch> displayWatch_;
 
-    TimerSchedule timers_;
     TimerSchedule::TimePoint lastLook_{}; // when the display's events were last read
-    SaverEvents* saver_ = nullptr;
     bool displayLost_ = false;
     std::function<void()> presented_;
 };

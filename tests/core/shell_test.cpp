@@ -49,6 +49,39 @@ TEST(StartUp, FirstValuesFollowTheScreen) {
         }
 }
 
+// A resized window (the preview pane) starts the animation again at its new
+// size, mid-run or not, while the music plays on untouched.
+TEST(StartUp, ResizedWindowStartsTheAnimationAgain) {
+    const struct {
+        double w, h;
+        int ticksBefore;
+    } sizes[] = {{320, 240, 0}, {320, 240, 200}, {2560, 1440, 37}, {1, 1, 5}};
+    for (const auto& c : sizes) {
+        RecordingPlatform pf(1024 * 15, 768 * 15);
+        Saver saver(pf);
+        saver.Start();
+        for (int i = 0; i < c.ticksBefore; ++i) saver.FrameTick();
+        pf.Resize(c.w * 15, c.h * 15);
+        const auto callsBefore = pf.calls.size();
+        saver.WindowResized();
+        const SaverState& s = saver.state();
+        EXPECT_EQ((std::vector<double>{s.screenWidth, s.screenHeight, s.lengthUnit, s.phase, s.runStart,
+                                       double(s.patternActive), double(s.runsDone)}),
+                  (std::vector<double>{c.w * 15, c.h * 15, c.w / 1024, 0, 0, 0, 0}));
+        EXPECT_TRUE(s.anchor.x >= 0 && s.anchor.x < c.w * 15 && s.anchor.y >= 0 && s.anchor.y < c.h * 15);
+        EXPECT_EQ(pf.calls.size(), callsBefore) << "nothing drawn, no timer or player touched";
+        // The next tick clears before it draws the new run.
+        saver.FrameTick();
+        auto drawn = pf.calls.begin() + static_cast<long>(callsBefore);
+        while (drawn != pf.calls.end() && drawn->kind != Call::Kind::Clear && drawn->kind != Call::Kind::Line &&
+               drawn->kind != Call::Kind::Circle)
+            ++drawn;
+        ASSERT_NE(drawn, pf.calls.end());
+        EXPECT_EQ(drawn->kind, Call::Kind::Clear);
+        EXPECT_TRUE(s.patternActive);
+    }
+}
+
 TEST(StartUp, SecondCopyEndsBeforeTouchingAnything) {
     RecordingPlatform pf;
     pf.anotherInstance = true;

@@ -1,6 +1,7 @@
 # An installation holds the saver and its music side by side under
 # lib/linesaver, the command as a relative link to the saver, the render
-# tool and the manual page, and nothing else. Started through a link to
+# tool, the manual page, and XScreenSaver's hack with its settings (valid
+# XML naming the hack), and nothing else. Started through a link to
 # the command from another folder, it plays its own music and ends on a key.
 # The Debian package holds the same tree and depends on the libraries and a
 # soundfont.
@@ -24,16 +25,38 @@ demo=$(cd "$E2E_WORK/demo" && ls)
 check_tree() {
     local name=$1 root=$2 t expected got
     expected=$({ printf './%s\n' bin/linesaver bin/linesaver-render lib/linesaver/linesaver \
-                     share/man/man6/linesaver.6
+                     share/man/man6/linesaver.6 libexec/xscreensaver/linesaver \
+                     share/xscreensaver/config/linesaver.xml
                  printf './lib/linesaver/music/%s\n' $demo; } | sort)
     got=$(cd "$root" && find . ! -type d | sort)
-    [ "$got" == "$expected" ] && pass "$name: the files are the saver, its music, the render tool and the manual page" \
+    [ "$got" == "$expected" ] && pass "$name: the files are the saver, its music, the render tool, the manual page, the hack and its settings" \
         || { fail "$name: other files:"; diff <(echo "$expected") <(echo "$got"); }
     t=$(readlink "$root/bin/linesaver")
     [ "$t" == ../lib/linesaver/linesaver ] && pass "$name: bin/linesaver -> $t" || fail "$name: bin/linesaver -> '$t'"
+    check_hack_settings "$name" "$root"
     for t in $demo; do
         cmp -s "$E2E_WORK/demo/$t" "$root/lib/linesaver/music/$t" || fail "$name: $t is not the demo track byte for byte"
     done
+}
+
+# check_hack_settings NAME ROOT: XScreenSaver's settings for the hack are
+# well-formed XML of its format, name the installed hack, start it on the
+# daemon's window and offer the music.
+check_hack_settings() {
+    local name=$1 xml="$2/share/xscreensaver/config/linesaver.xml" program
+    if ! xmllint --noout "$xml" 2>"$E2E_WORK/xmllint.err"; then
+        fail "$name: linesaver.xml: $(cat "$E2E_WORK/xmllint.err")"
+        return
+    fi
+    program=$(xmllint --xpath 'string(/screensaver/@name)' "$xml")
+    [ -x "$2/libexec/xscreensaver/$program" ] && [ -n "$program" ] \
+        && pass "$name: linesaver.xml names the installed hack libexec/xscreensaver/$program" \
+        || fail "$name: linesaver.xml names '$program', not an installed hack"
+    [ "$(xmllint --xpath 'string(/screensaver/command/@arg)' "$xml")" = "--root" ] &&
+        [ "$(xmllint --xpath 'string(/screensaver/boolean[@id="music"]/@arg-set)' "$xml")" = "--music" ] &&
+        [ -n "$(xmllint --xpath 'normalize-space(/screensaver/_description)' "$xml")" ] \
+        && pass "$name: linesaver.xml starts it with --root and offers --music" \
+        || fail "$name: linesaver.xml lacks --root, the music checkbox or the description"
 }
 
 check_tree "cmake --install" "$prefix"

@@ -60,11 +60,13 @@ e2e_done() {
     exit "$E2E_FAILED"
 }
 
-# start_xvfb WxH: an X server on a display number it picks itself.
+# start_xvfb WxH [DEPTH [ARGS...]]: an X server (24 bits deep unless told,
+# with more arguments if given) on a display number it picks itself.
 start_xvfb() {
     local fifo="$E2E_WORK/displayfd"
+    rm -f "$fifo"
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -noreset 3>"$fifo" 2>"$E2E_WORK/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 "${1}x${2:-24}" "${@:3}" -nolisten tcp -noreset 3>"$fifo" 2>"$E2E_WORK/xvfb.log" &
     E2E_PIDS+=($!)
     local number
     if ! read -r -t "$(scaled 10)" number <"$fifo"; then

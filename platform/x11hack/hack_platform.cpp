@@ -1,0 +1,132 @@
+#include "platform/x11hack/hack_platform.h"
+
+#include "platform/posix/program_folder.h"
+#include "platform/posix/runtime_dir.h"
+#include "platform/raster/pixel_canvas.h"
+#include "platform/sdl/sdl_audio.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace linesaver {
+namespace {
+
+constexpr double kTwipsPerPixel = 15;
+// How often a yield reads the connection's socket.
+constexpr std::chrono::milliseconds kLookInterval{1};
+
+TimerSchedule::TimePoint Now() { return TimerSchedule::Clock::now(); }
+
+} // namespace
+
+std::unique_ptr<HackPlatform> HackPlatform::Open(const HackOptions& options, std::string& error) {
+    std::unique_ptr<HackPlatform> platform(new HackPlatform());
+    platform->window_ = HackWindow::Open(options, error);
+    if (!platform->window_) return nullptr;
+    if (options.music) platform->StartMusic();
+    HackPlatform* self = platform.get();
+    self->signals_.Start([self] {
+        self->closeSignalled_ = true;
+        const std::uint64_t one = 1;
+        while (::write(self->wake_.get(), &one, sizeof one) < 0 && errno == EINTR) {
+        }
+    });
+    return platform;
+}
+
+HackPlatform::HackPlatform()
+    : wake_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), programFolder_(SaverFolderOf(ExecutableFolder())) {}
+
+HackPlatform::~HackPlatform() {
+    CloseDrive();
+    signals_.Stop();
+}
+
+void HackPlatform::StartMusic() {
+    // One hack plays: whichever holds the lock. The others draw in silence.
+    const auto dir = RuntimeDir();
+    if (!dir) return;
+    musicLock_ = std::make_unique<InstanceLock>(*dir + "/music.lock");
+    if (!musicLock_->Held()) return;
+    // A drive of the hacks' own, apart from the saver's.
+    if (auto drive = RuntimeSubdir("hack")) OpenDrive(*drive, MakeSdlAudioOutput);
+}
+
+void HackPlatform::EndProcess(int status) {
+    saver_ = nullptr; // nothing more is delivered
+    signals_.Stop();
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
+double HackPlatform::ScreenWidth() { return window_->Width() * kTwipsPerPixel; }
+double HackPlatform::ScreenHeight() { return window_->Height() * kTwipsPerPixel; }
+void HackPlatform::Clear() { window_->Canvas().Clear(); }
+void HackPlatform::Line(float x1, float y1, float x2, float y2, Colour c) { window_->Canvas().Line(x1, y1, x2, y2, c); }
+void HackPlatform::Circle(float x, float y, float r, Colour c) { window_->Canvas().Circle(x, y, r, c); }
+
+void HackPlatform::Run(SaverEvents& saver) {
+    Begin(saver);
+    Deliver([&saver] { saver.Start(); });
+    window_->Repaint();
+    for (;;) {
+        YieldToEvents();
+        Settle();
+        window_->Present();
+        Wait();
+        Look(true);
+    }
+}
+
+void HackPlatform::YieldToEvents() {
+    if (!Live()) return;
+    // The yields of a tick come microseconds apart: the socket is read at
+    // most once a millisecond.
+    Look(Now() - lastLook_ >= kLookInterval);
+    RunDueTimers();
+}
+
+void HackPlatform::Look(bool fromSocket) {
+    if (!Live()) return;
+    if (fromSocket) lastLook_ = Now();
+    window_->Read(news_, fromSocket);
+    if (window_->Lost()) {
+        std::fprintf(stderr, "linesaver: the display has gone\n");
+        Deliver([this] { saver_->Leave(1); });
+    }
+    // The preview closed, or the daemon's window gone: nothing left to do.
+    if (news_.gone) Deliver([this] { saver_->Leave(0); });
+    if (closeSignalled_ || news_.closeRequested) Deliver([this] { saver_->CloseRequested(); });
+}
+
+void HackPlatform::Settle() {
+    if (news_.resized) {
+        news_.resized = false;
+        std::string error;
+        if (!window_->Remake(error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            Deliver([this] { saver_->Leave(1); });
+        }
+        Deliver([this] { saver_->WindowResized(); });
+        news_.exposed = true;
+    }
+    if (news_.exposed) {
+        news_.exposed = false;
+        window_->Repaint();
+    }
+}
+
+void HackPlatform::Wait() {
+    const int timeout = MillisecondsToWait();
+    pollfd fds[2] = {{window_->Socket(), POLLIN, 0}, {wake_.get(), POLLIN, 0}};
+    while (::poll(fds, 2, timeout) < 0 && errno == EINTR) {
+    }
+}
+
+} // namespace linesaver

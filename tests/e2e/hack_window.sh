@@ -1,0 +1,184 @@
+# XScreenSaver's hack: it draws into the window it is given (by -window-id
+# or by XSCREENSAVER_WINDOW, even with -root) and nowhere else, follows
+# the window's size, draws on the root with -root, ends with status 0 on
+# SIGTERM, when its window goes or its own window is closed, and refuses a
+# bad window id or option, or a screen of other pixels, in one line with
+# status 1; it draws without shared memory too, and says so in one line
+# when the display goes.
+source "$(dirname "$0")/lib/common.bash"
+e2e_init "$1"
+HACK_BIN="$1/xscreensaver/linesaver"
+[ -x "$HACK_BIN" ] || { echo "no hack at $HACK_BIN"; exit 1; }
+lib="$(dirname "$0")/lib"
+
+start_xvfb 1024x768
+
+# refused NAME ARGS...: status 1, one line on stderr, nothing on stdout.
+refused() {
+    local name=$1
+    shift
+    timeout 10 "$HACK_BIN" "$@" >"$E2E_WORK/out" 2>"$E2E_WORK/err"
+    local status=$?
+    if [ "$status" -eq 1 ] && [ ! -s "$E2E_WORK/out" ] && [ "$(wc -l <"$E2E_WORK/err")" -eq 1 ]; then
+        pass "$name: $(cat "$E2E_WORK/err")"
+    else
+        fail "$name: status $status, said: $(cat "$E2E_WORK/out" "$E2E_WORK/err")"
+    fi
+}
+refused "no such window" -window-id 0x3ffffff1
+refused "not a window id" --window-id 12zz
+refused "an unknown option" -delay 10
+XSCREENSAVER_WINDOW=nonsense refused "a bad XSCREENSAVER_WINDOW" -root
+
+# test_window WxH+X+Y: a black window of the test's own in $WINDOW, kept by
+# the process $KEEPER.
+test_window() {
+    python3 "$lib/xwindow.py" "$1" >"$E2E_WORK/window.id" &
+    KEEPER=$!
+    E2E_PIDS+=("$KEEPER")
+    local _
+    for _ in $(seq 50); do
+        [ -s "$E2E_WORK/window.id" ] && break
+        sleep 0.1
+    done
+    WINDOW=$(cat "$E2E_WORK/window.id")
+    [ -n "$WINDOW" ] || { echo "no test window"; exit 1; }
+}
+
+# start_hack ARGS...: the hack in the background as $HACK.
+start_hack() {
+    "$HACK_BIN" "$@" 2>"$E2E_WORK/hack.err" &
+    HACK=$!
+    E2E_PIDS+=("$HACK")
+}
+
+# draws_only_in NAME REGION: within two seconds the region changes, and
+# nothing outside it does.
+draws_only_in() {
+    local name=$1 region=$2 inside=0 all=0 _
+    for _ in $(seq 10); do
+        sleep 0.2
+        screenshot "$E2E_WORK/after.png"
+        all=$(differing_pixels "$E2E_WORK/before.png" "$E2E_WORK/after.png")
+        convert "$E2E_WORK/before.png" -crop "$region" +repage "$E2E_WORK/before-in.png"
+        convert "$E2E_WORK/after.png" -crop "$region" +repage "$E2E_WORK/after-in.png"
+        inside=$(differing_pixels "$E2E_WORK/before-in.png" "$E2E_WORK/after-in.png")
+        [ "${inside:-0}" -gt 0 ] && break
+    done
+    if [ "${inside:-0}" -gt 0 ] && [ "$all" = "$inside" ]; then
+        pass "$name: $inside pixels drawn inside $region, none outside"
+    else
+        fail "$name: $inside pixels changed inside $region, $all in all"
+    fi
+}
+
+# stops_on_sigterm NAME: SIGTERM ends the hack with status 0 within 100 ms,
+# silently.
+stops_on_sigterm() {
+    local start took status
+    # Timed without starting a process: on a busy machine each one costs
+    # tens of milliseconds.
+    start=${EPOCHREALTIME/./}
+    kill -TERM "$HACK"
+    wait "$HACK"
+    status=$?
+    took=$(( (${EPOCHREALTIME/./} - start) / 1000 ))
+    if [ "$status" -eq 0 ] && [ "$took" -lt 100 ] && [ ! -s "$E2E_WORK/hack.err" ]; then
+        pass "$1: SIGTERM ended it with 0 in $took ms"
+    else
+        fail "$1: SIGTERM: status $status after $took ms, said: $(cat "$E2E_WORK/hack.err")"
+    fi
+}
+
+# -window-id, in hex and in decimal.
+test_window 400x300+100+100
+screenshot "$E2E_WORK/before.png"
+start_hack -window-id "$WINDOW"
+draws_only_in "-window-id $WINDOW" 400x300+100+100
+stops_on_sigterm "-window-id"
+
+screenshot "$E2E_WORK/before.png"
+start_hack --window-id "$((WINDOW))"
+draws_only_in "--window-id $((WINDOW))" 400x300+100+100
+
+# Resized (a preview pane that grows): the animation comes to the new area.
+x xdotool windowsize "$WINDOW" 700 500
+grown=0
+for _ in $(seq 20); do
+    sleep 0.2
+    screenshot "$E2E_WORK/grown.png"
+    grown=$(lit_fraction "$E2E_WORK/grown.png" 200x500+600+100)
+    awk -v l="$grown" 'BEGIN{exit !(l > 0)}' && break
+done
+awk -v l="$grown" 'BEGIN{exit !(l > 0)}' && pass "resized to 700x500: the new area is drawn" \
+    || fail "resized to 700x500: nothing drawn in the new area"
+
+# The window goes (the preview closed): the hack ends with 0.
+kill -TERM "$KEEPER"
+if wait_exit "$HACK" 5 && [ "$EXIT_STATUS" -eq 0 ] && [ ! -s "$E2E_WORK/hack.err" ]; then
+    pass "its window gone, it ended with 0"
+else
+    fail "its window gone: status ${EXIT_STATUS:-running}, said: $(cat "$E2E_WORK/hack.err")"
+fi
+
+# The daemon's way: -root and XSCREENSAVER_WINDOW naming its window.
+test_window 300x200+600+500
+screenshot "$E2E_WORK/before.png"
+XSCREENSAVER_WINDOW=$WINDOW start_hack --root
+draws_only_in "XSCREENSAVER_WINDOW with --root" 300x200+600+500
+stops_on_sigterm "XSCREENSAVER_WINDOW"
+kill -TERM "$KEEPER"
+
+# -root: the whole screen.
+screenshot "$E2E_WORK/before.png"
+start_hack -root
+draws_only_in "-root" 1024x768+0+0
+# Input and the cursor are the daemon's: the hack leaves both alone.
+x xdotool mousemove 100 100 sleep 0.1 mousemove 900 700 click 1 key space
+sleep 0.3
+cursor=$(x python3 "$lib/xprobe.py" cursor)
+running "$HACK" && [ "${cursor:-0}" -gt 0 ] && pass "input ignored, the cursor left shown ($cursor pixels)" \
+    || fail "after input: running $(running "$HACK" && echo yes || echo no), cursor pixels ${cursor:-none}"
+stops_on_sigterm "-root"
+
+# -window: a window of its own, closed as a window manager closes it.
+start_hack -window
+own=
+for _ in $(seq 50); do
+    own=$(x xdotool search --onlyvisible --name '^linesaver$' 2>/dev/null | head -1)
+    [ -n "$own" ] && break
+    sleep 0.1
+done
+if [ -n "$own" ]; then
+    pass "-window opens a window of its own ($(geometry "$own"))"
+    x python3 "$lib/xprobe.py" close "$own"
+    wait_exit "$HACK" 5 && [ "$EXIT_STATUS" -eq 0 ] && pass "closing it ends the hack with 0" \
+        || fail "closing its window: status ${EXIT_STATUS:-running}"
+else
+    fail "-window: no window named linesaver"
+fi
+
+# A server that shares no memory (one across the network) gets the
+# picture over the connection.
+start_xvfb 1024x768 24 -extension MIT-SHM
+server=${E2E_PIDS[-1]}
+screenshot "$E2E_WORK/before.png"
+start_hack -root
+draws_only_in "-root without shared memory" 1024x768+0+0
+stops_on_sigterm "-root without shared memory"
+
+# The X server goes away: one line, status 1.
+start_hack -root
+sleep 0.5
+kill -TERM "$server"
+if wait_exit "$HACK" 5 && [ "$EXIT_STATUS" -eq 1 ] &&
+    [ "$(cat "$E2E_WORK/hack.err")" = "linesaver: the display has gone" ]; then
+    pass "the display gone: status 1, said: $(cat "$E2E_WORK/hack.err")"
+else
+    fail "the display gone: status ${EXIT_STATUS:-running}, said: $(cat "$E2E_WORK/hack.err")"
+fi
+
+# A screen of other pixels than the canvas's is refused, not drawn wrong.
+start_xvfb 640x480 16
+refused "a 16-bit screen" -root
+e2e_done
