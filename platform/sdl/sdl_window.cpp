@@ -40,6 +40,11 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     // Close signals are watched by the platform itself.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The desktop's idle timers keep running while the saver shows: SDL
+    // would otherwise hold the system's screen saver off, and with it the
+    // monitors' power saving and the idle locker, whatever the environment
+    // asks of SDL for games.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1", SDL_HINT_OVERRIDE);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         error = SDL_GetError();
         SDL_Quit();
