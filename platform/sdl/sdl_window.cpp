@@ -83,7 +83,7 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
 }
 
 SdlWindow::SdlWindow(std::unique_ptr<Library> library, std::unique_ptr<SDL_Window, WindowDeleter> window)
-    : library_(std::move(library)), window_(std::move(window)) {}
+    : library_(std::move(library)), window_(std::move(window)), id_(SDL_GetWindowID(window_.get())) {}
 
 SdlWindow::~SdlWindow() {
     Close();
@@ -110,6 +110,7 @@ bool SdlWindow::TakeImage(std::string& error) {
     }
     image_ = SDL_GetWindowSurface(window_.get());
     onImage_ = false;
+    imageDropped_ = false;
     if (!image_ || image_->w <= 0 || image_->h <= 0) {
         image_ = nullptr;
         canvas_ = std::move(kept);
@@ -139,7 +140,8 @@ bool SdlWindow::TakeImage(std::string& error) {
     return true;
 }
 
-bool SdlWindow::Resized() const {
+bool SdlWindow::ImageStale() const {
+    if (imageDropped_) return true;
     int w = 0;
     int h = 0;
     SDL_GetWindowSizeInPixels(window_.get(), &w, &h);
@@ -151,12 +153,14 @@ void SdlWindow::Show() {
     others_.Show();
     SDL_ShowWindow(window_.get());
     SDL_RaiseWindow(window_.get());
+    shown_ = true;
+    showWhole_ = true;
 }
 
-void SdlWindow::Push(const SDL_Rect* rects, int count) {
-    if (!image_ || count <= 0) return;
+bool SdlWindow::Push(const SDL_Rect* rects, int count) {
+    if (!image_ || count <= 0) return false;
     if (!onImage_) {
-        if (SDL_MUSTLOCK(image_) && SDL_LockSurface(image_) != 0) return;
+        if (SDL_MUSTLOCK(image_) && SDL_LockSurface(image_) != 0) return false;
         const int bytes = image_->format->BytesPerPixel;
         const unsigned char* pixels = canvas_->Data();
         for (int i = 0; i < count; ++i) {
@@ -168,11 +172,17 @@ void SdlWindow::Push(const SDL_Rect* rects, int count) {
         }
         if (SDL_MUSTLOCK(image_)) SDL_UnlockSurface(image_);
     }
-    SDL_UpdateWindowSurfaceRects(window_.get(), rects, count);
+    if (SDL_UpdateWindowSurfaceRects(window_.get(), rects, count) != 0) {
+        // The image is taken again and shown whole at the next present.
+        imageDropped_ = true;
+        showWhole_ = true;
+        return false;
+    }
+    return true;
 }
 
 void SdlWindow::Present() {
-    if (showWhole_ || Resized()) {
+    if (showWhole_ || ImageStale()) {
         Repaint();
         return;
     }
@@ -189,12 +199,14 @@ void SdlWindow::Present() {
 
 void SdlWindow::Repaint() {
     std::string error;
-    if (Resized() && !TakeImage(error)) return;
+    if (ImageStale() && !TakeImage(error)) return;
     if (!image_) return;
-    showWhole_ = false;
     canvas_->TakeDirty(); // all of it goes now
     const SDL_Rect all{0, 0, std::min(canvas_->Width(), image_->w), std::min(canvas_->Height(), image_->h)};
-    Push(&all, 1);
+    const bool pushed = Push(&all, 1);
+    // Until the window is on the screen every present shows all of it.
+    showWhole_ = !pushed || !shown_;
+    visible_ = visible_ || (pushed && shown_);
 }
 
 void SdlWindow::ShowCursor(bool show) {
