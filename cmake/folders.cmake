@@ -27,6 +27,6 @@ linesaver_folder(linesaver_posix platform/posix DEPENDS linesaver_interface Thre
 linesaver_folder(linesaver_fluidsynth platform/fluidsynth
     DEPENDS linesaver_interface linesaver_posix PkgConfig::FLUIDSYNTH Threads::Threads)
 linesaver_folder(linesaver_sdl platform/sdl
-    DEPENDS linesaver_raster linesaver_timing linesaver_posix linesaver_fluidsynth PkgConfig::SDL2 PkgConfig::X11
+    DEPENDS linesaver_raster linesaver_timing linesaver_posix linesaver_fluidsynth PkgConfig::SDL2 PkgConfig::X11 PkgConfig::WAYLAND_CLIENT
     ${CMAKE_DL_LIBS})
 linesaver_folder(linesaver_headless platform/headless DEPENDS linesaver_raster PkgConfig::CAIRO)

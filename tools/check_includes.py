@@ -56,6 +56,7 @@ LIBRARIES = [
     ("FluidSynth", ("fluidsynth.h", "fluidsynth/*"),
      {"only": ("platform/fluidsynth", "tests/fuzz")}),
     ("X11", ("X11/*",), {"only": ("platform/sdl",)}),
+    ("Wayland", ("wayland-*.h",), {"only": ("platform/sdl",)}),
     ("Windows", ("windows.h", "windef.h", "winbase.h", "winuser.h", "wingdi.h",
                  "winerror.h", "winreg.h", "mmsystem.h", "mmreg.h", "scrnsave.h",
                  "shellapi.h", "shlobj.h", "shlwapi.h", "commctrl.h", "objbase.h",

@@ -235,6 +235,8 @@ void SdlPlatform::Dispatch(const SDL_Event& event) {
     if (!Live()) return;
     switch (event.type) {
     case SDL_QUIT:
+        // SDL's only word of a lost Wayland connection.
+        if (displayWatch_ && displayWatch_->Broken()) DisplayLost(this);
         Deliver([this] { saver_->CloseRequested(); });
         break;
     case SDL_WINDOWEVENT:

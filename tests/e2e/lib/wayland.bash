@@ -57,7 +57,7 @@ start_sway() {
 
 # wl_screenshot FILE: the output as a PNG, through grim.
 wl_screenshot() {
-    as_user grim "$E2E_WORK/user/shot.png" && cp "$E2E_WORK/user/shot.png" "$1"
+    as_user grim "$E2E_WORK/user/shot.png" 2>"$E2E_WORK/grim.err" && cp "$E2E_WORK/user/shot.png" "$1"
 }
 
 # saver_window: the saver's window in sway's tree, as "WxH+X+Y fullscreen"
