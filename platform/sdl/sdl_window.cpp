@@ -75,6 +75,7 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
         return nullptr;
     }
     std::unique_ptr<SdlWindow> self(new SdlWindow(std::move(library), std::move(window)));
+    self->raise_ = std::strcmp(driver, "x11") == 0;
     self->displayW_ = bounds.w;
     self->displayH_ = bounds.h;
     if (!self->TakeImage(error)) return nullptr;
@@ -152,7 +153,7 @@ void SdlWindow::Show() {
     // The animated window last, so that it takes the focus.
     others_.Show();
     SDL_ShowWindow(window_.get());
-    SDL_RaiseWindow(window_.get());
+    if (raise_) SDL_RaiseWindow(window_.get());
     shown_ = true;
     showWhole_ = true;
 }

@@ -102,6 +102,11 @@ private:
     std::unique_ptr<PixelCanvas> canvas_;
     bool onImage_ = false;   // the canvas draws on the image itself
     bool showWhole_ = false; // the next present shows all of it
+    // Whether showing the window also raises it. A Wayland compositor gives
+    // a new window the focus itself; SDL's raise there asks for an
+    // activation token and uses it when it comes, and sway 1.7 crashes when
+    // it comes after the window has gone (a saver ended at once).
+    bool raise_ = true;
     bool imageDropped_ = false; // SDL wants the image taken again
     bool shown_ = false;   // SDL has been asked to show the window
     bool visible_ = false; // and an image has reached the screen since
