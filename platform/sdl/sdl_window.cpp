@@ -1,6 +1,7 @@
 #include "platform/sdl/sdl_window.h"
 
 #include "platform/raster/pixel_canvas.h"
+#include "platform/sdl/wayland_image.h"
 
 #include <SDL.h>
 #include <algorithm>
@@ -78,7 +79,16 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
     self->raise_ = std::strcmp(driver, "x11") == 0;
     self->displayW_ = bounds.w;
     self->displayH_ = bounds.h;
-    if (!self->TakeImage(error)) return nullptr;
+    // On Wayland the canvas has pixels of its own, brought to the window's
+    // surface through shared memory.
+    if (std::strcmp(driver, "wayland") == 0) self->wayland_ = WaylandImage::Open(self->window_.get(), bounds.w, bounds.h);
+    if (self->wayland_)
+        self->canvas_ = std::make_unique<PixelCanvas>(bounds.w, bounds.h, 1.0 / kTwipsPerPixel);
+    if (self->wayland_ && !self->canvas_->ok()) {
+        error = "cannot make a drawing canvas of the screen's size";
+        return nullptr;
+    }
+    if (!self->wayland_ && !self->TakeImage(error)) return nullptr;
     self->others_ = SdlBlankWindows::Open({bounds.x, bounds.y, bounds.w, bounds.h}, CoverFlags(driver));
     return self;
 }
@@ -93,6 +103,7 @@ SdlWindow::~SdlWindow() {
 
 void SdlWindow::Close() {
     canvas_.reset(); // it may draw on the window's image
+    wayland_.reset();
     SDL_ShowCursor(SDL_ENABLE);
     others_.Close();
     window_.reset();
@@ -183,6 +194,13 @@ bool SdlWindow::Push(const SDL_Rect* rects, int count) {
 }
 
 void SdlWindow::Present() {
+    if (wayland_) {
+        if (!shown_) return;
+        const bool whole = showWhole_;
+        showWhole_ = false; // the buffers keep what they lack
+        if (wayland_->Present(*canvas_, canvas_->TakeDirty(), whole)) visible_ = true;
+        return;
+    }
     if (showWhole_ || ImageStale()) {
         Repaint();
         return;
@@ -199,6 +217,12 @@ void SdlWindow::Present() {
 }
 
 void SdlWindow::Repaint() {
+    if (wayland_) {
+        // The compositor keeps what was shown: the next present sends it
+        // all again only to be sure.
+        showWhole_ = true;
+        return;
+    }
     std::string error;
     if (ImageStale() && !TakeImage(error)) return;
     if (!image_) return;

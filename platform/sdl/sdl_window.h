@@ -20,6 +20,7 @@ struct SDL_Window;
 namespace linesaver {
 
 class PixelCanvas;
+class WaylandImage;
 
 // Twips per logical pixel on an ordinary display.
 inline constexpr double kTwipsPerPixel = 15;
@@ -99,6 +100,7 @@ private:
     std::unique_ptr<SDL_Window, WindowDeleter> window_;
     SdlBlankWindows others_; // the other displays' windows
     SDL_Surface* image_ = nullptr; // owned by the window
+    std::unique_ptr<WaylandImage> wayland_; // instead of image_ on Wayland
     std::unique_ptr<PixelCanvas> canvas_;
     bool onImage_ = false;   // the canvas draws on the image itself
     bool showWhole_ = false; // the next present shows all of it
