@@ -18,6 +18,14 @@ import time
 SIGNALS = [signal.SIGTERM, signal.SIGINT, signal.SIGHUP]
 
 
+def default_actions():
+    # A background job of a shell has SIGINT ignored, and an ignored signal
+    # that comes before the saver has blocked it is lost: the saver starts
+    # as a watcher or a session would start it.
+    for sig in SIGNALS:
+        signal.signal(sig, signal.SIG_DFL)
+
+
 def leftovers(runtime):
     drive = os.path.join(runtime, "linesaver", "c")
     return sorted(os.listdir(drive)) if os.path.isdir(drive) else []
@@ -33,7 +41,7 @@ def main():
         for run in range(runs):
             sig = SIGNALS[tries % len(SIGNALS)]
             tries += 1
-            proc = subprocess.Popen([saver], stderr=subprocess.PIPE)
+            proc = subprocess.Popen([saver], stderr=subprocess.PIPE, preexec_fn=default_actions)
             time.sleep(delay_ms / 1000)
             proc.send_signal(sig)
             try:
@@ -54,7 +62,8 @@ def main():
                 faults.append(f"{sig.name} at {delay_ms} ms: left {left} behind")
                 for name in left:
                     os.remove(os.path.join(runtime, "linesaver", "c", name))
-    figures = ", ".join(f"{n} {'by the signal' if s < 0 else f'status {s}'}" for s, n in sorted(by_status.items()))
+    figures = ", ".join(f"{n} {f'by {signal.Signals(-s).name}' if s < 0 else f'status {s}'}"
+                        for s, n in sorted(by_status.items()))
     print(f"{tries} signals 0-{last_ms} ms after start: {len(faults)} faults; {figures}")
     for fault in faults:
         print("  " + fault)
