@@ -94,7 +94,20 @@ class Child:
         self.end()
 
 
-class Xvfb:
+class DisplayServer:
+    """What the display servers share: their process, ended with the block."""
+
+    child = None
+
+    @property
+    def pid(self):
+        return self.child.pid
+
+    def __exit__(self, *exc):
+        self.child.end()
+
+
+class Xvfb(DisplayServer):
     """A private X server of the given size on a display it picks itself."""
 
     def __init__(self, size):
@@ -117,10 +130,6 @@ class Xvfb:
         self.display = ":" + number
         return self
 
-    @property
-    def pid(self):
-        return self.child.pid
-
     def env(self, base, **extra):
         env = dict(base)
         env["DISPLAY"] = self.display
@@ -128,11 +137,8 @@ class Xvfb:
         env.update(extra)
         return env
 
-    def __exit__(self, *exc):
-        self.child.end()
 
-
-class Sway:
+class Sway(DisplayServer):
     """A private headless sway (no XWayland) with one output of the given
     size. sway will not run as root: then it and its clients run as an
     unprivileged user, made once, whose argv prefix is user_argv."""
@@ -173,18 +179,11 @@ class Sway:
             time.sleep(0.05)
         return self
 
-    @property
-    def pid(self):
-        return self.child.pid
-
     def env(self, base, **extra):
         env = dict(base)
         env.pop("DISPLAY", None)
         env.update(XDG_RUNTIME_DIR=self.runtime, WAYLAND_DISPLAY="wayland-1", **extra)
         return env
-
-    def __exit__(self, *exc):
-        self.child.end()
 
 
 def wait_for_window(env, name="^Form1$", seconds=10.0):
