@@ -10,7 +10,7 @@ bin=${BENCH_BIN:-$root/build/bin}
 for program in linesaver linesaver-pacing linesaver-bench-ticks; do
     [ -x "$bin/$program" ] || { echo "bench: no $bin/$program; run make bench" >&2; exit 1; }
 done
-for tool in Xvfb xdotool fluidsynth /usr/libexec/xscreensaver/qix /usr/libexec/xscreensaver/epicycle; do
+for tool in Xvfb sway setpriv xdotool fluidsynth /usr/libexec/xscreensaver/qix /usr/libexec/xscreensaver/epicycle; do
     command -v "$tool" >/dev/null || { echo "bench: $tool is missing; run make deps" >&2; exit 1; }
 done
 unset WAYLAND_DISPLAY

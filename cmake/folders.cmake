@@ -29,7 +29,7 @@ linesaver_folder(linesaver_fluidsynth platform/fluidsynth
 linesaver_folder(linesaver_event_loop platform/event_loop
     DEPENDS linesaver_interface linesaver_timing linesaver_posix linesaver_fluidsynth)
 linesaver_folder(linesaver_sdl platform/sdl
-    DEPENDS linesaver_raster linesaver_event_loop PkgConfig::SDL2 PkgConfig::X11
+    DEPENDS linesaver_raster linesaver_event_loop PkgConfig::SDL2 PkgConfig::X11 PkgConfig::WAYLAND_CLIENT
     ${CMAKE_DL_LIBS})
 linesaver_folder(linesaver_x11hack platform/x11hack
     DEPENDS linesaver_raster linesaver_event_loop linesaver_sdl PkgConfig::XCB)

@@ -61,6 +61,7 @@ LIBRARIES = [
      {"only": ("platform/fluidsynth", "tests/fuzz")}),
     ("X11", ("X11/*",), {"only": ("platform/sdl",)}),
     ("XCB", ("xcb/*",), {"only": ("platform/x11hack",)}),
+    ("Wayland", ("wayland-*.h",), {"only": ("platform/sdl",)}),
     ("Windows", ("windows.h", "windef.h", "winbase.h", "winuser.h", "wingdi.h",
                  "winerror.h", "winreg.h", "mmsystem.h", "mmreg.h", "scrnsave.h",
                  "shellapi.h", "shlobj.h", "shlwapi.h", "commctrl.h", "objbase.h",

@@ -7,7 +7,7 @@ import subprocess
 import tempfile
 import time
 
-from procs import (Child, Xvfb, cpu_seconds, monotonic_ns, shared_memory_segments,
+from procs import (Child, Sway, Xvfb, cpu_seconds, monotonic_ns, shared_memory_segments,
                    status_kib, thread_cpu_seconds, wait_for_window)
 
 WARMUP_SECONDS = 2.0
@@ -64,6 +64,18 @@ def on_x(argv, size, seconds, env):
             hwm = status_kib(client.pid, "VmHWM")
     return {"client": cpu[client.pid], "server": cpu[x.pid], "hwm_mib": hwm / 1024,
             "shm": shm, "audio": cpu["audio"]}
+
+
+def on_wayland(argv, size, seconds, env, root):
+    """The saver on a fresh headless sway: its CPU and the compositor's."""
+    with Sway(size, root) as sway:
+        with Child(sway.user_argv + argv, sway.env(env)) as client:
+            time.sleep(WARMUP_SECONDS)
+            if not client.alive():
+                raise CaseFailed(f"{argv[0]} ended at start-up")
+            cpu = sample_cpu([client.pid, sway.pid], seconds)
+            hwm = status_kib(client.pid, "VmHWM")
+    return {"client": cpu[client.pid], "server": cpu[sway.pid], "hwm_mib": hwm / 1024, "shm": 0}
 
 
 def alone(argv, seconds, env):

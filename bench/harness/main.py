@@ -132,6 +132,8 @@ def run_all(bin_dir, work, seconds):
             [os.path.join(silent, "linesaver")], size, saver_seconds, env(**AUDIO)))
         figures["x"][("hack", size)] = attempt(f"linesaver hack -root at {size}", lambda: cases.on_x(
             [os.path.join(bin_dir, "xscreensaver", "linesaver"), "-root"], size, saver_seconds, env()))
+        figures["x"][("saver-wayland", size)] = attempt(f"saver on Wayland at {size}", lambda: cases.on_wayland(
+            [os.path.join(silent, "linesaver")], size, saver_seconds, env(**AUDIO), work))
     if music:
         figures["x"][("saver+music", SIZES[0])] = attempt(f"saver with music at {SIZES[0]}", lambda: cases.on_x(
             [os.path.join(music, "linesaver")], SIZES[0], saver_seconds, env(**AUDIO)))

@@ -1,9 +1,12 @@
-"""Processes of the whole-process benchmarks: a private X server, the
-programs measured on it, and what /proc says about them."""
+"""Processes of the whole-process benchmarks: a private X server or
+Wayland compositor, the programs measured on it, and what /proc says about
+them."""
 
 import os
+import shutil
 import signal
 import subprocess
+import tempfile
 import time
 
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
@@ -91,7 +94,20 @@ class Child:
         self.end()
 
 
-class Xvfb:
+class DisplayServer:
+    """What the display servers share: their process, ended with the block."""
+
+    child = None
+
+    @property
+    def pid(self):
+        return self.child.pid
+
+    def __exit__(self, *exc):
+        self.child.end()
+
+
+class Xvfb(DisplayServer):
     """A private X server of the given size on a display it picks itself."""
 
     def __init__(self, size):
@@ -114,10 +130,6 @@ class Xvfb:
         self.display = ":" + number
         return self
 
-    @property
-    def pid(self):
-        return self.child.pid
-
     def env(self, base, **extra):
         env = dict(base)
         env["DISPLAY"] = self.display
@@ -125,8 +137,53 @@ class Xvfb:
         env.update(extra)
         return env
 
-    def __exit__(self, *exc):
-        self.child.end()
+
+class Sway(DisplayServer):
+    """A private headless sway (no XWayland) with one output of the given
+    size. sway will not run as root: then it and its clients run as an
+    unprivileged user, made once, whose argv prefix is user_argv."""
+
+    USER = "linesaver-e2e"
+
+    def __init__(self, size, root):
+        self.size = size
+        self.root = root
+        self.child = None
+        self.runtime = None
+        self.user_argv = []
+
+    def __enter__(self):
+        self.runtime = tempfile.mkdtemp(prefix="sway.", dir=self.root)
+        if os.geteuid() == 0:
+            if subprocess.run(["id", "-u", self.USER], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL).returncode != 0:
+                subprocess.run(["useradd", "--system", "--no-create-home", "--shell",
+                                "/usr/sbin/nologin", self.USER], check=True)
+            shutil.chown(self.runtime, self.USER, self.USER)
+            os.chmod(self.root, 0o755)
+            self.user_argv = ["setpriv", f"--reuid={self.USER}", f"--regid={self.USER}", "--clear-groups"]
+        os.chmod(self.runtime, 0o700)
+        config = os.path.join(self.root, "sway.config")
+        with open(config, "w") as f:
+            f.write(f"xwayland disable\noutput * resolution {self.size}\ndefault_border none\n")
+        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "XDG_RUNTIME_DIR": self.runtime,
+               "HOME": self.runtime, "WLR_BACKENDS": "headless", "WLR_RENDERER": "pixman",
+               "WLR_LIBINPUT_NO_DEVICES": "1"}
+        self.child = Child(self.user_argv + ["sway", "-c", config], env)
+        self.child.__enter__()
+        deadline = time.monotonic() + 10
+        while not os.path.exists(os.path.join(self.runtime, "wayland-1")):
+            if time.monotonic() > deadline or not self.child.alive():
+                self.child.end()
+                raise RuntimeError(f"sway did not start at {self.size}")
+            time.sleep(0.05)
+        return self
+
+    def env(self, base, **extra):
+        env = dict(base)
+        env.pop("DISPLAY", None)
+        env.update(XDG_RUNTIME_DIR=self.runtime, WAYLAND_DISPLAY="wayland-1", **extra)
+        return env
 
 
 def wait_for_window(env, name="^Form1$", seconds=10.0):

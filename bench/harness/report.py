@@ -8,7 +8,8 @@ import statistics
 TICKS_PER_SECOND = 1000 / 15
 SIZES = ("1920x1080", "3840x2160")
 LABELS = {"qix": "qix -root", "epicycle": "epicycle -root", "saver": "linesaver, no music",
-          "saver+music": "linesaver with music", "hack": "linesaver hack -root, no music"}
+          "saver+music": "linesaver with music", "hack": "linesaver hack -root, no music",
+          "saver-wayland": "linesaver on Wayland (sway), no music"}
 
 
 def cpu_model():
@@ -31,13 +32,13 @@ def size_label(size):
 
 
 def whole_process(figures):
-    rows = ["| Program | Screen | Program % | X server % | Together % | Together ÷ qix "
+    rows = ["| Program | Screen | Program % | Display server % | Together % | Together ÷ qix "
             "| Peak RSS MiB | MIT-SHM |",
             "|---|---|---:|---:|---:|---:|---:|---|"]
     for size in SIZES:
         qix = figures["x"].get(("qix", size))
         base = qix["client"] + qix["server"] if qix else None
-        for name in ("qix", "epicycle", "saver", "hack", "saver+music"):
+        for name in ("qix", "epicycle", "saver", "hack", "saver-wayland", "saver+music"):
             if (name, size) not in figures["x"]:
                 continue
             r = figures["x"][(name, size)]

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <wayland-client.h>
 
 namespace linesaver {
 namespace {
@@ -14,11 +15,15 @@ int QuietIoError(Display*) { return 0; }
 DisplayLossWatch::DisplayLossWatch(SDL_Window* window, Lost lost, void* context) : lost_(lost), context_(context) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    if (!window || !SDL_GetWindowWMInfo(window, &info)) return;
+    if (info.subsystem == SDL_SYSWM_WAYLAND) wayland_ = info.info.wl.display;
+    if (info.subsystem != SDL_SYSWM_X11) return;
     XSetIOErrorHandler(QuietIoError);
     XSetIOErrorExitHandler(
         info.info.x11.display, [](Display* d, void* self) { OnIoError(d, self); }, this);
 }
+
+bool DisplayLossWatch::Broken() const { return wayland_ && wl_display_get_error(wayland_) != 0; }
 
 void DisplayLossWatch::OnIoError(void*, void* self) {
     auto* watch = static_cast<DisplayLossWatch*>(self);

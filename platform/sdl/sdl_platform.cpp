@@ -28,6 +28,10 @@ TimerSchedule::TimePoint Now() { return TimerSchedule::Clock::now(); }
 // How often a yield reads the display's events.
 constexpr std::chrono::milliseconds kLookInterval{1};
 
+// How long the window may take to reach the screen: a saver nobody sees
+// would run on unstoppable by the input it cannot get.
+constexpr std::chrono::seconds kShowLimit{1};
+
 // When the pointer leaves a window, SDL reports one more move there, with
 // the position pulled in to the window's edge, just before the leave. That
 // edge is not where the pointer went (the next window's move says where),
@@ -118,11 +122,16 @@ void SdlPlatform::Loop() {
     // Only a second copy has no window, and it has ended in Start.
     if (!window_) End(0);
     window_->Show();
+    const auto showBy = Now() + kShowLimit;
     for (;;) {
         YieldToEvents();
         // Only what changed since the last look goes to the screen.
         window_->Present();
         if (presented_) presented_();
+        if (!window_->Visible() && Now() >= showBy) {
+            const std::string why = std::string("the window could not be shown: ") + SDL_GetError();
+            Fail(why.c_str());
+        }
         SDL_Event event;
         const bool got = SDL_WaitEventTimeout(&event, MillisecondsToWait()) == 1;
         lastLook_ = Now(); // SDL has just read the display's events
@@ -166,6 +175,8 @@ void SdlPlatform::Dispatch(const SDL_Event& event) {
     if (!Live()) return;
     switch (event.type) {
     case SDL_QUIT:
+        // SDL's only word of a lost Wayland connection.
+        if (displayWatch_ && displayWatch_->Broken()) DisplayLost(this);
         Deliver([this] { saver_->CloseRequested(); });
         break;
     case SDL_WINDOWEVENT:
@@ -173,9 +184,11 @@ void SdlPlatform::Dispatch(const SDL_Event& event) {
         case SDL_WINDOWEVENT_CLOSE:
             Deliver([this] { saver_->CloseRequested(); });
             break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            if (window_) window_->ImageDropped(event.window.windowID);
+            [[fallthrough]];
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_EXPOSED:
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_FOCUS_GAINED:
         case SDL_WINDOWEVENT_FOCUS_LOST:

@@ -61,7 +61,7 @@ private:
     [[noreturn]] void Loop();
     void PumpEvents();
     void Dispatch(const SDL_Event& event);
-    // The X server has gone: the leaving sequence runs without the
+    // The display server has gone: the leaving sequence runs without the
     // display, then the process ends with status 1.
     [[noreturn]] static void DisplayLost(void* self);
 

@@ -1,6 +1,7 @@
 #include "platform/sdl/sdl_window.h"
 
 #include "platform/raster/pixel_canvas.h"
+#include "platform/sdl/wayland_image.h"
 
 #include <SDL.h>
 #include <algorithm>
@@ -40,6 +41,11 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     // Close signals are watched by the platform itself.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The desktop's idle timers keep running while the saver shows: SDL
+    // would otherwise hold the system's screen saver off, and with it the
+    // monitors' power saving and the idle locker, whatever the environment
+    // asks of SDL for games.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1", SDL_HINT_OVERRIDE);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         error = SDL_GetError();
         SDL_Quit();
@@ -70,15 +76,25 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
         return nullptr;
     }
     std::unique_ptr<SdlWindow> self(new SdlWindow(std::move(library), std::move(window)));
+    self->raise_ = std::strcmp(driver, "x11") == 0;
     self->displayW_ = bounds.w;
     self->displayH_ = bounds.h;
-    if (!self->TakeImage(error)) return nullptr;
+    // On Wayland the canvas has pixels of its own, brought to the window's
+    // surface through shared memory.
+    if (std::strcmp(driver, "wayland") == 0) self->wayland_ = WaylandImage::Open(self->window_.get(), bounds.w, bounds.h);
+    if (self->wayland_)
+        self->canvas_ = std::make_unique<PixelCanvas>(bounds.w, bounds.h, 1.0 / kTwipsPerPixel);
+    if (self->wayland_ && !self->canvas_->ok()) {
+        error = "cannot make a drawing canvas of the screen's size";
+        return nullptr;
+    }
+    if (!self->wayland_ && !self->TakeImage(error)) return nullptr;
     self->others_ = SdlBlankWindows::Open({bounds.x, bounds.y, bounds.w, bounds.h}, CoverFlags(driver));
     return self;
 }
 
 SdlWindow::SdlWindow(std::unique_ptr<Library> library, std::unique_ptr<SDL_Window, WindowDeleter> window)
-    : library_(std::move(library)), window_(std::move(window)) {}
+    : library_(std::move(library)), window_(std::move(window)), id_(SDL_GetWindowID(window_.get())) {}
 
 SdlWindow::~SdlWindow() {
     Close();
@@ -87,6 +103,7 @@ SdlWindow::~SdlWindow() {
 
 void SdlWindow::Close() {
     canvas_.reset(); // it may draw on the window's image
+    wayland_.reset();
     SDL_ShowCursor(SDL_ENABLE);
     others_.Close();
     window_.reset();
@@ -105,6 +122,7 @@ bool SdlWindow::TakeImage(std::string& error) {
     }
     image_ = SDL_GetWindowSurface(window_.get());
     onImage_ = false;
+    imageDropped_ = false;
     if (!image_ || image_->w <= 0 || image_->h <= 0) {
         image_ = nullptr;
         canvas_ = std::move(kept);
@@ -134,7 +152,8 @@ bool SdlWindow::TakeImage(std::string& error) {
     return true;
 }
 
-bool SdlWindow::Resized() const {
+bool SdlWindow::ImageStale() const {
+    if (imageDropped_) return true;
     int w = 0;
     int h = 0;
     SDL_GetWindowSizeInPixels(window_.get(), &w, &h);
@@ -145,13 +164,15 @@ void SdlWindow::Show() {
     // The animated window last, so that it takes the focus.
     others_.Show();
     SDL_ShowWindow(window_.get());
-    SDL_RaiseWindow(window_.get());
+    if (raise_) SDL_RaiseWindow(window_.get());
+    shown_ = true;
+    showWhole_ = true;
 }
 
-void SdlWindow::Push(const SDL_Rect* rects, int count) {
-    if (!image_ || count <= 0) return;
+bool SdlWindow::Push(const SDL_Rect* rects, int count) {
+    if (!image_ || count <= 0) return false;
     if (!onImage_) {
-        if (SDL_MUSTLOCK(image_) && SDL_LockSurface(image_) != 0) return;
+        if (SDL_MUSTLOCK(image_) && SDL_LockSurface(image_) != 0) return false;
         const int bytes = image_->format->BytesPerPixel;
         const unsigned char* pixels = canvas_->Data();
         for (int i = 0; i < count; ++i) {
@@ -163,11 +184,24 @@ void SdlWindow::Push(const SDL_Rect* rects, int count) {
         }
         if (SDL_MUSTLOCK(image_)) SDL_UnlockSurface(image_);
     }
-    SDL_UpdateWindowSurfaceRects(window_.get(), rects, count);
+    if (SDL_UpdateWindowSurfaceRects(window_.get(), rects, count) != 0) {
+        // The image is taken again and shown whole at the next present.
+        imageDropped_ = true;
+        showWhole_ = true;
+        return false;
+    }
+    return true;
 }
 
 void SdlWindow::Present() {
-    if (showWhole_ || Resized()) {
+    if (wayland_) {
+        if (!shown_) return;
+        const bool whole = showWhole_;
+        showWhole_ = false; // the buffers keep what they lack
+        if (wayland_->Present(*canvas_, canvas_->TakeDirty(), whole)) visible_ = true;
+        return;
+    }
+    if (showWhole_ || ImageStale()) {
         Repaint();
         return;
     }
@@ -183,13 +217,21 @@ void SdlWindow::Present() {
 }
 
 void SdlWindow::Repaint() {
+    if (wayland_) {
+        // The compositor keeps what was shown: the next present sends it
+        // all again only to be sure.
+        showWhole_ = true;
+        return;
+    }
     std::string error;
-    if (Resized() && !TakeImage(error)) return;
+    if (ImageStale() && !TakeImage(error)) return;
     if (!image_) return;
-    showWhole_ = false;
     canvas_->TakeDirty(); // all of it goes now
     const SDL_Rect all{0, 0, std::min(canvas_->Width(), image_->w), std::min(canvas_->Height(), image_->h)};
-    Push(&all, 1);
+    const bool pushed = Push(&all, 1);
+    // Until the window is on the screen every present shows all of it.
+    showWhole_ = !pushed || !shown_;
+    visible_ = visible_ || (pushed && shown_);
 }
 
 void SdlWindow::ShowCursor(bool show) {

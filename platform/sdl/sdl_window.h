@@ -20,6 +20,7 @@ struct SDL_Window;
 namespace linesaver {
 
 class PixelCanvas;
+class WaylandImage;
 
 // Twips per logical pixel on an ordinary display.
 inline constexpr double kTwipsPerPixel = 15;
@@ -47,7 +48,11 @@ public:
     PixelCanvas& Canvas() { return *canvas_; }
 
     void Show();
-    // Brings what changed on the canvas since the last call to the screen.
+    // Whether the window has been shown and its image reached the screen
+    // since.
+    bool Visible() const { return visible_; }
+    // Brings what changed on the canvas since the last call to the screen;
+    // all of it while the window has not been visible yet.
     void Present();
     // Brings the whole canvas to the screen (after an expose).
     void Repaint();
@@ -55,6 +60,12 @@ public:
     // black window.
     void Repaint(std::uint32_t windowId) {
         if (!others_.Repaint(windowId)) Repaint();
+    }
+    // SDL has dropped the image of the window with that id (it does so on
+    // every size change it reports, even one to the same size): the next
+    // present takes a new one.
+    void ImageDropped(std::uint32_t windowId) {
+        if (windowId == id_) imageDropped_ = true;
     }
     // What turns a position on the window with that id into one on this
     // window: zero for this one.
@@ -78,19 +89,30 @@ private:
     // Takes the window's (new) image and a canvas for it that keeps what
     // the old canvas held.
     bool TakeImage(std::string& error);
-    // The window's size no longer matches its image: SDL makes a new one.
-    bool Resized() const;
+    // SDL has dropped the image or the window's size no longer matches
+    // it: SDL makes a new one.
+    bool ImageStale() const;
     // Copies the rectangles to the image when the canvas has its own
-    // pixels, then puts them on the screen.
-    void Push(const SDL_Rect* rects, int count);
+    // pixels, then puts them on the screen. False when SDL could not.
+    bool Push(const SDL_Rect* rects, int count);
 
     std::unique_ptr<Library> library_; // outlives the window
     std::unique_ptr<SDL_Window, WindowDeleter> window_;
     SdlBlankWindows others_; // the other displays' windows
     SDL_Surface* image_ = nullptr; // owned by the window
+    std::unique_ptr<WaylandImage> wayland_; // instead of image_ on Wayland
     std::unique_ptr<PixelCanvas> canvas_;
     bool onImage_ = false;   // the canvas draws on the image itself
     bool showWhole_ = false; // the next present shows all of it
+    // Whether showing the window also raises it. A Wayland compositor gives
+    // a new window the focus itself; SDL's raise there asks for an
+    // activation token and uses it when it comes, and sway 1.7 crashes when
+    // it comes after the window has gone (a saver ended at once).
+    bool raise_ = true;
+    bool imageDropped_ = false; // SDL wants the image taken again
+    bool shown_ = false;   // SDL has been asked to show the window
+    bool visible_ = false; // and an image has reached the screen since
+    std::uint32_t id_ = 0;
     std::vector<SDL_Rect> rects_; // room for the most a present can need
     int displayW_ = 0;
     int displayH_ = 0;

@@ -2,12 +2,15 @@
 
   xprobe.py cursor         the opaque pixels of the cursor shown now (0: hidden)
   xprobe.py close WINDOW   asks the window to close, as a window manager does
+  xprobe.py idle           the server's screen saver state (on, off, disabled)
+                           and its idle time in milliseconds
 """
 import ctypes
 import sys
 
 x11 = ctypes.CDLL("libX11.so.6")
 xfixes = ctypes.CDLL("libXfixes.so.3")
+xss = ctypes.CDLL("libXss.so.1")
 x11.XOpenDisplay.restype = ctypes.c_void_p
 x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
 x11.XInternAtom.restype = ctypes.c_ulong
@@ -50,6 +53,23 @@ def cursor(display):
     print(sum(1 for i in range(c.width * c.height) if c.pixels[i] >> 24))
 
 
+class ScreenSaverInfo(ctypes.Structure):
+    _fields_ = [("window", ctypes.c_ulong), ("state", ctypes.c_int), ("kind", ctypes.c_int),
+                ("til_or_since", ctypes.c_ulong), ("idle", ctypes.c_ulong), ("event_mask", ctypes.c_ulong)]
+
+
+xss.XScreenSaverQueryInfo.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ScreenSaverInfo)]
+x11.XDefaultRootWindow.restype = ctypes.c_ulong
+x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+
+
+def idle(display):
+    info = ScreenSaverInfo()
+    if not xss.XScreenSaverQueryInfo(display, x11.XDefaultRootWindow(display), ctypes.byref(info)):
+        sys.exit("no MIT-SCREEN-SAVER")
+    print({0: "off", 1: "on", 3: "disabled"}.get(info.state, "cycle"), info.idle)
+
+
 def close(display, window):
     event = Event()
     event.xclient.type = 33  # ClientMessage
@@ -68,6 +88,8 @@ def main():
         sys.exit("cannot open the display")
     if sys.argv[1:] == ["cursor"]:
         cursor(display)
+    elif sys.argv[1:] == ["idle"]:
+        idle(display)
     elif len(sys.argv) == 3 and sys.argv[1] == "close":
         close(display, int(sys.argv[2], 0))
     else:

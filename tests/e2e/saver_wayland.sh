@@ -1,0 +1,119 @@
+# The saver on a Wayland compositor with no X server (headless sway, no
+# XWayland): full-screen on the output, drawing, ended with status 0 by a
+# key, a click, a step of more than two pixels or a close signal, with the
+# copy of the track gone; the idle timers run on while it shows; swayidle
+# starts it again; the compositor going away ends it with status 1.
+source "$(dirname "$0")/lib/common.bash"
+source "$(dirname "$0")/lib/wayland.bash"
+e2e_init "$1"
+start_sway 1024x768
+here=$(dirname "$0")
+
+# pointer STEP...: the steps through the one virtual pointer of the test.
+coproc POINTER { "${AS_USER[@]}" python3 "$here/lib/wl_pointer.py" 1024 768; }
+E2E_PIDS+=("$POINTER_PID")
+pointer() {
+    local step answer
+    for step in "$@"; do
+        echo "$step" >&"${POINTER[1]}"
+        read -r -t 5 answer <&"${POINTER[0]}" && [ "$answer" == ok ] || { fail "the pointer did not take $step"; return 1; }
+    done
+}
+# wtype's keyboard joins the seat with its first key; the key waits until
+# its keymap has reached the saver (see the README's Wayland notes).
+key() { as_user wtype -s 100 "$@"; }
+copies() { ls -A "$XDG_RUNTIME_DIR/linesaver/c" 2>/dev/null; }
+
+# expect_wayland_end NAME: expect_end, and no copy of a track left.
+expect_wayland_end() {
+    expect_end "$1"
+    [ -z "$(copies)" ] || fail "$1: left $(copies) behind"
+}
+
+# The pointer rests away from the window's origin when the saver starts.
+pointer 900,600
+start_wayland_saver || exit 1
+started=$(date +%s%N)
+shown=$(saver_window)
+[ "$shown" == "1024x768+0+0 1" ] && pass "full-screen on the output" || fail "the window is $shown"
+lit=0
+while [ $(( ($(date +%s%N) - started) / 1000000 )) -lt 5000 ]; do
+    wl_screenshot "$E2E_WORK/drawn.png" || { cat "$E2E_WORK/grim.err"; break; }
+    lit=$(lit_fraction "$E2E_WORK/drawn.png")
+    awk -v l="$lit" 'BEGIN{exit !(l > 0)}' && break
+done
+awk -v l="$lit" 'BEGIN{exit !(l > 0)}' &&
+    pass "it draws" || fail "nothing drawn within 5 s of the window showing"
+
+pointer 901,600
+sleep 0.3
+running "$SAVER" && pass "the first move does not end it" || fail "ended by its first move"
+pointer 901,601 900,601 902,601
+sleep 0.3
+running "$SAVER" && pass "steps of 1 and 2 pixels do not end it" || fail "ended by a small step"
+pointer 905,601
+expect_wayland_end "a 3-pixel step"
+
+cases=(
+    "a key|key -k space"
+    "a hundred keys in a row|key -d 1 aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"
+    "a click|pointer click"
+    "SIGTERM|kill -TERM \$SAVER"
+    "SIGINT|kill -INT \$SAVER"
+    "SIGHUP|kill -HUP \$SAVER"
+)
+for c in "${cases[@]}"; do
+    start_wayland_saver || exit 1
+    sleep 0.3
+    eval "${c#*|}"
+    expect_wayland_end "${c%%|*}"
+done
+
+# swayidle starts the saver after a second of idleness, and its later
+# timeout fires while the saver shows: the saver holds no idle inhibitor.
+statuses="$E2E_WORK/statuses"
+wrapper="$E2E_WORK/bin/saver-run"
+printf '#!/bin/sh\n"%s" 2>>"%s"\necho $? >>"%s"\n' "$SAVER_BIN" "$E2E_WORK/user/saver.err" "$E2E_WORK/user/statuses" >"$wrapper"
+chmod 755 "$wrapper"
+as_user touch "$E2E_WORK/user/statuses"
+"${AS_USER[@]}" swayidle timeout 1 "$wrapper" timeout 3 "touch $E2E_WORK/user/idle" resume "rm -f $E2E_WORK/user/idle" \
+    >"$E2E_WORK/swayidle.log" 2>&1 &
+E2E_PIDS+=($!)
+for round in 1 2; do
+    for _ in $(seq 100); do
+        SAVER=$(as_user swaymsg -t get_tree 2>/dev/null | python3 -c '
+import json, sys
+def walk(n):
+    if n.get("name") == "Form1" and n.get("pid"): print(n["pid"])
+    for c in n.get("nodes", []) + n.get("floating_nodes", []): walk(c)
+walk(json.load(sys.stdin))')
+        [ -n "$SAVER" ] && break
+        sleep 0.1
+    done
+    [ -n "$SAVER" ] || { fail "swayidle, round $round: the saver did not start"; break; }
+    for _ in $(seq 100); do [ -e "$E2E_WORK/user/idle" ] && break; sleep 0.1; done
+    sleep 0.5
+    [ -e "$E2E_WORK/user/idle" ] && running "$SAVER" && pass "swayidle, round $round: its later timeout fires while the saver shows" ||
+        fail "swayidle, round $round: its later timeout did not fire while the saver showed"
+    before=$(wc -l <"$E2E_WORK/user/statuses" 2>/dev/null || echo 0)
+    key -k space
+    for _ in $(seq 100); do [ "$(wc -l <"$E2E_WORK/user/statuses" 2>/dev/null || echo 0)" -gt "$before" ] && break; sleep 0.1; done
+    [ "$(tail -n 1 "$E2E_WORK/user/statuses" 2>/dev/null)" == 0 ] && pass "swayidle, round $round: a key ends it with status 0" ||
+        fail "swayidle, round $round: status $(tail -n 1 "$E2E_WORK/user/statuses" 2>/dev/null)"
+done
+kill -TERM "${E2E_PIDS[-1]}"
+exec {POINTER[1]}>&-
+
+# Last: the compositor goes away under the saver.
+start_wayland_saver || exit 1
+sleep 0.3
+kill -TERM "$SWAY"
+if ! wait_exit "$SAVER" 5; then
+    fail "the compositor gone: the saver still runs"
+elif [ "$EXIT_STATUS" -ne 1 ] || [ "$(cat "$E2E_WORK/saver.err")" != "linesaver: the display has gone" ]; then
+    fail "the compositor gone: status $EXIT_STATUS, said $(cat "$E2E_WORK/saver.err")"
+else
+    pass "the compositor gone: the display has gone, status 1"
+fi
+[ -z "$(copies)" ] || fail "the compositor gone: left $(copies) behind"
+e2e_done
