@@ -33,10 +33,17 @@ if(BUILD_TESTING)
     foreach(binary core win32)
         file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${binary}/*.cpp)
         add_executable(linesaver_${binary}_tests ${sources})
+        set_target_properties(linesaver_${binary}_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
         target_link_libraries(linesaver_${binary}_tests PRIVATE gtest gtest_main)
     endforeach()
     target_link_libraries(linesaver_core_tests PRIVATE linesaver_shell)
     target_link_libraries(linesaver_win32_tests PRIVATE linesaver_win32)
 endif()
 
-include(cmake/windows_package.cmake)
+# The installer and the zip (`make windows-package`), in package/.
+add_custom_target(windows_package
+    COMMAND ${CMAKE_COMMAND} -DVERSION=${PROJECT_VERSION} -DBINDIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
+            -DOUTDIR=${PROJECT_BINARY_DIR}/package -DSCRIPT=${PROJECT_SOURCE_DIR}/cmake/windows-installer.nsi
+            -P ${PROJECT_SOURCE_DIR}/cmake/windows_package.cmake
+    DEPENDS linesaver demo_tracks
+    VERBATIM)

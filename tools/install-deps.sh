@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages listed in packages.txt that are not installed
 # yet: the ungrouped ones always, and those of each group named on the
-# command line ("[windows]" in the list starts the group "windows").
+# command line ("[windows]" in the list starts the group "windows"); with
+# --only, the named groups alone.
 #
-#     install-deps.sh [GROUP...]
+#     install-deps.sh [--only] [GROUP...]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+only=0
+if [ "${1:-}" = --only ]; then only=1; shift; fi
 wanted=" $* "
 group=""
 missing=()
@@ -14,6 +17,7 @@ while read -r pkg; do
     ''|'#'*) continue ;;
     '['*']') group=${pkg#[}; group=${group%]}; continue ;;
   esac
+  if [ -z "$group" ] && [ "$only" -eq 1 ]; then continue; fi
   if [ -n "$group" ] && [[ "$wanted" != *" $group "* ]]; then continue; fi
   if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
     missing+=("$pkg")

@@ -1,0 +1,85 @@
+# The saver end to end under Wine. Sourced by run.sh.
+
+# The window covers the whole screen and draws within 2 s of the start
+# (Wine's own start-up, which takes seconds on a busy machine, left out);
+# the copy of the track is one of the demo tracks, byte for byte; Wine's
+# MCI is asked to open and play that copy.
+xdotool mousemove 900 600
+start_saver "-all,+mci" || exit 1
+drawn_ms=
+while [ $(( ($(date +%s%N) - SHOWN) / 1000000 )) -lt 2000 ]; do
+    screenshot "$W_WORK/drawn.png"
+    if awk -v l="$(lit_fraction "$W_WORK/drawn.png")" 'BEGIN{exit !(l > 0)}'; then
+        drawn_ms=$(( ($(date +%s%N) - SHOWN) / 1000000 ))
+        break
+    fi
+done
+echo "the window shown $(( (SHOWN - STARTED) / 1000000 )) ms after Wine was asked to start the saver"
+[ -n "$drawn_ms" ] && pass "drawn within $drawn_ms ms of the window showing" || fail "nothing drawn within 2 s"
+white=$(white_pixels "$W_WORK/drawn.png")
+[ "$white" = 0 ] && pass "Form1 covers the screen" || fail "$white pixels of the screen left uncovered"
+copied=
+for track in "$APP"/music/*.mid; do cmp -s "$track" "$DRIVE/test.mid" && copied=$track; done
+[ -n "$copied" ] && pass "the copy is ${copied##*/}, byte for byte" || fail "no demo track's copy at $DRIVE/test.mid"
+sleep 0.3
+for verb in open play; do
+    grep -q "mciSendStringW (L\"$verb \\\\\".*\\\\\\\\linesaver\\\\\\\\c\\\\\\\\test.mid\\\\\"\"" "$W_WORK/saver.log" &&
+        pass "MCI was sent the $verb of the copy" || fail "no $verb of the copy reached MCI"
+done
+
+# Steps of 1 and 2 pixels leave it running; one of 3 ends it.
+for to in "901 600" "901 601" "900 601" "902 601"; do
+    xdotool mousemove $to
+    sleep 0.1
+done
+sleep 0.2
+running "$PID" && pass "steps of 1 and 2 pixels leave it running" || fail "ended by a small step"
+xdotool mousemove 905 601
+expect_end "a 3-pixel step"
+
+# A key, Alt, F10, a click, each; and from a key press to the process gone.
+cases=("a key|xdotool key a" "Alt|xdotool key alt" "F10|xdotool key F10" "a click|xdotool click 1")
+for c in "${cases[@]}"; do
+    start_saver || exit 1
+    sleep 0.5
+    pressed=$(date +%s%N)
+    eval "${c#*|}"
+    wait_exit "$PID" 10 && [ "${c%%|*}" = "a key" ] &&
+        echo "from the key to the process gone: $(( ($(date +%s%N) - pressed) / 1000000 )) ms"
+    expect_end "${c%%|*}"
+done
+
+# A second copy ends at once with status 0 while the first runs on.
+start_saver || exit 1
+first=$PID
+sleep 0.3
+wine "$SAVER" >"$W_WORK/second.log" 2>&1 &
+second=$!
+W_PIDS+=("$second")
+if wait_exit "$second" 10 && [ "$EXIT_STATUS" -eq 0 ] && running "$first"; then
+    pass "a second copy ends with status 0, the first runs on"
+else
+    fail "a second copy: status ${EXIT_STATUS:-none}, first running: $(running "$first" && echo yes || echo no)"
+fi
+PID=$first
+xdotool key a
+expect_end "a key after the second copy"
+
+# A track whose name holds spaces and non-ASCII letters is copied and
+# opened without an error.
+mkdir -p "$W_WORK/other"
+mv "$APP/music" "$W_WORK/other/music"
+mkdir "$APP/music"
+track="$APP/music/Grüße aus Köln – Für Elise.mid"
+cp "$W_WORK/other/music/fur_elise.mid" "$track"
+start_saver "-all,+mci" || exit 1
+sleep 0.5
+cmp -s "$track" "$DRIVE/test.mid" && pass "a track named with spaces and non-ASCII letters is copied" ||
+    fail "the track named with non-ASCII letters was not copied"
+# MCI's trace ends each command with "=> 2/ ERROR (reply)".
+opened=$(sed -n '/mciSendStringW (L"open /,/mciSendStringW => 2\//p' "$W_WORK/saver.log" | tail -1)
+[[ "$opened" == *"=> 2/ 0 "* ]] && pass "and MCI opens it" || fail "MCI did not open it: $opened"
+xdotool key a
+expect_end "a key with the non-ASCII track"
+rm -rf "$APP/music"
+mv "$W_WORK/other/music" "$APP/music"
