@@ -38,6 +38,10 @@ if(BUILD_TESTING)
     endforeach()
     target_link_libraries(linesaver_core_tests PRIVATE linesaver_shell)
     target_link_libraries(linesaver_win32_tests PRIVATE linesaver_win32)
+    # The frame timer's beat under Wine, measured by the end-to-end run.
+    add_executable(linesaver_tick_probe WIN32 ${PROJECT_SOURCE_DIR}/tests/wine/tick_probe.cpp)
+    set_target_properties(linesaver_tick_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
+    target_link_libraries(linesaver_tick_probe PRIVATE linesaver_win32)
 endif()
 
 # The installer and the zip (`make windows-package`), in package/.
