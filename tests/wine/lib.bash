@@ -18,7 +18,7 @@ wine_cleanup() {
     local pid
     for pid in "${W_PIDS[@]}"; do kill -KILL "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
     [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
-    [ -n "$W_WORK" ] && rm -rf "$W_WORK"
+    [ -n "$W_WORK" ] && [ -z "${W_KEEP:-}" ] && rm -rf "$W_WORK"
 }
 
 # wine_init BUILD_DIR: Xvfb at 1280x720 with a white root (what is not
@@ -107,6 +107,9 @@ expect_end() {
     fi
 }
 
+# xprobe cursor | close WINDOW: the cursor's visible pixels; a close
+# request as a window manager sends it.
+xprobe() { python3 "$here/../e2e/lib/xprobe.py" "$@"; }
 screenshot() { import -window root "$1"; }
 # lit_fraction FILE: the share of pixels that are not black.
 lit_fraction() { convert "$1" -threshold 1% -format "%[fx:mean]" info:; }
