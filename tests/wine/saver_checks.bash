@@ -98,3 +98,11 @@ xdotool key a
 expect_end "a key with the non-ASCII track"
 rm -rf "$APP/music"
 mv "$W_WORK/other/music" "$APP/music"
+
+# Logging off: the session asks every window whether it may end, and the
+# saver leaves as on a close request.
+xdotool mousemove 900 600
+start_saver || exit 1
+sleep 0.5
+wine wineboot --end-session >/dev/null 2>&1
+expect_end "logging off"
