@@ -46,7 +46,7 @@ fuzz: deps
 windows:
 	@tools/install-deps.sh --only windows
 	@cmake --preset windows >/dev/null
-	@cmake --build --preset windows
+	@cmake --build --preset windows --target linesaver demo_tracks
 
 test-windows:
 	@tools/install-deps.sh --only windows windows-test
