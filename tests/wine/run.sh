@@ -4,6 +4,9 @@
 # installer.
 #
 #     tests/wine/run.sh BUILD_DIR      (make test-windows)
+#
+# W_ONLY_SAVER=1 leaves the installer out (it needs `make windows-package`);
+# W_KEEP=1 keeps the work folder, prefix and logs for a look afterwards.
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.bash"
 wine_init "$1"
