@@ -1,5 +1,5 @@
 # The two commands: `make run` and `make test`. Both install what is missing.
-.PHONY: all deps build run test bench deb asan-build asan test-asan fuzz soak clean
+.PHONY: all deps build run test bench deb asan-build asan test-asan fuzz soak clean windows test-windows windows-package
 
 all: build
 
@@ -48,5 +48,22 @@ fuzz: deps
 	@cmake --build --preset fuzz
 	tests/fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
 
+# Windows: cross-built with mingw-w64 into build-windows/bin (linesaver.scr
+# and music/), tested under Wine on a private X server, and packed as an
+# NSIS installer and a zip in build-windows/package.
+windows:
+	@tools/install-deps.sh --only windows
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows --target linesaver demo_tracks
+
+test-windows:
+	@tools/install-deps.sh --only windows windows-test
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows --target all windows_package
+	tests/wine/run.sh build-windows
+
+windows-package: windows
+	@cmake --build --preset windows --target windows_package
+
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-windows

@@ -23,6 +23,13 @@ linesaver_folder(linesaver_shell shell DEPENDS linesaver_engine linesaver_patter
 # The backends.
 linesaver_folder(linesaver_raster platform/raster DEPENDS linesaver_interface)
 linesaver_folder(linesaver_timing platform/timing)
+if(WIN32)
+    linesaver_folder(linesaver_win32 platform/win32 DEPENDS linesaver_raster linesaver_timing winmm)
+    target_compile_definitions(linesaver_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                               _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+    target_link_libraries(linesaver_win32 PUBLIC shell32 ole32 advapi32 gdi32 user32)
+    return()
+endif()
 linesaver_folder(linesaver_posix platform/posix DEPENDS linesaver_interface Threads::Threads)
 linesaver_folder(linesaver_fluidsynth platform/fluidsynth
     DEPENDS linesaver_interface linesaver_posix PkgConfig::FLUIDSYNTH Threads::Threads)

@@ -1,0 +1,53 @@
+# The installer under Wine: silent, for the user alone, the screen saver
+# chosen in the registry, and an uninstaller that takes everything away.
+# Sourced by run.sh.
+
+setup=$(ls "$BUILD"/package/linesaver-*-setup.exe 2>/dev/null | head -1)
+if [ -z "$setup" ]; then
+    fail "no installer in $BUILD/package"
+    return
+fi
+local_app="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local"
+installed="$local_app/Programs/linesaver"
+
+# reg_value KEY NAME: the value's data, "" when it is not there.
+reg_value() {
+    wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { sub(/^ *[^ ]+ +[^ ]+ +/, ""); print }'
+}
+
+wine "$setup" /S >"$W_WORK/setup.log" 2>&1 || fail "the installer ended with status $?"
+if cmp -s "$installed/linesaver.scr" "$BUILD/bin/linesaver.scr" &&
+    [ "$(ls "$installed/music" | wc -l)" -eq "$(ls "$BUILD"/bin/music/*.mid | wc -l)" ]; then
+    pass "the installer puts linesaver.scr and the music into %LOCALAPPDATA%\\Programs\\linesaver"
+else
+    fail "the installer's files: $(ls -R "$installed" 2>&1 | tr '\n' ' ')"
+fi
+desktop='HKCU\Control Panel\Desktop'
+saver=$(reg_value "$desktop" SCRNSAVE.EXE)
+active=$(reg_value "$desktop" ScreenSaveActive)
+[[ "$saver" == *'\AppData\Local\Programs\linesaver\linesaver.scr' ]] && [ "$active" = 1 ] &&
+    pass "linesaver is the user's screen saver ($saver)" || fail "SCRNSAVE.EXE '$saver', ScreenSaveActive '$active'"
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\linesaver'
+[ -n "$(reg_value "$uninstall_key" UninstallString)" ] && pass "the uninstaller is registered" ||
+    fail "no uninstaller registered"
+
+# The installed saver runs, music and all, and leaves on a key.
+SAVER="$installed/linesaver.scr"
+xdotool mousemove 900 600
+if start_saver; then
+    sleep 0.5
+    [ -e "$DRIVE/test.mid" ] && pass "the installed saver copies a track" || fail "the installed saver has no music"
+    xdotool key a
+    expect_end "a key on the installed saver"
+fi
+
+# The uninstaller runs from a copy of its own and returns at once: wait
+# until the folder has gone.
+wine "$installed/uninstall.exe" /S >"$W_WORK/uninstall.log" 2>&1
+for _ in $(seq 200); do [ -e "$installed" ] || break; sleep 0.1; done
+sleep 0.5
+left=$(find "$installed" "$local_app/linesaver" 2>/dev/null | tr '\n' ' ')
+[ -z "$left" ] && pass "the uninstaller removes the files and the private folder" || fail "left after uninstalling: $left"
+[ -z "$(reg_value "$desktop" SCRNSAVE.EXE)" ] && [ -z "$(reg_value "$desktop" ScreenSaveActive)" ] &&
+    [ -z "$(reg_value "$uninstall_key" UninstallString)" ] &&
+    pass "and the registry is as it was" || fail "registry after uninstalling: SCRNSAVE.EXE '$(reg_value "$desktop" SCRNSAVE.EXE)'"
