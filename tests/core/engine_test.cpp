@@ -143,22 +143,5 @@ TEST(FrameTick, OnlyPatternNumbersDraw) {
     }
 }
 
-// With two runs to a pattern the tick that restarts draws what a fresh
-// run's first tick draws at the new phase, about the new anchor.
-TEST(FrameTick, RestartTickDrawsTheNewRunsFirstFigure) {
-    for (int pattern = 1; pattern <= 61; ++pattern) {
-        Rig rig;
-        rig.s.runsPerPattern = 2;
-        rig.Force(pattern, 20);
-        rig.s.runStart = 0;
-        const std::vector<Segment> drawn = rig.Tick();
-        EXPECT_FALSE(drawn.empty()) << pattern;
-        EXPECT_EQ(rig.s.runsDone, 1) << pattern;
-        EXPECT_NEAR(rig.s.phase - rig.s.runStart, 0.03, 1e-12) << pattern;
-        Rig fresh;
-        EXPECT_TRUE(SameFigure(drawn, DrawnAt(fresh, pattern, rig.s.phase, rig.s.anchor.x, rig.s.anchor.y))) << pattern;
-    }
-}
-
 } // namespace
 } // namespace linesaver::testing
