@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/raster/dirty_tiles.h"
+#include "platform/sdl/wayland_image.h"
 
 #include <cstdint>
 #include <memory>
@@ -52,6 +53,7 @@ private:
     };
     struct Blank {
         std::unique_ptr<SDL_Window, WindowDeleter> window;
+        std::unique_ptr<WaylandImage> black; // its image on Wayland; goes first
         std::uint32_t id = 0;
         WindowOffset offset;
     };

@@ -101,6 +101,15 @@ WaylandImage::~WaylandImage() {
 
 void WaylandImage::Released(void* buffer, wl_buffer*) { static_cast<Buffer*>(buffer)->busy = false; }
 
+void WaylandImage::ShowBlack() {
+    // Fresh shared memory reads as zeros: black in XRGB.
+    wl_surface_damage_buffer(surface_, 0, 0, width_, height_);
+    wl_surface_attach(surface_, buffers_[0].handle, 0, 0);
+    wl_surface_commit(surface_);
+    buffers_[0].busy = true;
+    wl_display_flush(display_);
+}
+
 bool WaylandImage::Present(const PixelCanvas& canvas, std::span<const PixelRect> changed, bool whole) {
     for (Buffer& b : buffers_) {
         if (whole)

@@ -35,6 +35,9 @@ public:
     // the screen. False when no buffer was free: what changed is kept for
     // the next call.
     bool Present(const PixelCanvas& canvas, std::span<const PixelRect> changed, bool whole);
+    // Shows the buffers' first contents, all black, for a window that never
+    // changes.
+    void ShowBlack();
 
 private:
     struct Buffer {

@@ -1,16 +1,17 @@
 # The saver on a Wayland compositor with no X server (headless sway, no
-# XWayland): full-screen on the output, drawing, ended with status 0 by a
+# XWayland, two outputs): full-screen on the first output and the second
+# covered in black, drawing, ended with status 0 by a
 # key, a click, a step of more than two pixels or a close signal, with the
 # copy of the track gone; the idle timers run on while it shows; swayidle
 # starts it again; the compositor going away ends it with status 1.
 source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/wayland.bash"
 e2e_init "$1"
-start_sway 1024x768
+start_sway 800x600 2
 here=$(dirname "$0")
 
 # pointer STEP...: the steps through the one virtual pointer of the test.
-coproc POINTER { "${AS_USER[@]}" python3 "$here/lib/wl_pointer.py" 1024 768; }
+coproc POINTER { "${AS_USER[@]}" python3 "$here/lib/wl_pointer.py" 1600 600; }
 E2E_PIDS+=("$POINTER_PID")
 pointer() {
     local step answer
@@ -31,27 +32,30 @@ expect_wayland_end() {
 }
 
 # The pointer rests away from the window's origin when the saver starts.
-pointer 900,600
+pointer 500,400
 start_wayland_saver || exit 1
 started=$(date +%s%N)
 shown=$(saver_window)
-[ "$shown" == "1024x768+0+0 1" ] && pass "full-screen on the output" || fail "the window is $shown"
+[ "$shown" == "800x600+0+0 1" ] && pass "full-screen on the first output" || fail "the window is $shown"
 lit=0
 while [ $(( ($(date +%s%N) - started) / 1000000 )) -lt 5000 ]; do
     wl_screenshot "$E2E_WORK/drawn.png" || { cat "$E2E_WORK/grim.err"; break; }
-    lit=$(lit_fraction "$E2E_WORK/drawn.png")
+    lit=$(lit_fraction "$E2E_WORK/drawn.png" 800x600+0+0)
     awk -v l="$lit" 'BEGIN{exit !(l > 0)}' && break
 done
 awk -v l="$lit" 'BEGIN{exit !(l > 0)}' &&
     pass "it draws" || fail "nothing drawn within 5 s of the window showing"
+other=$(lit_fraction "$E2E_WORK/drawn.png" 800x600+800+0)
+awk -v l="$other" 'BEGIN{exit !(l == 0)}' && pass "the second output is black" ||
+    fail "$other of the second output is not black"
 
-pointer 901,600
+pointer 501,400
 sleep 0.3
 running "$SAVER" && pass "the first move does not end it" || fail "ended by its first move"
-pointer 901,601 900,601 902,601
+pointer 501,401 500,401 502,401
 sleep 0.3
 running "$SAVER" && pass "steps of 1 and 2 pixels do not end it" || fail "ended by a small step"
-pointer 905,601
+pointer 505,401
 expect_wayland_end "a 3-pixel step"
 
 cases=(

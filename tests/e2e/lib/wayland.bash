@@ -17,10 +17,12 @@ user_command() {
         ${SDL_VIDEODRIVER:+SDL_VIDEODRIVER=$SDL_VIDEODRIVER})
 }
 
-# start_sway WxH: the compositor on one headless output of that size. The
+# start_sway WxH [OUTPUTS]: the compositor on one (or OUTPUTS) headless
+# outputs of that size, side by side. The
 # saver is copied with its music to where the test user can run it
 # ($SAVER_BIN then names the copy).
 start_sway() {
+    local outputs=${2:-1}
     id -u "$WAYLAND_USER" >/dev/null 2>&1 ||
         useradd --system --no-create-home --shell /usr/sbin/nologin "$WAYLAND_USER" ||
         { echo "cannot make the user $WAYLAND_USER"; exit 1; }
@@ -37,7 +39,7 @@ start_sway() {
     unset DISPLAY WAYLAND_DISPLAY SWAYSOCK
     WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
         setpriv --reuid="$WAYLAND_USER" --regid="$WAYLAND_USER" --clear-groups \
-        env WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+        env WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS="$outputs" \
         HOME="$E2E_WORK" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" \
         sway -c "$E2E_WORK/sway.config" >"$E2E_WORK/sway.log" 2>&1 &
     SWAY=$!
