@@ -98,8 +98,8 @@ TEST(Leaving, MouseThresholdBetweenSuccessiveEvents) {
     for (int i = 0; i < 400; ++i) drift.push_back({100.0 + 30 * i, 200.0 + 10 * i});
     const MouseCase cases[] = {
         {"first move anywhere", {{9000, 9000}}, false},
-        {"step of exactly 1000", {{100, 200}, {130, 210}}, false},
-        {"step of 1061", {{100, 200}, {131, 210}}, true},
+        {"a squared step of exactly 1000", {{100, 200}, {130, 210}}, false},
+        {"a squared step of 1000.25", {{100, 200}, {120, 224.5}}, true},
         {"three pixels", {{100, 200}, {145, 200}}, true},
         {"one pixel", {{100, 200}, {115, 200}, {100, 215}}, false},
         {"slow drift across the screen", drift, false},
