@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace linesaver {
@@ -46,6 +47,11 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
     // monitors' power saving and the idle locker, whatever the environment
     // asks of SDL for games.
     SDL_SetHintWithPriority(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1", SDL_HINT_OVERRIDE);
+    // A Wayland session without an X server: Wayland straight away, rather
+    // than after a failed attempt at X11 (SDL_VIDEODRIVER still decides
+    // when it is set).
+    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") != nullptr)
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         error = SDL_GetError();
         SDL_Quit();
