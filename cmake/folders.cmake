@@ -35,9 +35,10 @@ linesaver_folder(linesaver_fluidsynth platform/fluidsynth
     DEPENDS linesaver_interface linesaver_posix PkgConfig::FLUIDSYNTH Threads::Threads)
 linesaver_folder(linesaver_event_loop platform/event_loop
     DEPENDS linesaver_interface linesaver_timing linesaver_posix linesaver_fluidsynth)
+linesaver_folder(linesaver_x11image platform/x11image DEPENDS linesaver_raster PkgConfig::XCB)
 linesaver_folder(linesaver_sdl platform/sdl
-    DEPENDS linesaver_raster linesaver_event_loop PkgConfig::SDL2 PkgConfig::X11 PkgConfig::WAYLAND_CLIENT
+    DEPENDS linesaver_raster linesaver_x11image linesaver_event_loop PkgConfig::SDL2 PkgConfig::X11 PkgConfig::WAYLAND_CLIENT
     ${CMAKE_DL_LIBS})
 linesaver_folder(linesaver_x11hack platform/x11hack
-    DEPENDS linesaver_raster linesaver_event_loop linesaver_sdl PkgConfig::XCB)
+    DEPENDS linesaver_raster linesaver_x11image linesaver_event_loop linesaver_sdl PkgConfig::XCB)
 linesaver_folder(linesaver_headless platform/headless DEPENDS linesaver_raster PkgConfig::CAIRO)

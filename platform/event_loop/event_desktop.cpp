@@ -4,7 +4,9 @@
 #include "platform/posix/dos_files.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <poll.h>
 
 namespace linesaver {
 namespace {
@@ -75,6 +77,19 @@ int EventDesktop::MillisecondsToWait() const {
     if (!due) return -1;
     const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - Now()).count();
     return static_cast<int>(std::max<decltype(wait)>(wait, 0));
+}
+
+void EventDesktop::SleepOn(pollfd* files, int count) const {
+    timespec limit{};
+    const timespec* timeout = nullptr;
+    if (const auto due = timers_.NextDue()) {
+        const auto left = std::max<std::chrono::nanoseconds>(*due - Now(), std::chrono::nanoseconds::zero());
+        limit.tv_sec = static_cast<time_t>(left.count() / 1'000'000'000);
+        limit.tv_nsec = static_cast<long>(left.count() % 1'000'000'000);
+        timeout = &limit;
+    }
+    while (::ppoll(files, static_cast<nfds_t>(count), timeout, nullptr) < 0 && errno == EINTR) {
+    }
 }
 
 std::string EventDesktop::FirstFileName(const std::string& pattern) {

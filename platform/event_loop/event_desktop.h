@@ -14,6 +14,8 @@
 #include <memory>
 #include <string>
 
+struct pollfd;
+
 namespace linesaver {
 
 class DosFiles;
@@ -63,6 +65,9 @@ protected:
     // How long the event loop may wait for events: until the next timer
     // is due, -1 when none may fire.
     int MillisecondsToWait() const;
+    // Sleeps until one of the count files has something to read or the
+    // next timer is due, to the microsecond.
+    void SleepOn(pollfd* files, int count) const;
     bool Live() const { return saver_ != nullptr; }
 
     SaverEvents* saver_ = nullptr; // null once the program is ending

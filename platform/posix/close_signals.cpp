@@ -20,12 +20,20 @@ sigset_t CloseSet() {
     return set;
 }
 
+// Adds one to an event counter.
+void Post(int eventFd) {
+    const std::uint64_t one = 1;
+    while (eventFd >= 0 && ::write(eventFd, &one, sizeof one) < 0 && errno == EINTR) {
+    }
+}
+
 } // namespace
 
 CloseSignals::CloseSignals() {
     const sigset_t set = CloseSet();
     signalFd_ = ::signalfd(-1, &set, SFD_CLOEXEC);
     stopFd_ = ::eventfd(0, EFD_CLOEXEC);
+    noticeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     // Blocked only when they can be watched; otherwise they keep their
     // default action and still end the program.
     if (signalFd_ >= 0 && stopFd_ >= 0) pthread_sigmask(SIG_BLOCK, &set, nullptr);
@@ -35,6 +43,7 @@ CloseSignals::~CloseSignals() {
     Stop();
     if (signalFd_ >= 0) ::close(signalFd_);
     if (stopFd_ >= 0) ::close(stopFd_);
+    if (noticeFd_ >= 0) ::close(noticeFd_);
 }
 
 bool CloseSignals::Start(std::function<void()> wake) {
@@ -46,10 +55,14 @@ bool CloseSignals::Start(std::function<void()> wake) {
 
 void CloseSignals::Stop() {
     if (!watcher_.joinable()) return;
-    const std::uint64_t one = 1;
-    while (::write(stopFd_, &one, sizeof one) < 0 && errno == EINTR) {
-    }
+    Post(stopFd_);
     watcher_.join();
+}
+
+void CloseSignals::TakeNotice() {
+    std::uint64_t count;
+    while (noticeFd_ >= 0 && ::read(noticeFd_, &count, sizeof count) < 0 && errno == EINTR) {
+    }
 }
 
 void CloseSignals::Watch() {
@@ -63,8 +76,10 @@ void CloseSignals::Watch() {
         if (fds[0].revents == 0) continue;
         signalfd_siginfo info;
         const ssize_t got = ::read(signalFd_, &info, sizeof info);
-        if (got == static_cast<ssize_t>(sizeof info))
+        if (got == static_cast<ssize_t>(sizeof info)) {
             wake_();
+            Post(noticeFd_);
+        }
         else if (got < 0 && errno != EINTR)
             return;
     }

@@ -32,11 +32,17 @@ public:
     // Stops watching and joins the watcher: wake is never called after it.
     void Stop();
 
+    // A file an event loop can sleep on: readable from just after wake()
+    // until TakeNotice(). -1 when nothing is watched.
+    int NoticeFd() const { return noticeFd_; }
+    void TakeNotice();
+
 private:
     void Watch();
 
     int signalFd_ = -1;
     int stopFd_ = -1;
+    int noticeFd_ = -1;
     std::function<void()> wake_;
     std::thread watcher_;
 };

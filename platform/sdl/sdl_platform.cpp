@@ -5,6 +5,7 @@
 #include "platform/posix/program_folder.h"
 #include "platform/posix/runtime_dir.h"
 #include "platform/sdl/sdl_window.h"
+#include "platform/sdl/x11_events.h"
 
 #include <SDL.h>
 #ifdef __SANITIZE_ADDRESS__
@@ -14,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <poll.h>
 
 namespace linesaver {
 namespace {
@@ -25,7 +27,7 @@ std::string LockPath() {
 
 TimerSchedule::TimePoint Now() { return TimerSchedule::Clock::now(); }
 
-// How often a yield reads the display's events.
+// How often a yield looks at the display.
 constexpr std::chrono::milliseconds kLookInterval{1};
 
 // How long the window may take to reach the screen: a saver nobody sees
@@ -59,12 +61,14 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
 
 std::unique_ptr<Desktop> OpenDesktop(std::string& error) { return SdlPlatform::Open(error); }
 
-SdlPlatform::SdlPlatform() : lock_(LockPath()), programFolder_(ExecutableFolder()) {}
+SdlPlatform::SdlPlatform()
+    : lock_(LockPath()), programFolder_(ExecutableFolder()) {}
 
 bool SdlPlatform::OpenDisplay(std::string& error) {
     window_ = SdlWindow::Open(error);
     if (!window_) return false;
     displayWatch_ = std::make_unique<DisplayLossWatch>(window_->Handle(), &SdlPlatform::DisplayLost, this);
+    x11Events_ = X11Events::Of(window_->Handle());
     // Without a private drive there is nowhere to put the music's copy:
     // the saver then runs silent.
     if (auto drive = RuntimeSubdir("c")) OpenDrive(*drive, MakeSdlAudioOutput);
@@ -132,11 +136,30 @@ void SdlPlatform::Loop() {
             const std::string why = std::string("the window could not be shown: ") + SDL_GetError();
             Fail(why.c_str());
         }
+        WaitForEvents();
+    }
+}
+
+void SdlPlatform::WaitForEvents() {
+    if (!x11Events_) {
         SDL_Event event;
         const bool got = SDL_WaitEventTimeout(&event, MillisecondsToWait()) == 1;
         lastLook_ = Now(); // SDL has just read the display's events
         if (got) Dispatch(event);
+        return;
     }
+    // What SDL has already taken in is handled before sleeping.
+    if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0 || x11Events_->Queued()) {
+        displayReady_ = true;
+        return;
+    }
+    x11Events_->Flush();
+    pollfd fds[2] = {{x11Events_->Socket(), POLLIN, 0}, {signals_.NoticeFd(), POLLIN, 0}};
+    SleepOn(fds, 2);
+    lastLook_ = Now();
+    displayReady_ = fds[0].revents != 0;
+    // The signal's quit event waits in SDL's queue.
+    if (fds[1].revents != 0) signals_.TakeNotice();
 }
 
 void SdlPlatform::YieldToEvents() {
@@ -146,12 +169,18 @@ void SdlPlatform::YieldToEvents() {
 }
 
 void SdlPlatform::PumpEvents() {
-    // The yields of a tick come microseconds apart: the display is read at
-    // most once a millisecond, and SDL's queue is emptied without reading
-    // the display again for every event, as SDL_PollEvent would.
-    if (const auto now = Now(); now - lastLook_ >= kLookInterval) {
+    // The yields of a tick come microseconds apart: the display is looked
+    // at most once a millisecond, and SDL's queue is emptied without reading
+    // the display again for every event, as SDL_PollEvent would. On X11 it
+    // is read only when something has come.
+    const auto now = Now();
+    const bool due = now - lastLook_ >= kLookInterval;
+    if (due) lastLook_ = now;
+    if (!x11Events_) {
+        if (due) SDL_PumpEvents();
+    } else if (displayReady_ || x11Events_->Queued() || (due && x11Events_->Pending())) {
+        displayReady_ = false;
         SDL_PumpEvents();
-        lastLook_ = now;
     }
     SDL_Event event;
     while (Live() && SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) Dispatch(event);

@@ -19,6 +19,7 @@ union SDL_Event;
 namespace linesaver {
 
 class SdlWindow;
+class X11Events;
 
 class SdlPlatform final : public EventDesktop {
 public:
@@ -59,6 +60,9 @@ private:
     bool OpenDisplay(std::string& error);
 
     [[noreturn]] void Loop();
+    // Sleeps until the display has something to read, a close signal has
+    // come or the next timer is due.
+    void WaitForEvents();
     void PumpEvents();
     void Dispatch(const SDL_Event& event);
     // The display server has gone: the leaving sequence runs without the
@@ -72,8 +76,10 @@ private:
     std::string programFolder_;
     std::unique_ptr<SdlWindow> window_;
     std::unique_ptr<DisplayLossWatch> displayWatch_;
+    std::unique_ptr<X11Events> x11Events_; // on X11: the display watched unread
 
-    TimerSchedule::TimePoint lastLook_{}; // when the display's events were last read
+    TimerSchedule::TimePoint lastLook_{}; // when the display was last looked at
+    bool displayReady_ = false; // the last wait saw something to read
     bool displayLost_ = false;
     std::function<void()> presented_;
 };

@@ -2,8 +2,10 @@
 
 #include "platform/raster/pixel_canvas.h"
 #include "platform/sdl/wayland_image.h"
+#include "platform/x11image/window_connection.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -63,7 +65,8 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
         error = std::string("no X11 or Wayland display (the video driver is ") + (driver ? driver : "none") + ")";
         return nullptr;
     }
-    // On X11 the window's image is a plain shared-memory one: through the
+    // Where SDL has to give the window its image on X11 (a display whose
+    // pixels are not the canvas's), a plain shared-memory one: through the
     // accelerated path it would go via a software GL renderer, at the cost
     // of most of a core on a virtual display. Wayland gives a window an
     // image only through that path.
@@ -94,7 +97,22 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
         error = "cannot make a drawing canvas of the screen's size";
         return nullptr;
     }
-    if (!self->wayland_ && !self->TakeImage(error)) return nullptr;
+    // On X11 the picture goes to the window over a connection of the
+    // saver's own, where presenting does not wait for the server; SDL's
+    // image waits for the server after every present.
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (std::strcmp(driver, "x11") == 0 && SDL_GetWindowWMInfo(self->window_.get(), &info) &&
+        info.subsystem == SDL_SYSWM_X11) {
+        // The window is made on the server before another connection
+        // looks for it.
+        XSync(info.info.x11.display, False);
+        std::string unused;
+        self->x11_ = WindowConnection::Open(XDisplayString(info.info.x11.display),
+                                            static_cast<std::uint32_t>(info.info.x11.window), 1.0 / kTwipsPerPixel,
+                                            unused);
+    }
+    if (!self->wayland_ && !self->x11_ && !self->TakeImage(error)) return nullptr;
     self->others_ = SdlBlankWindows::Open({bounds.x, bounds.y, bounds.w, bounds.h}, CoverFlags(driver));
     return self;
 }
@@ -110,6 +128,7 @@ SdlWindow::~SdlWindow() {
 void SdlWindow::Close() {
     canvas_.reset(); // it may draw on the window's image
     wayland_.reset();
+    x11_.reset();
     SDL_ShowCursor(SDL_ENABLE);
     others_.Close();
     window_.reset();
@@ -157,6 +176,19 @@ bool SdlWindow::TakeImage(std::string& error) {
     showWhole_ = true;
     return true;
 }
+
+PixelCanvas& SdlWindow::Canvas() { return x11_ ? x11_->Image().ForDrawing() : *canvas_; }
+
+void SdlWindow::FollowSize() {
+    imageDropped_ = false;
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowSizeInPixels(window_.get(), &w, &h);
+    std::string unused; // on failure the old picture goes on, clipped or short
+    if (w > 0 && h > 0 && (w != x11_->Image().Width() || h != x11_->Image().Height())) x11_->Resize(w, h, unused);
+}
+
+void SdlWindow::Reached() { visible_ = visible_ || shown_; }
 
 bool SdlWindow::ImageStale() const {
     if (imageDropped_) return true;
@@ -207,6 +239,10 @@ void SdlWindow::Present() {
         if (wayland_->Present(*canvas_, canvas_->TakeDirty(), whole)) visible_ = true;
         return;
     }
+    if (x11_ && !showWhole_ && !imageDropped_) {
+        x11_->Present();
+        return;
+    }
     if (showWhole_ || ImageStale()) {
         Repaint();
         return;
@@ -229,6 +265,13 @@ void SdlWindow::Repaint() {
         showWhole_ = true;
         return;
     }
+    if (x11_) {
+        FollowSize();
+        x11_->Image().Repaint();
+        showWhole_ = !shown_;
+        Reached();
+        return;
+    }
     std::string error;
     if (ImageStale() && !TakeImage(error)) return;
     if (!image_) return;
@@ -237,7 +280,7 @@ void SdlWindow::Repaint() {
     const bool pushed = Push(&all, 1);
     // Until the window is on the screen every present shows all of it.
     showWhole_ = !pushed || !shown_;
-    visible_ = visible_ || (pushed && shown_);
+    if (pushed) Reached();
 }
 
 void SdlWindow::ShowCursor(bool show) {

@@ -1,6 +1,7 @@
 // The saver's one window: SDL's video started on a real display, a
-// borderless black window covering the primary display, its image (a
-// shared-memory one on a local X server) and the canvas drawn on it; and a
+// borderless black window covering the primary display, its image (on X11
+// one sent over a connection of its own, shared memory on a local server)
+// and the canvas drawn on it; and a
 // plain black window over each other display. Also the cursor, whose
 // visibility is a level count: hidden while below zero. SDL hides it over
 // every window.
@@ -21,6 +22,7 @@ namespace linesaver {
 
 class PixelCanvas;
 class WaylandImage;
+class WindowConnection;
 
 // Twips per logical pixel on an ordinary display.
 inline constexpr double kTwipsPerPixel = 15;
@@ -44,8 +46,9 @@ public:
 
     // What is drawn: the window's own image when its pixels are in the
     // canvas's format, so presenting copies nothing; else a canvas of its
-    // own, copied to the image as it is presented.
-    PixelCanvas& Canvas() { return *canvas_; }
+    // own, copied to the image as it is presented. On X11 it is handed out
+    // once the server has read what was last presented.
+    PixelCanvas& Canvas();
 
     void Show();
     // Whether the window has been shown and its image reached the screen
@@ -92,6 +95,10 @@ private:
     // SDL has dropped the image or the window's size no longer matches
     // it: SDL makes a new one.
     bool ImageStale() const;
+    // On X11: a new picture when the window's size no longer matches it.
+    void FollowSize();
+    // An image has reached the window: after Show, it is visible.
+    void Reached();
     // Copies the rectangles to the image when the canvas has its own
     // pixels, then puts them on the screen. False when SDL could not.
     bool Push(const SDL_Rect* rects, int count);
@@ -101,6 +108,7 @@ private:
     SdlBlankWindows others_; // the other displays' windows
     SDL_Surface* image_ = nullptr; // owned by the window
     std::unique_ptr<WaylandImage> wayland_; // instead of image_ on Wayland
+    std::unique_ptr<WindowConnection> x11_; // instead of image_ and canvas_ on X11
     std::unique_ptr<PixelCanvas> canvas_;
     bool onImage_ = false;   // the canvas draws on the image itself
     bool showWhole_ = false; // the next present shows all of it

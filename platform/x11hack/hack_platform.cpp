@@ -5,14 +5,10 @@
 #include "platform/raster/pixel_canvas.h"
 #include "platform/sdl/sdl_audio.h"
 
-#include <cerrno>
 #include <chrono>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 namespace linesaver {
 namespace {
@@ -31,17 +27,12 @@ std::unique_ptr<HackPlatform> HackPlatform::Open(const HackOptions& options, std
     if (!platform->window_) return nullptr;
     if (options.music) platform->StartMusic();
     HackPlatform* self = platform.get();
-    self->signals_.Start([self] {
-        self->closeSignalled_ = true;
-        const std::uint64_t one = 1;
-        while (::write(self->wake_.get(), &one, sizeof one) < 0 && errno == EINTR) {
-        }
-    });
+    self->signals_.Start([self] { self->closeSignalled_ = true; });
     return platform;
 }
 
 HackPlatform::HackPlatform()
-    : wake_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), programFolder_(SaverFolderOf(ExecutableFolder())) {}
+    : programFolder_(SaverFolderOf(ExecutableFolder())) {}
 
 HackPlatform::~HackPlatform() {
     CloseDrive();
@@ -79,8 +70,7 @@ void HackPlatform::Run(SaverEvents& saver) {
         YieldToEvents();
         Settle();
         window_->Present();
-        Wait();
-        Look(true);
+        Look(Wait());
     }
 }
 
@@ -122,11 +112,12 @@ void HackPlatform::Settle() {
     }
 }
 
-void HackPlatform::Wait() {
-    const int timeout = MillisecondsToWait();
-    pollfd fds[2] = {{window_->Socket(), POLLIN, 0}, {wake_.get(), POLLIN, 0}};
-    while (::poll(fds, 2, timeout) < 0 && errno == EINTR) {
-    }
+bool HackPlatform::Wait() {
+    pollfd fds[2] = {{window_->Socket(), POLLIN, 0}, {signals_.NoticeFd(), POLLIN, 0}};
+    SleepOn(fds, 2);
+    if (fds[1].revents != 0) signals_.TakeNotice();
+    lastLook_ = Now(); // the socket has just been looked at
+    return fds[0].revents != 0;
 }
 
 } // namespace linesaver

@@ -58,11 +58,12 @@ private:
     // Between ticks: a new size starts the animation again, an exposure
     // repaints.
     void Settle();
-    void Wait();
+    // Sleeps until the socket or a signal has news or a timer is due; true
+    // when the socket has something to read.
+    bool Wait();
 
     // Declared in the order they are made; the music goes first.
     CloseSignals signals_;
-    UniqueFd wake_; // written once a close signal has come
     std::atomic<bool> closeSignalled_{false};
     std::string programFolder_;
     std::unique_ptr<HackWindow> window_;

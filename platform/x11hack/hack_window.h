@@ -1,17 +1,15 @@
 // The window the hack draws in, over its own connection to the X server:
 // the root window, a window someone else made (the daemon's, the settings
-// dialog's preview pane), or one of its own. Its picture is a pixel canvas
-// in a shared-memory image the server reads directly (a plain image sent
-// over the connection when the server is elsewhere). The hack never asks
-// for input: it watches only the window's size, exposure and end.
+// dialog's preview pane), or one of its own, and its picture. The hack never
+// asks for input: it watches only the window's size, exposure and end.
 #pragma once
 
 #include "platform/x11hack/hack_options.h"
+#include "platform/x11image/window_image.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 struct xcb_connection_t;
 
@@ -45,39 +43,31 @@ public:
     // earlier replies already brought in.
     void Read(WindowNews& news, bool fromSocket);
 
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    PixelCanvas& Canvas() { return *canvas_; }
+    int Width() const { return image_->Width(); }
+    int Height() const { return image_->Height(); }
+    // The picture to draw on, once the server has read what was sent.
+    PixelCanvas& Canvas() { return image_->ForDrawing(); }
 
     // A black picture of the window's present size, the animation to
     // start again on it.
     bool Remake(std::string& error);
     // Sends what changed on the canvas since the last call.
-    void Present();
+    void Present() { image_->Present(); }
     // Sends all of it.
-    void Repaint();
+    void Repaint() { image_->Repaint(); }
 
 private:
-    struct Image;
     HackWindow() = default;
     bool Take(const HackOptions& options, std::string& error);
-    void Send(int x, int y, int w, int h);
 
     xcb_connection_t* connection_ = nullptr;
     std::uint32_t window_ = 0;
-    std::uint32_t gc_ = 0;
     std::uint32_t deleteAtom_ = 0; // WM_DELETE_WINDOW, for a window of its own
     bool ownWindow_ = false;
-    bool shared_ = false; // the server shares memory with this process
-    std::uint8_t depth_ = 0;
-    int width_ = 0;
-    int height_ = 0;
+    X11Window described_; // its depth and size when taken
     int pendingWidth_ = 0;
     int pendingHeight_ = 0;
-    std::unique_ptr<Image> image_;
-    std::unique_ptr<PixelCanvas> canvas_;
-    std::vector<unsigned char> band_; // rows on their way, without shared memory
-    std::size_t largestRequest_ = 0;  // bytes
+    std::unique_ptr<WindowImage> image_;
 };
 
 } // namespace linesaver

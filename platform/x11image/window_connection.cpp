@@ -1,0 +1,45 @@
+#include "platform/x11image/window_connection.h"
+
+#include "platform/raster/pixel_canvas.h"
+#include "platform/x11image/xcb_reply.h"
+
+#include <xcb/xcb.h>
+
+namespace linesaver {
+
+std::unique_ptr<WindowConnection> WindowConnection::Open(const char* displayName, std::uint32_t window,
+                                                         double pixelsPerTwip, std::string& error) {
+    std::unique_ptr<WindowConnection> self(new WindowConnection());
+    self->pixelsPerTwip_ = pixelsPerTwip;
+    self->connection_ = xcb_connect(displayName, nullptr);
+    if (xcb_connection_has_error(self->connection_)) {
+        error = std::string("cannot open the display ") + (displayName ? displayName : "");
+        return nullptr;
+    }
+    if (!DescribeWindow(self->connection_, window, self->window_, error, /*directColour=*/true)) return nullptr;
+    self->image_ = WindowImage::Make(self->connection_, self->window_, self->window_.width, self->window_.height,
+                                     pixelsPerTwip, error);
+    if (!self->image_) return nullptr;
+    return self;
+}
+
+WindowConnection::~WindowConnection() {
+    image_.reset();
+    if (connection_) xcb_disconnect(connection_);
+}
+
+bool WindowConnection::Resize(int width, int height, std::string& error) {
+    auto resized = WindowImage::Make(connection_, window_, width, height, pixelsPerTwip_, error);
+    if (!resized) return false;
+    resized->ForDrawing().CopyFrom(image_->Canvas());
+    image_ = std::move(resized);
+    return true;
+}
+
+void WindowConnection::Present() {
+    image_->Present();
+    while (XcbOwned<xcb_generic_event_t> dropped{xcb_poll_for_queued_event(connection_)}) {
+    }
+}
+
+} // namespace linesaver

@@ -1,0 +1,26 @@
+// Small helpers for talking to XCB: its replies and errors are the
+// caller's to free, and windows are named by their ids in hexadecimal, as
+// X tools name them.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace linesaver {
+
+struct XcbFree {
+    void operator()(void* p) const { std::free(p); }
+};
+template <class T>
+using XcbOwned = std::unique_ptr<T, XcbFree>;
+
+inline std::string WindowIdText(std::uint32_t id) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x", id);
+    return text;
+}
+
+} // namespace linesaver
