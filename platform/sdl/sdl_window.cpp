@@ -99,7 +99,9 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
     }
     // On X11 the picture goes to the window over a connection of the
     // saver's own, where presenting does not wait for the server; SDL's
-    // image waits for the server after every present.
+    // image waits for the server after every present. SDL gives a window
+    // of a direct-colour visual a colour map that leaves every channel as
+    // it is.
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (std::strcmp(driver, "x11") == 0 && SDL_GetWindowWMInfo(self->window_.get(), &info) &&
@@ -110,7 +112,7 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
         std::string unused;
         self->x11_ = WindowConnection::Open(XDisplayString(info.info.x11.display),
                                             static_cast<std::uint32_t>(info.info.x11.window), 1.0 / kTwipsPerPixel,
-                                            unused);
+                                            /*directColour=*/true, unused);
     }
     if (!self->wayland_ && !self->x11_ && !self->TakeImage(error)) return nullptr;
     self->others_ = SdlBlankWindows::Open({bounds.x, bounds.y, bounds.w, bounds.h}, CoverFlags(driver));
@@ -185,7 +187,7 @@ void SdlWindow::FollowSize() {
     int h = 0;
     SDL_GetWindowSizeInPixels(window_.get(), &w, &h);
     std::string unused; // on failure the old picture goes on, clipped or short
-    if (w > 0 && h > 0 && (w != x11_->Image().Width() || h != x11_->Image().Height())) x11_->Resize(w, h, unused);
+    if (w > 0 && h > 0 && (w != x11_->Image().Width() || h != x11_->Image().Height())) x11_->Resize(w, h, /*keepPicture=*/true, unused);
 }
 
 void SdlWindow::Reached() { visible_ = visible_ || shown_; }

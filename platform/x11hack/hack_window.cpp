@@ -79,18 +79,24 @@ bool HackWindow::Take(const HackOptions& options, std::string& error) {
     // Each client has an event mask of its own: the owner's is untouched.
     XcbOwned<xcb_generic_error_t> refused(
         xcb_request_check(connection_, xcb_change_window_attributes_checked(connection_, window_, XCB_CW_EVENT_MASK, &kWatched)));
-    if (refused || !DescribeWindow(connection_, window_, described_, error)) {
+    X11Window described;
+    if (refused || !DescribeWindow(connection_, window_, described, error)) {
         if (refused) error = "no window " + WindowIdText(window_) + " on the display";
         error = "linesaver: " + error;
         return false;
     }
-    pendingWidth_ = described_.width;
-    pendingHeight_ = described_.height;
-    return Remake(error);
+    pendingWidth_ = described.width;
+    pendingHeight_ = described.height;
+    picture_ = WindowConnection::Open(nullptr, window_, 1.0 / kTwipsPerPixel, /*directColour=*/false, error);
+    if (!picture_) {
+        error = "linesaver: " + error;
+        return false;
+    }
+    return true;
 }
 
 HackWindow::~HackWindow() {
-    image_.reset();
+    picture_.reset();
     if (connection_) {
         if (ownWindow_) xcb_destroy_window(connection_, window_);
         xcb_disconnect(connection_);
@@ -140,10 +146,11 @@ void HackWindow::Read(WindowNews& news, bool fromSocket) {
 }
 
 bool HackWindow::Remake(std::string& error) {
-    image_.reset();
-    image_ = WindowImage::Make(connection_, described_, pendingWidth_, pendingHeight_, 1.0 / kTwipsPerPixel, error);
-    if (!image_) error = "linesaver: " + error;
-    return image_ != nullptr;
+    if (!picture_->Resize(pendingWidth_, pendingHeight_, /*keepPicture=*/false, error)) {
+        error = "linesaver: " + error;
+        return false;
+    }
+    return true;
 }
 
 } // namespace linesaver

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "platform/x11hack/hack_options.h"
-#include "platform/x11image/window_image.h"
+#include "platform/x11image/window_connection.h"
 
 #include <cstdint>
 #include <memory>
@@ -43,18 +43,18 @@ public:
     // earlier replies already brought in.
     void Read(WindowNews& news, bool fromSocket);
 
-    int Width() const { return image_->Width(); }
-    int Height() const { return image_->Height(); }
+    int Width() const { return picture_->Image().Width(); }
+    int Height() const { return picture_->Image().Height(); }
     // The picture to draw on, once the server has read what was sent.
-    PixelCanvas& Canvas() { return image_->ForDrawing(); }
+    PixelCanvas& Canvas() { return picture_->Image().ForDrawing(); }
 
     // A black picture of the window's present size, the animation to
     // start again on it.
     bool Remake(std::string& error);
     // Sends what changed on the canvas since the last call.
-    void Present() { image_->Present(); }
+    void Present() { picture_->Present(); }
     // Sends all of it.
-    void Repaint() { image_->Repaint(); }
+    void Repaint() { picture_->Image().Repaint(); }
 
 private:
     HackWindow() = default;
@@ -64,10 +64,11 @@ private:
     std::uint32_t window_ = 0;
     std::uint32_t deleteAtom_ = 0; // WM_DELETE_WINDOW, for a window of its own
     bool ownWindow_ = false;
-    X11Window described_; // its depth and size when taken
     int pendingWidth_ = 0;
     int pendingHeight_ = 0;
-    std::unique_ptr<WindowImage> image_;
+    // The picture goes over a connection of its own, whose answers do not
+    // wake the loop waiting on this one.
+    std::unique_ptr<WindowConnection> picture_;
 };
 
 } // namespace linesaver

@@ -3,20 +3,23 @@
 #include "platform/raster/pixel_canvas.h"
 #include "platform/x11image/xcb_reply.h"
 
+#include <cstdlib>
 #include <xcb/xcb.h>
 
 namespace linesaver {
 
 std::unique_ptr<WindowConnection> WindowConnection::Open(const char* displayName, std::uint32_t window,
-                                                         double pixelsPerTwip, std::string& error) {
+                                                         double pixelsPerTwip, bool directColour,
+                                                         std::string& error) {
     std::unique_ptr<WindowConnection> self(new WindowConnection());
     self->pixelsPerTwip_ = pixelsPerTwip;
     self->connection_ = xcb_connect(displayName, nullptr);
     if (xcb_connection_has_error(self->connection_)) {
-        error = std::string("cannot open the display ") + (displayName ? displayName : "");
+        const char* name = displayName ? displayName : std::getenv("DISPLAY");
+        error = std::string("cannot open the display ") + (name ? name : "(DISPLAY is not set)");
         return nullptr;
     }
-    if (!DescribeWindow(self->connection_, window, self->window_, error, /*directColour=*/true)) return nullptr;
+    if (!DescribeWindow(self->connection_, window, self->window_, error, directColour)) return nullptr;
     self->image_ = WindowImage::Make(self->connection_, self->window_, self->window_.width, self->window_.height,
                                      pixelsPerTwip, error);
     if (!self->image_) return nullptr;
@@ -28,10 +31,10 @@ WindowConnection::~WindowConnection() {
     if (connection_) xcb_disconnect(connection_);
 }
 
-bool WindowConnection::Resize(int width, int height, std::string& error) {
+bool WindowConnection::Resize(int width, int height, bool keepPicture, std::string& error) {
     auto resized = WindowImage::Make(connection_, window_, width, height, pixelsPerTwip_, error);
     if (!resized) return false;
-    resized->ForDrawing().CopyFrom(image_->Canvas());
+    if (keepPicture) resized->ForDrawing().CopyFrom(image_->Canvas());
     image_ = std::move(resized);
     return true;
 }
