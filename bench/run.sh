@@ -4,6 +4,8 @@
 #   BENCH_SECONDS  length of each whole-process case (default 30)
 #   BENCH_BIN      folder of the built programs (default build/bin)
 #   BENCH_OUT      the report to write (default docs/performance.md)
+#   BENCH_BASELINE folder of an earlier build's programs, measured beside
+#                  these in the same run (rows marked "earlier build")
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin=${BENCH_BIN:-$root/build/bin}
@@ -15,4 +17,4 @@ for tool in Xvfb sway setpriv xdotool fluidsynth /usr/libexec/xscreensaver/qix /
 done
 unset WAYLAND_DISPLAY
 exec /usr/bin/python3 "$root/bench/harness/main.py" --bin "$bin" --out "${BENCH_OUT:-$root/docs/performance.md}" \
-    --seconds "${BENCH_SECONDS:-30}"
+    --seconds "${BENCH_SECONDS:-30}" ${BENCH_BASELINE:+--baseline "$BENCH_BASELINE"}

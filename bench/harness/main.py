@@ -19,6 +19,7 @@ HACK_DIR = "/usr/libexec/xscreensaver"
 SOUNDFONT = "/usr/share/sounds/sf2/default-GM.sf2"
 AUDIO = {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": "/dev/null"}
 EXIT_RUNS = 5
+PACING_TICKS = 2000
 
 
 def say(text):
@@ -82,11 +83,12 @@ def main():
     parser.add_argument("--bin", required=True, help="the folder of the built programs")
     parser.add_argument("--out", required=True, help="the Markdown file to write")
     parser.add_argument("--seconds", type=float, default=30.0, help="length of each case")
+    parser.add_argument("--baseline", help="the folder of an earlier build, measured beside this one")
     args = parser.parse_args()
     seconds = args.seconds
     work = tempfile.mkdtemp(prefix="linesaver-bench.")
     try:
-        figures = run_all(args.bin, work, seconds)
+        figures = run_all(args.bin, work, seconds, args.baseline)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     table = report.render(figures)
@@ -96,7 +98,7 @@ def main():
     say(f"written to {args.out}")
 
 
-def run_all(bin_dir, work, seconds):
+def run_all(bin_dir, work, seconds, baseline=None):
     began = time.monotonic()
     track = longest_track(bin_dir)
     silent = install(bin_dir, os.path.join(work, "silent"), None)
@@ -109,8 +111,12 @@ def run_all(bin_dir, work, seconds):
     # The saver's cost follows the patterns it happens to choose (a few
     # seconds each): it runs twice as long as the steady hacks.
     saver_seconds = 2 * seconds
+    # Enough ticks to tell one in 2000 missed.
+    pacing_seconds = max(seconds, PACING_TICKS * 0.015 + 1)
     figures = {"seconds": seconds, "saver_seconds": saver_seconds, "track": track,
-               "soundfont": os.path.realpath(SOUNDFONT), "audio": AUDIO, "x": {}, "errors": []}
+               "soundfont": os.path.realpath(SOUNDFONT), "audio": AUDIO, "x": {}, "errors": [],
+               "baseline": baseline}
+    before = install(baseline, os.path.join(work, "before"), None) if baseline else None
 
     def attempt(label, run):
         say(f"  {label}")
@@ -130,8 +136,14 @@ def run_all(bin_dir, work, seconds):
                 [os.path.join(HACK_DIR, hack), "-root"], size, seconds, env()))
         figures["x"][("saver", size)] = attempt(f"saver at {size}", lambda: cases.on_x(
             [os.path.join(silent, "linesaver")], size, saver_seconds, env(**AUDIO)))
+        if before:
+            figures["x"][("saver-before", size)] = attempt(f"earlier saver at {size}", lambda: cases.on_x(
+                [os.path.join(before, "linesaver")], size, saver_seconds, env(**AUDIO)))
         figures["x"][("hack", size)] = attempt(f"linesaver hack -root at {size}", lambda: cases.on_x(
             [os.path.join(bin_dir, "xscreensaver", "linesaver"), "-root"], size, saver_seconds, env()))
+        if before:
+            figures["x"][("hack-before", size)] = attempt(f"earlier hack -root at {size}", lambda: cases.on_x(
+                [os.path.join(baseline, "xscreensaver", "linesaver"), "-root"], size, saver_seconds, env()))
         figures["x"][("saver-wayland", size)] = attempt(f"saver on Wayland at {size}", lambda: cases.on_wayland(
             [os.path.join(silent, "linesaver")], size, saver_seconds, env(**AUDIO), work))
     if music:
@@ -144,12 +156,18 @@ def run_all(bin_dir, work, seconds):
              SOUNDFONT, track], seconds, env(**AUDIO)))
     say("frame pacing and leaving")
     figures["pacing"] = attempt("pacing", lambda: cases.pacing(
-        [os.path.join(silent, "linesaver-pacing")], SIZES[0], seconds, env(**AUDIO)))
+        [os.path.join(silent, "linesaver-pacing")], SIZES[0], pacing_seconds, env(**AUDIO)))
+    if before:
+        figures["pacing_before"] = attempt("earlier pacing", lambda: cases.pacing(
+            [os.path.join(before, "linesaver-pacing")], SIZES[0], pacing_seconds, env(**AUDIO)))
     if music:
         figures["pacing_music"] = attempt("pacing with music", lambda: cases.pacing(
             [os.path.join(music, "linesaver-pacing")], SIZES[0], max(seconds / 3, 2), env(**AUDIO)))
     figures["exit"] = attempt("input to exit", lambda: cases.input_to_exit(
         [os.path.join(silent, "linesaver")], SIZES[0], EXIT_RUNS, env(**AUDIO)))
+    if before:
+        figures["exit_before"] = attempt("earlier input to exit", lambda: cases.input_to_exit(
+            [os.path.join(before, "linesaver")], SIZES[0], EXIT_RUNS, env(**AUDIO)))
     if music:
         figures["exit_music"] = attempt("input to exit with music", lambda: cases.input_to_exit(
             [os.path.join(music, "linesaver")], SIZES[0], EXIT_RUNS, env(**AUDIO)))
