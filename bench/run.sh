@@ -9,7 +9,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin=${BENCH_BIN:-$root/build/bin}
-for program in linesaver linesaver-pacing linesaver-bench-ticks; do
+for program in linesaver linesaver-pacing linesaver-bench-ticks linesaver-bench-present; do
     [ -x "$bin/$program" ] || { echo "bench: no $bin/$program; run make bench" >&2; exit 1; }
 done
 for tool in Xvfb sway setpriv xdotool fluidsynth /usr/libexec/xscreensaver/qix /usr/libexec/xscreensaver/epicycle; do

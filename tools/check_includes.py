@@ -61,7 +61,7 @@ LIBRARIES = [
     ("FluidSynth", ("fluidsynth.h", "fluidsynth/*"),
      {"only": ("platform/fluidsynth", "tests/fuzz")}),
     ("X11", ("X11/*",), {"only": ("platform/sdl",)}),
-    ("XCB", ("xcb/*",), {"only": ("platform/x11hack", "platform/x11image", "tests/x11image")}),
+    ("XCB", ("xcb/*",), {"only": ("platform/x11hack", "platform/x11image", "tests/x11image", "bench")}),
     ("Wayland", ("wayland-*.h",), {"only": ("platform/sdl",)}),
     ("Windows", ("windows.h", "windef.h", "winbase.h", "winuser.h", "wingdi.h",
                  "winerror.h", "winreg.h", "mmsystem.h", "mmreg.h", "scrnsave.h",

@@ -101,6 +101,21 @@ def pacing(argv, size, seconds, env):
     return json.loads(run.stdout.strip().splitlines()[-1])
 
 
+def present_cost(argv, size, ticks, env):
+    """linesaver-bench-present's JSON line on a fresh X server, with the
+    server's CPU time per tick (µs) under "server_us_per_tick"."""
+    with Xvfb(size) as x:
+        before = cpu_seconds(x.pid)
+        run = subprocess.run(argv + ["--ticks", str(ticks)], env=x.env(env), stdout=subprocess.PIPE,
+                             stderr=subprocess.DEVNULL, timeout=600, text=True)
+        server = cpu_seconds(x.pid) - before
+    if run.returncode != 0 or not run.stdout.strip():
+        raise CaseFailed(f"{argv[0]} failed with status {run.returncode}")
+    figures = json.loads(run.stdout.strip().splitlines()[-1])
+    figures["server_us_per_tick"] = 1e6 * server / ticks
+    return figures
+
+
 def input_to_exit(argv, size, runs, env):
     """ms from just before a key is sent with xdotool until the saver's
     process is gone, one value per run."""

@@ -20,6 +20,7 @@ SOUNDFONT = "/usr/share/sounds/sf2/default-GM.sf2"
 AUDIO = {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": "/dev/null"}
 EXIT_RUNS = 5
 PACING_TICKS = 2000
+PRESENT_TICKS = 6000
 
 
 def say(text):
@@ -129,6 +130,10 @@ def run_all(bin_dir, work, seconds, baseline=None):
     say("per-tick benchmarks")
     figures["ticks"] = attempt("linesaver-bench-ticks", lambda: cases.tick_benchmarks(
         os.path.join(bin_dir, "linesaver-bench-ticks")))
+    figures["present"] = {}
+    for size in SIZES:
+        figures["present"][size] = attempt(f"presenting at {size}", lambda: cases.present_cost(
+            [os.path.join(bin_dir, "linesaver-bench-present")], size, PRESENT_TICKS, env()))
     say(f"whole processes, {seconds:g} s each ({saver_seconds:g} s for the saver)")
     for size in SIZES:
         for hack in HACKS:

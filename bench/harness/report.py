@@ -124,6 +124,17 @@ def ticks(figures):
     return rows
 
 
+def presenting(figures):
+    rows = ["| Screen | Ticks | Rectangles per tick | Pixels per tick | Client µs per tick "
+            "| X server µs per tick |", "|---|---:|---:|---:|---:|---:|"]
+    for size, p in figures.get("present", {}).items():
+        if p:
+            rows.append(f"| {size_label(size)} | {p['ticks']} | {num(p['rects_per_tick'], 1)} | "
+                        f"{num(p['pixels_per_tick'], 0)} | {num(p['client_us_per_tick'], 1)} | "
+                        f"{num(p['server_us_per_tick'], 1)} |")
+    return rows
+
+
 def goal_rows(figures):
     x = figures["x"]
     goals = []
@@ -210,6 +221,15 @@ def render(figures):
         "## Per tick, in process (Google Benchmark, median of three repetitions)",
         "",
         *ticks(figures),
+        "",
+        "## Presenting (X server's share, fixed seed)",
+        "",
+        "The animation from seed 1, each frame drawn and sent to a window covering the screen "
+        "as soon as the server has read the last one: no waiting between ticks, so these are "
+        "the costs of the work alone, without waking up. Client: this process (drawing and "
+        "sending); X server: Xvfb's CPU time over the run.",
+        "",
+        *presenting(figures),
         "",
         "## Goals",
         "",

@@ -150,6 +150,10 @@ void WindowImage::Repaint() {
 
 void WindowImage::Send(std::span<const PixelRect> rects) {
     if (rects.empty()) return;
+    for (const PixelRect& r : rects) {
+        ++sent_.rects;
+        sent_.pixels += static_cast<long long>(r.w) * r.h;
+    }
     if (!Shared()) {
         for (const PixelRect& r : rects) SendOverConnection(r);
         xcb_flush(connection_);

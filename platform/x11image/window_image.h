@@ -64,6 +64,13 @@ public:
     // Sends all of it.
     void Repaint();
 
+    // What has been sent so far, for measurements.
+    struct Traffic {
+        long long rects = 0;
+        long long pixels = 0;
+    };
+    const Traffic& Sent() const { return sent_; }
+
 private:
     WindowImage(xcb_connection_t* connection, const X11Window& window);
     bool Share(int width, int height);
@@ -80,6 +87,7 @@ private:
     std::unique_ptr<PixelCanvas> canvas_;
     std::vector<unsigned char> band_;    // rows on their way, without shared memory
     std::size_t largestRequest_ = 0;     // bytes
+    Traffic sent_;
 };
 
 } // namespace linesaver
