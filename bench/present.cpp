@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
     XcbOwned<xcb_get_input_focus_reply_t> made(
         xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     std::string error;
-    auto picture = WindowConnection::Open(nullptr, window, 1 / kTwips, /*directColour=*/false, error);
+    auto picture = WindowConnection::Open(nullptr, window, 1 / kTwips, {.ownsWindow = true}, error);
     if (!picture) {
         std::fprintf(stderr, "linesaver-bench-present: %s\n", error.c_str());
         return 1;

@@ -96,6 +96,18 @@ void DirtyTiles::MarkCircle(double cx, double cy, double r, double margin) {
     });
 }
 
+void DirtyTiles::Add(const DirtyTiles& other) {
+    if (!other.any_ || other.cols_ != cols_ || other.rows_ != rows_) return;
+    for (int r = 0; r < rows_; ++r) {
+        if (other.firstCol_[r] > other.lastCol_[r]) continue;
+        const auto row = static_cast<std::ptrdiff_t>(r) * cols_;
+        for (int c = other.firstCol_[r]; c <= other.lastCol_[r]; ++c) marked_[row + c] |= other.marked_[row + c];
+        firstCol_[r] = std::min(firstCol_[r], other.firstCol_[r]);
+        lastCol_[r] = std::max(lastCol_[r], other.lastCol_[r]);
+    }
+    any_ = true;
+}
+
 std::span<const PixelRect> DirtyTiles::Take() {
     rects_.clear();
     open_.clear();

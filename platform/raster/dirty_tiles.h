@@ -37,6 +37,8 @@ public:
     void MarkSegment(double x1, double y1, double x2, double y2, double margin);
     // Every pixel within margin of the circle's outline.
     void MarkCircle(double cx, double cy, double r, double margin);
+    // What other has marked too; other covers a canvas of the same size.
+    void Add(const DirtyTiles& other);
 
     // The marked tiles as rectangles clipped to the canvas, and nothing
     // marked any more. The rectangles stay valid until the next call.

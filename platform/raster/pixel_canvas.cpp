@@ -41,11 +41,12 @@ PixelCanvas::PixelCanvas(int widthPx, int heightPx, double pixelsPerTwip, double
 }
 
 PixelCanvas::PixelCanvas(unsigned char* pixels, int stride, int widthPx, int heightPx, double pixelsPerTwip,
-                         double logicalPixelPx)
+                         double logicalPixelPx, bool alreadyBlack)
     : PixelCanvas(widthPx, heightPx, pixelsPerTwip, logicalPixelPx, {}) {
     if (pixels == nullptr || widthPx < 0 || heightPx < 0 || stride % 4 != 0 || stride / 4 < widthPx) return;
     image_ = {pixels, stride, widthPx, heightPx};
     ok_ = true;
+    if (alreadyBlack) return;
     inked_.MarkAll();
     Clear();
 }

@@ -24,9 +24,11 @@ public:
     PixelCanvas(int widthPx, int heightPx, double pixelsPerTwip, double logicalPixelPx = 1.0);
     // The same over pixels someone else owns and keeps alive longer (a
     // window's image): 32 bits each as 0x00RRGGBB in native byte order, rows
-    // stride bytes apart. They are cleared to black and count as changed.
+    // stride bytes apart. They are cleared to black and count as changed,
+    // unless the owner knows them black already (memory fresh from the
+    // system): then nothing is touched, and nothing counts as changed.
     PixelCanvas(unsigned char* pixels, int stride, int widthPx, int heightPx, double pixelsPerTwip,
-                double logicalPixelPx = 1.0);
+                double logicalPixelPx = 1.0, bool alreadyBlack = false);
     PixelCanvas(const PixelCanvas&) = delete;
     PixelCanvas& operator=(const PixelCanvas&) = delete;
 
@@ -49,6 +51,9 @@ public:
     // What changed since the last call, as rectangles clipped to the
     // canvas; none when nothing changed. Valid until the next call.
     std::span<const PixelRect> TakeDirty();
+    // Counts all that is not black as changed: what a window whose
+    // exposed parts its server paints black lacks.
+    void MarkDrawnChanged() { changed_.Add(inked_); }
 
 private:
     PixelCanvas(int widthPx, int heightPx, double pixelsPerTwip, double logicalPixelPx, PixelImage image);

@@ -112,7 +112,7 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
         std::string unused;
         self->x11_ = WindowConnection::Open(XDisplayString(info.info.x11.display),
                                             static_cast<std::uint32_t>(info.info.x11.window), 1.0 / kTwipsPerPixel,
-                                            /*directColour=*/true, unused);
+                                            {.directColour = true, .ownsWindow = true}, unused);
     }
     if (!self->wayland_ && !self->x11_ && !self->TakeImage(error)) return nullptr;
     self->others_ = SdlBlankWindows::Open({bounds.x, bounds.y, bounds.w, bounds.h}, CoverFlags(driver));
@@ -241,8 +241,20 @@ void SdlWindow::Present() {
         if (wayland_->Present(*canvas_, canvas_->TakeDirty(), whole)) visible_ = true;
         return;
     }
-    if (x11_ && !showWhole_ && !imageDropped_) {
-        x11_->Present();
+    if (x11_) {
+        // Nothing reaches a window before it is on the screen: the first
+        // picture goes with its first exposure, so that the server does not
+        // copy whole pictures for nothing while the animation waits.
+        if (!exposed_) return;
+        if (showWhole_ || imageDropped_) {
+            FollowSize();
+            x11_->Image().Repaint();
+            // Until the window is on the screen every present shows all of it.
+            showWhole_ = !shown_;
+            Reached();
+        } else {
+            x11_->Present();
+        }
         return;
     }
     if (showWhole_ || ImageStale()) {
@@ -268,10 +280,10 @@ void SdlWindow::Repaint() {
         return;
     }
     if (x11_) {
-        FollowSize();
-        x11_->Image().Repaint();
-        showWhole_ = !shown_;
-        Reached();
+        // The next present sends it all, once however many exposures and
+        // changes of focus came since.
+        showWhole_ = true;
+        exposed_ = true;
         return;
     }
     std::string error;

@@ -57,7 +57,8 @@ public:
     // Brings what changed on the canvas since the last call to the screen;
     // all of it while the window has not been visible yet.
     void Present();
-    // Brings the whole canvas to the screen (after an expose).
+    // Brings the whole canvas to the screen (after an expose): at once
+    // through SDL's image, at the next present otherwise.
     void Repaint();
     // Repaints the window with that id: this one, or another display's
     // black window.
@@ -118,6 +119,7 @@ private:
     // it comes after the window has gone (a saver ended at once).
     bool raise_ = true;
     bool imageDropped_ = false; // SDL wants the image taken again
+    bool exposed_ = false; // on X11: SDL has reported the window shown or exposed
     bool shown_ = false;   // SDL has been asked to show the window
     bool visible_ = false; // and an image has reached the screen since
     std::uint32_t id_ = 0;

@@ -87,7 +87,8 @@ bool HackWindow::Take(const HackOptions& options, std::string& error) {
     }
     pendingWidth_ = described.width;
     pendingHeight_ = described.height;
-    picture_ = WindowConnection::Open(nullptr, window_, 1.0 / kTwipsPerPixel, /*directColour=*/false, error);
+    // Another's window keeps its own background, which need not be black.
+    picture_ = WindowConnection::Open(nullptr, window_, 1.0 / kTwipsPerPixel, {.ownsWindow = ownWindow_}, error);
     if (!picture_) {
         error = "linesaver: " + error;
         return false;

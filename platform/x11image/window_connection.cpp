@@ -9,7 +9,7 @@
 namespace linesaver {
 
 std::unique_ptr<WindowConnection> WindowConnection::Open(const char* displayName, std::uint32_t window,
-                                                         double pixelsPerTwip, bool directColour,
+                                                         double pixelsPerTwip, Options options,
                                                          std::string& error) {
     std::unique_ptr<WindowConnection> self(new WindowConnection());
     self->pixelsPerTwip_ = pixelsPerTwip;
@@ -19,9 +19,15 @@ std::unique_ptr<WindowConnection> WindowConnection::Open(const char* displayName
         error = std::string("cannot open the display ") + (name ? name : "(DISPLAY is not set)");
         return nullptr;
     }
-    if (!DescribeWindow(self->connection_, window, self->window_, error, directColour)) return nullptr;
+    if (!DescribeWindow(self->connection_, window, self->window_, error, options.directColour)) return nullptr;
+    if (options.ownsWindow) {
+        // All bits zero is black in the canvas's pixels.
+        const std::uint32_t black = 0;
+        xcb_change_window_attributes(self->connection_, window, XCB_CW_BACK_PIXEL, &black);
+        self->blackBackground_ = true;
+    }
     self->image_ = WindowImage::Make(self->connection_, self->window_, self->window_.width, self->window_.height,
-                                     pixelsPerTwip, error);
+                                     pixelsPerTwip, self->blackBackground_, error);
     if (!self->image_) return nullptr;
     return self;
 }
@@ -32,7 +38,7 @@ WindowConnection::~WindowConnection() {
 }
 
 bool WindowConnection::Resize(int width, int height, bool keepPicture, std::string& error) {
-    auto resized = WindowImage::Make(connection_, window_, width, height, pixelsPerTwip_, error);
+    auto resized = WindowImage::Make(connection_, window_, width, height, pixelsPerTwip_, blackBackground_, error);
     if (!resized) return false;
     if (keepPicture) resized->ForDrawing().CopyFrom(image_->Canvas());
     image_ = std::move(resized);

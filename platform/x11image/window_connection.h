@@ -17,8 +17,14 @@ public:
     // and makes a black picture of the window's size. Nothing when the
     // display cannot be reached or the window's pixels are not the
     // canvas's; error says why. directColour as for DescribeWindow.
+    // ownsWindow: the window is the program's own, and its background is
+    // made black, so that repaints send only what is not black.
+    struct Options {
+        bool directColour = false;
+        bool ownsWindow = false;
+    };
     static std::unique_ptr<WindowConnection> Open(const char* displayName, std::uint32_t window,
-                                                  double pixelsPerTwip, bool directColour, std::string& error);
+                                                  double pixelsPerTwip, Options options, std::string& error);
     ~WindowConnection();
     WindowConnection(const WindowConnection&) = delete;
     WindowConnection& operator=(const WindowConnection&) = delete;
@@ -37,6 +43,7 @@ private:
     xcb_connection_t* connection_ = nullptr;
     X11Window window_;
     double pixelsPerTwip_ = 1;
+    bool blackBackground_ = false;
     std::unique_ptr<WindowImage> image_;
 };
 

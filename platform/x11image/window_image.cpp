@@ -65,15 +65,19 @@ WindowImage::WindowImage(xcb_connection_t* connection, const X11Window& window)
       largestRequest_(static_cast<std::size_t>(xcb_get_maximum_request_length(connection)) * 4) {}
 
 std::unique_ptr<WindowImage> WindowImage::Make(xcb_connection_t* c, const X11Window& window, int width, int height,
-                                               double pixelsPerTwip, std::string& error) {
+                                               double pixelsPerTwip, bool blackBackground, std::string& error) {
     std::unique_ptr<WindowImage> self(new WindowImage(c, window));
+    self->blackBackground_ = blackBackground;
     width = std::max(width, 1);
     height = std::max(height, 1);
     self->gc_ = xcb_generate_id(c);
     const std::uint32_t noExposures = 0;
     xcb_create_gc(c, self->gc_, window.id, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
     if (self->Share(width, height)) {
-        self->canvas_ = std::make_unique<PixelCanvas>(self->shared_, width * 4, width, height, pixelsPerTwip);
+        // Fresh shared memory is zeros, black: nothing of it is touched
+        // (or made resident) before it is drawn on.
+        self->canvas_ = std::make_unique<PixelCanvas>(self->shared_, width * 4, width, height, pixelsPerTwip, 1.0,
+                                                      /*alreadyBlack=*/true);
     } else {
         self->canvas_ = std::make_unique<PixelCanvas>(width, height, pixelsPerTwip);
         // A put-image request carries its header (24 bytes) and whole rows.
@@ -143,6 +147,11 @@ PixelCanvas& WindowImage::ForDrawing() {
 void WindowImage::Present() { Send(canvas_->TakeDirty()); }
 
 void WindowImage::Repaint() {
+    if (blackBackground_) {
+        canvas_->MarkDrawnChanged();
+        Present();
+        return;
+    }
     canvas_->TakeDirty(); // all of it goes now
     const PixelRect all{0, 0, canvas_->Width(), canvas_->Height()};
     Send({&all, 1});

@@ -43,9 +43,12 @@ class WindowImage {
 public:
     // A black picture of width x height pixels for the window on the
     // connection, which outlives it. Nothing when no memory is to be had;
-    // error then says why.
+    // error then says why. blackBackground: the server paints every
+    // exposed part of the window black, so a repaint sends only what is
+    // not black.
     static std::unique_ptr<WindowImage> Make(xcb_connection_t* connection, const X11Window& window, int width,
-                                             int height, double pixelsPerTwip, std::string& error);
+                                             int height, double pixelsPerTwip, bool blackBackground,
+                                             std::string& error);
     ~WindowImage();
     WindowImage(const WindowImage&) = delete;
     WindowImage& operator=(const WindowImage&) = delete;
@@ -61,7 +64,7 @@ public:
     // Sends what changed on the canvas since the last present, without
     // waiting for the server.
     void Present();
-    // Sends all of it.
+    // Sends all of it (all that is not black, on a black background).
     void Repaint();
 
     // What has been sent so far, for measurements.
@@ -84,6 +87,7 @@ private:
     unsigned char* shared_ = nullptr;    // its pixels here
     unsigned int readSequence_ = 0;      // the request whose answer says the server has read them
     bool reading_ = false;               // that answer is still to be collected
+    bool blackBackground_ = false;
     std::unique_ptr<PixelCanvas> canvas_;
     std::vector<unsigned char> band_;    // rows on their way, without shared memory
     std::size_t largestRequest_ = 0;     // bytes

@@ -131,35 +131,44 @@ TEST_F(X11ImageTest, WindowShowsTheCanvasThroughPresentsAndRepaints) {
     };
     ASSERT_GT(std::size_t{screen_->width_in_pixels} * screen_->height_in_pixels * 4,
               std::size_t{xcb_get_maximum_request_length(c_)} * 4);
-    for (const Size& size : sizes) {
-        SCOPED_TRACE(size.name);
-        const std::uint32_t window = MakeWindow(size.width, size.height);
-        X11Window described;
-        std::string error;
-        ASSERT_TRUE(DescribeWindow(c_, window, described, error)) << error;
-        auto image = WindowImage::Make(c_, described, size.width, size.height, kPixelsPerTwip, error);
-        ASSERT_TRUE(image) << error;
-        EXPECT_EQ(image->Shared(), expectShared_);
+    // On a black background the server paints what is exposed black, and
+    // a repaint sends only what is not.
+    for (const bool blackBackground : {false, true})
+        for (const Size& size : sizes) {
+            SCOPED_TRACE(std::string(size.name) + (blackBackground ? ", black background" : ""));
+            const std::uint32_t window = MakeWindow(size.width, size.height);
+            if (blackBackground) {
+                const std::uint32_t black = 0;
+                xcb_change_window_attributes(c_, window, XCB_CW_BACK_PIXEL, &black);
+                xcb_clear_area(c_, 0, window, 0, 0, 0, 0);
+            }
+            X11Window described;
+            std::string error;
+            ASSERT_TRUE(DescribeWindow(c_, window, described, error)) << error;
+            auto image =
+                WindowImage::Make(c_, described, size.width, size.height, kPixelsPerTwip, blackBackground, error);
+            ASSERT_TRUE(image) << error;
+            EXPECT_EQ(image->Shared(), expectShared_);
 
-        // A new picture is first shown whole, as its users do.
-        DrawFigures(image->ForDrawing(), 0, 12);
-        image->Repaint();
-        EXPECT_EQ(Differing(window, image->Canvas(), 1), 0) << "first showing";
-        DrawFigures(image->ForDrawing(), 20, 3);
-        image->Present();
-        EXPECT_EQ(Differing(window, image->Canvas(), 1), 0) << "a change";
-        image->ForDrawing().Clear();
-        DrawFigures(image->ForDrawing(), 40, 2);
-        image->Present();
-        EXPECT_EQ(Differing(window, image->Canvas(), 1), 0) << "cleared and drawn again";
+            // A new picture is first shown whole, as its users do.
+            DrawFigures(image->ForDrawing(), 0, 12);
+            image->Repaint();
+            EXPECT_EQ(Differing(window, image->Canvas(), 1), 0) << "first showing";
+            DrawFigures(image->ForDrawing(), 20, 3);
+            image->Present();
+            EXPECT_EQ(Differing(window, image->Canvas(), 1), 0) << "a change";
+            image->ForDrawing().Clear();
+            DrawFigures(image->ForDrawing(), 40, 2);
+            image->Present();
+            EXPECT_EQ(Differing(window, image->Canvas(), 1), 0) << "cleared and drawn again";
 
-        xcb_clear_area(c_, 0, window, 0, 0, 0, 0);
-        ASSERT_GT(Differing(window, image->Canvas(), 1), 0) << "the clearing changed nothing";
-        image->Repaint();
-        EXPECT_EQ(Differing(window, image->Canvas(), 1), 0) << "repaint";
-        image.reset();
-        xcb_destroy_window(c_, window);
-    }
+            xcb_clear_area(c_, 0, window, 0, 0, 0, 0);
+            ASSERT_GT(Differing(window, image->Canvas(), 1), 0) << "the clearing changed nothing";
+            image->Repaint();
+            EXPECT_EQ(Differing(window, image->Canvas(), 1), 0) << "repaint";
+            image.reset();
+            xcb_destroy_window(c_, window);
+        }
 }
 
 TEST_F(X11ImageTest, ResizeKeepsThePictureOrStartsBlack) {
@@ -178,7 +187,7 @@ TEST_F(X11ImageTest, ResizeKeepsThePictureOrStartsBlack) {
         SCOPED_TRACE(c.name);
         const std::uint32_t window = MakeWindow(200, 150);
         std::string error;
-        auto connection = WindowConnection::Open(nullptr, window, kPixelsPerTwip, false, error);
+        auto connection = WindowConnection::Open(nullptr, window, kPixelsPerTwip, {}, error);
         ASSERT_TRUE(connection) << error;
         EXPECT_EQ(connection->Image().Shared(), expectShared_);
         DrawFigures(connection->Image().ForDrawing(), 3, 10);
