@@ -122,33 +122,32 @@ void Walk(const PixelImage& image, double a1, double b1, double a2, double b2, d
         return std::llround(std::clamp((b1 + (j + 0.5 - a1) * slope) * kOne, -0x1p52, 0x1p52));
     };
     const std::int64_t fixedStep = std::llround(slope * kOne);
-    std::int64_t fixedCentre = fixed(first);
     const std::int64_t fixedLimit = static_cast<std::int64_t>(minorSize + kMostCells) << 16;
-    for (int j = first; j <= last; ++j, fixedCentre += fixedStep) {
-        // The part of this row (or column) the segment spans, and the
-        // band's centre on it.
-        const double lo = std::max<double>(j, a1);
-        const double hi = std::min<double>(j + 1, a2);
-        const double share = hi - lo;
-        if (share <= 0) continue;
-        if (tabled && share == 1 && fixedCentre > -fixedLimit && fixedCentre < fixedLimit) {
-            // The rows ahead are far apart in memory: ask for them early.
-            if (j + kAhead <= last) {
-                const int ahead = static_cast<int>(std::clamp<std::int64_t>(
-                    (fixedCentre + kAhead * fixedStep) >> 16, 0, minorSize - 1));
-                __builtin_prefetch(at(ahead, j + kAhead), 1);
-            }
-            // The nearest of the table's positions.
-            const std::int64_t rounded = fixedCentre + (std::int64_t{1} << 11);
-            const int phase = static_cast<int>((rounded >> 12) & (kPhases - 1));
-            const int base = static_cast<int>(rounded >> 16) - table.before;
-            const auto* alpha = table.alpha[phase];
-            const int k0 = std::max<int>(table.first[phase], -base);
-            const int k1 = std::min<int>(table.last[phase], minorSize - 1 - base);
-            unsigned char* p = k0 <= k1 ? at(base + k0, j) : nullptr;
-            for (int k = k0; k <= k1; ++k, p += step) Put(p, rgb, alpha[k]);
-            continue;
+    // A row (or column) from the table: the band's centre in fixed point.
+    const auto tableRow = [&](int j, std::int64_t fixedCentre, bool prefetch) {
+        // The rows ahead are far apart in memory: ask for them early.
+        if (prefetch) {
+            const int ahead = static_cast<int>(
+                std::clamp<std::int64_t>((fixedCentre + kAhead * fixedStep) >> 16, 0, minorSize - 1));
+            __builtin_prefetch(at(ahead, j + kAhead), 1);
         }
+        // The nearest of the table's positions.
+        const std::int64_t rounded = fixedCentre + (std::int64_t{1} << 11);
+        const int phase = static_cast<int>((rounded >> 12) & (kPhases - 1));
+        const int base = static_cast<int>(rounded >> 16) - table.before;
+        const auto* alpha = table.alpha[phase];
+        const int k0 = std::max<int>(table.first[phase], -base);
+        const int k1 = std::min<int>(table.last[phase], minorSize - 1 - base);
+        unsigned char* p = k0 <= k1 ? at(base + k0, j) : nullptr;
+        for (int k = k0; k <= k1; ++k, p += step) Put(p, rgb, alpha[k]);
+    };
+    const auto inLimits = [&](std::int64_t fixedCentre) {
+        return fixedCentre > -fixedLimit && fixedCentre < fixedLimit;
+    };
+    // The part [lo, hi] of row (or column) j the segment spans, worked out
+    // pixel by pixel.
+    const auto exactRow = [&](int j, double lo, double hi) {
+        const double share = hi - lo;
         const double centre = b1 + ((lo + hi) / 2 - a1) * slope;
         const double slide = fullSlide * share;
         const double reach = half + slide / 2;
@@ -156,7 +155,32 @@ void Walk(const PixelImage& image, double a1, double b1, double a2, double b2, d
         const int i1 = Index(std::floor(centre + reach), -1, minorSize - 1);
         unsigned char* p = at(i0, j);
         for (int i = i0; i <= i1; ++i, p += step) Put(p, rgb, Alpha(Cover(centre - i, half, slide, share)));
+    };
+    const auto anyRow = [&](int j, std::int64_t fixedCentre) {
+        const double lo = std::max<double>(j, a1);
+        const double hi = std::min<double>(j + 1, a2);
+        const double share = hi - lo;
+        if (share <= 0) return;
+        if (tabled && share == 1 && inLimits(fixedCentre))
+            tableRow(j, fixedCentre, j + kAhead <= last);
+        else
+            exactRow(j, lo, hi);
+    };
+    // The rows the segment wholly spans lie between its two ends.
+    const int whole0 = Index(std::ceil(a1), first, last + 1);
+    const int whole1 = Index(std::floor(a2) - 1, whole0 - 1, last);
+    std::int64_t fixedCentre = fixed(first);
+    int j = first;
+    for (; j < whole0; ++j, fixedCentre += fixedStep) anyRow(j, fixedCentre);
+    if (tabled) {
+        for (; j <= whole1; ++j, fixedCentre += fixedStep) {
+            if (inLimits(fixedCentre))
+                tableRow(j, fixedCentre, j + kAhead <= last);
+            else
+                exactRow(j, j, j + 1);
+        }
     }
+    for (; j <= last; ++j, fixedCentre += fixedStep) anyRow(j, fixedCentre);
 }
 
 bool Finite(double a, double b, double c, double d) {
