@@ -1,29 +1,13 @@
 #include "platform/raster/thin_strokes.h"
 
+#include "platform/raster/pixel_blend.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 namespace linesaver {
 namespace {
-
-// dst and src mixed as dst * (255 - a) / 255 + src * a / 255, two channels
-// at a time, rounded as pixman rounds.
-inline std::uint32_t Mix(std::uint32_t dst, std::uint32_t src, std::uint32_t a) {
-    const std::uint32_t b = 255 - a;
-    std::uint32_t rb = (src & 0xff00ff) * a + (dst & 0xff00ff) * b + 0x800080;
-    rb = ((rb + ((rb >> 8) & 0xff00ff)) >> 8) & 0xff00ff;
-    std::uint32_t g = (src & 0x00ff00) * a + (dst & 0x00ff00) * b + 0x008000;
-    g = ((g + ((g >> 8) & 0x00ff00)) >> 8) & 0x00ff00;
-    return rb | g;
-}
-
-inline void Put(unsigned char* at, std::uint32_t rgb, std::uint32_t alpha) {
-    std::uint32_t pixel;
-    std::memcpy(&pixel, at, 4);
-    pixel = Mix(pixel, rgb, alpha);
-    std::memcpy(at, &pixel, 4);
-}
 
 inline unsigned char* At(const PixelImage& image, int x, int y) {
     return image.data + static_cast<std::ptrdiff_t>(y) * image.stride + static_cast<std::ptrdiff_t>(x) * 4;
@@ -65,6 +49,10 @@ struct RowCoverage {
     std::uint8_t alpha[kPhases][kMostCells] = {};
     std::uint8_t first[kPhases] = {}; // the cells of each phase that are not empty
     std::uint8_t last[kPhases] = {};
+    // The window as runs of four pixels (one or two), with Blend4's
+    // weights of each phase; the cells past the window weigh nothing.
+    int runs = 0;
+    alignas(16) std::uint16_t lanes[kPhases][kMostCells * 4];
 };
 
 inline double Cover(double m, double half, double slide, double share) {
@@ -80,13 +68,16 @@ bool MakeRowCoverage(double half, double slide, RowCoverage& table) {
     table.before = static_cast<int>(std::ceil(reach));
     table.cells = table.before + static_cast<int>(std::floor(1 + reach)) + 1;
     if (table.cells > kMostCells) return false;
+    table.runs = table.cells <= 4 ? 1 : 2;
     for (int p = 0; p < kPhases; ++p) {
         const double f = static_cast<double>(p) / kPhases;
         table.first[p] = kMostCells;
         table.last[p] = 0;
+        for (int k = table.cells; k < kMostCells; ++k) SetLanes(&table.lanes[p][k * 4], 0);
         for (int k = 0; k < table.cells; ++k) {
             const auto a = static_cast<std::uint8_t>(Alpha(Cover(f - (k - table.before), half, slide, 1)));
             table.alpha[p][k] = a;
+            SetLanes(&table.lanes[p][k * 4], a);
             if (a != 0) {
                 table.first[p] = std::min<std::uint8_t>(table.first[p], static_cast<std::uint8_t>(k));
                 table.last[p] = static_cast<std::uint8_t>(k);
@@ -123,6 +114,9 @@ void Walk(const PixelImage& image, double a1, double b1, double a2, double b2, d
     };
     const std::int64_t fixedStep = std::llround(slope * kOne);
     const std::int64_t fixedLimit = static_cast<std::int64_t>(minorSize + kMostCells) << 16;
+#if defined(__SSE2__)
+    const __m128i colour = SpreadColour(rgb);
+#endif
     // A row (or column) from the table: the band's centre in fixed point.
     const auto tableRow = [&](int j, std::int64_t fixedCentre, bool prefetch) {
         // The rows ahead are far apart in memory: ask for them early.
@@ -135,6 +129,15 @@ void Walk(const PixelImage& image, double a1, double b1, double a2, double b2, d
         const std::int64_t rounded = fixedCentre + (std::int64_t{1} << 11);
         const int phase = static_cast<int>((rounded >> 12) & (kPhases - 1));
         const int base = static_cast<int>(rounded >> 16) - table.before;
+#if defined(__SSE2__)
+        // A window wholly inside a pixel row: runs of four at once.
+        if (Steep && base >= 0 && base + 4 * table.runs <= minorSize) {
+            unsigned char* p = at(base, j);
+            PutRun4(p, colour, table.lanes[phase]);
+            if (table.runs == 2) PutRun4(p + 16, colour, table.lanes[phase] + 16);
+            return;
+        }
+#endif
         const auto* alpha = table.alpha[phase];
         const int k0 = std::max<int>(table.first[phase], -base);
         const int k1 = std::min<int>(table.last[phase], minorSize - 1 - base);
