@@ -7,6 +7,7 @@
 // x86-64), Blend4 does four at once with the very same results.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -71,6 +72,25 @@ inline __m128i Blend4(__m128i pixels, __m128i src, const std::uint16_t* lanes) {
 inline void PutRun4(unsigned char* at, __m128i src, const std::uint16_t* lanes) {
     __m128i* p = reinterpret_cast<__m128i*>(at);
     _mm_storeu_si128(p, Blend4(_mm_loadu_si128(p), src, lanes));
+}
+
+// Four pixels one under the other, step bytes apart.
+inline void PutColumn4(unsigned char* at, std::ptrdiff_t step, __m128i src, const std::uint16_t* lanes) {
+    std::uint32_t p0, p1, p2, p3;
+    std::memcpy(&p0, at, 4);
+    std::memcpy(&p1, at + step, 4);
+    std::memcpy(&p2, at + 2 * step, 4);
+    std::memcpy(&p3, at + 3 * step, 4);
+    const __m128i pixels = _mm_set_epi32(static_cast<int>(p3), static_cast<int>(p2), static_cast<int>(p1), static_cast<int>(p0));
+    const __m128i mixed = Blend4(pixels, src, lanes);
+    p0 = static_cast<std::uint32_t>(_mm_cvtsi128_si32(mixed));
+    p1 = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(mixed, 4)));
+    p2 = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(mixed, 8)));
+    p3 = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(mixed, 12)));
+    std::memcpy(at, &p0, 4);
+    std::memcpy(at + step, &p1, 4);
+    std::memcpy(at + 2 * step, &p2, 4);
+    std::memcpy(at + 3 * step, &p3, 4);
 }
 
 #endif

@@ -130,11 +130,16 @@ void Walk(const PixelImage& image, double a1, double b1, double a2, double b2, d
         const int phase = static_cast<int>((rounded >> 12) & (kPhases - 1));
         const int base = static_cast<int>(rounded >> 16) - table.before;
 #if defined(__SSE2__)
-        // A window wholly inside a pixel row: runs of four at once.
-        if (Steep && base >= 0 && base + 4 * table.runs <= minorSize) {
+        // A window wholly inside the picture: runs of four at once.
+        if (base >= 0 && base + 4 * table.runs <= minorSize) {
             unsigned char* p = at(base, j);
-            PutRun4(p, colour, table.lanes[phase]);
-            if (table.runs == 2) PutRun4(p + 16, colour, table.lanes[phase] + 16);
+            if (Steep) {
+                PutRun4(p, colour, table.lanes[phase]);
+                if (table.runs == 2) PutRun4(p + 16, colour, table.lanes[phase] + 16);
+            } else {
+                PutColumn4(p, step, colour, table.lanes[phase]);
+                if (table.runs == 2) PutColumn4(p + 4 * step, step, colour, table.lanes[phase] + 16);
+            }
             return;
         }
 #endif
