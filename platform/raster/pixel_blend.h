@@ -93,6 +93,20 @@ inline void PutColumn4(unsigned char* at, std::ptrdiff_t step, __m128i src, cons
     std::memcpy(at + 3 * step, &p3, 4);
 }
 
+// Two pixels side by side in a row, weighted by the coverages in the low
+// two 32-bit lanes of alphas (each 0 to 255), as Put weighs them: the top
+// bytes become 0 also where the coverage is 0.
+inline void PutPair(unsigned char* at, __m128i src, __m128i alphas) {
+    // a0 a1 as 16 bits, then a0 a0 a0 255 a1 a1 a1 255.
+    __m128i lanes = _mm_packs_epi32(alphas, alphas);
+    lanes = _mm_unpacklo_epi16(lanes, lanes);
+    lanes = _mm_unpacklo_epi32(lanes, lanes);
+    lanes = _mm_or_si128(lanes, _mm_set_epi16(255, 0, 0, 0, 255, 0, 0, 0));
+    __m128i* p = reinterpret_cast<__m128i*>(at);
+    const __m128i pixels = _mm_unpacklo_epi8(_mm_loadl_epi64(p), _mm_setzero_si128());
+    _mm_storel_epi64(p, _mm_packus_epi16(Blend2(pixels, src, lanes), _mm_setzero_si128()));
+}
+
 #endif
 
 } // namespace linesaver
