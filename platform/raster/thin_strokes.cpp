@@ -16,21 +16,29 @@ inline unsigned char* At(const PixelImage& image, int x, int y) {
 // A double as an int index, kept inside [lo, hi] (also for huge values).
 int Index(double v, int lo, int hi) { return static_cast<int>(std::clamp(v, double(lo), double(hi))); }
 
-// Branch-free: the sign of these changes from pixel to pixel.
-inline double Ramp(double x) { return std::max(x, 0.0); }
-inline double Ramp2(double x) {
-    const double r = std::max(x, 0.0);
+// Branch-free: the sign of these changes from pixel to pixel. T is a
+// double or a pair of them (the same sums, two at a time); x < 0 ? 0 : x
+// is what std::max(x, 0.0) gives.
+template <class T> inline T Ramp(T x) { return x < 0 ? T{} : x; }
+template <> inline double Ramp(double x) { return std::max(x, 0.0); }
+template <class T> inline T Ramp2(T x) {
+    const T r = Ramp(x);
     return r * r;
 }
 
 // How much of the unit interval [0, 1] a band [m - h, m + h] covers on
 // average while its centre m slides uniformly over a distance s, for a
 // band that does not slide (s = 0) and one that does.
-inline double StillCover(double m, double h) { return Ramp(m + h) - Ramp(m + h - 1) - Ramp(m - h) + Ramp(m - h - 1); }
-inline double HalfSquares(double c, double h) { return Ramp2(c + h) - Ramp2(c + h - 1) - Ramp2(c - h) + Ramp2(c - h - 1); }
-inline double SlideCover(double m, double h, double s, double halfOverS) {
+template <class T> inline T StillCover(T m, double h) { return Ramp(m + h) - Ramp(m + h - 1) - Ramp(m - h) + Ramp(m - h - 1); }
+template <class T> inline T HalfSquares(T c, double h) {
+    return Ramp2(c + h) - Ramp2(c + h - 1) - Ramp2(c - h) + Ramp2(c - h - 1);
+}
+template <class T> inline T SlideCover(T m, double h, double s, double halfOverS) {
     return (HalfSquares(m + s / 2, h) - HalfSquares(m - s / 2, h)) * halfOverS;
 }
+
+// Two doubles, added and compared lane by lane (SSE2 where there is one).
+typedef double DoublePair __attribute__((vector_size(16)));
 
 // The coverage of the pixels across a row (or column) that a segment wholly
 // spans, worked out once per segment for kPhases positions of the band's
@@ -70,12 +78,23 @@ bool MakeRowCoverage(double half, double slide, RowCoverage& table) {
     if (table.cells > kMostCells) return false;
     table.runs = table.cells <= 4 ? 1 : 2;
     for (int p = 0; p < kPhases; ++p) {
-        const double f = static_cast<double>(p) / kPhases;
         table.first[p] = kMostCells;
         table.last[p] = 0;
         for (int k = table.cells; k < kMostCells; ++k) SetLanes(&table.lanes[p][k * 4], 0);
-        for (int k = 0; k < table.cells; ++k) {
-            const auto a = static_cast<std::uint8_t>(Alpha(Cover(f - (k - table.before), half, slide, 1)));
+    }
+    // Cell by cell, two phases at a time.
+    const double halfOverS = 1 / (2 * slide);
+    for (int k = 0; k < table.cells; ++k) {
+        const double shift = k - table.before;
+        double cover[kPhases];
+        for (int p = 0; p < kPhases; p += 2) {
+            const DoublePair m = DoublePair{static_cast<double>(p), static_cast<double>(p + 1)} / kPhases - shift;
+            const DoublePair c = slide < 1e-6 ? StillCover(m, half) : SlideCover(m, half, slide, halfOverS);
+            cover[p] = c[0];
+            cover[p + 1] = c[1];
+        }
+        for (int p = 0; p < kPhases; ++p) {
+            const auto a = static_cast<std::uint8_t>(Alpha(cover[p]));
             table.alpha[p][k] = a;
             SetLanes(&table.lanes[p][k * 4], a);
             if (a != 0) {
