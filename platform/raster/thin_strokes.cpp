@@ -49,7 +49,7 @@ constexpr int kMostCells = 8;
 // Fewer rows than this are cheaper worked out one by one.
 constexpr int kRowsForTable = 48;
 // How many rows ahead the pixels are fetched.
-constexpr int kAhead = 8;
+constexpr int kAhead = 16;
 
 struct RowCoverage {
     int before = 0; // cells left of the one holding the centre
