@@ -3,6 +3,7 @@
 import datetime
 import os
 import platform
+import re
 import statistics
 
 TICKS_PER_SECOND = 1000 / 15
@@ -111,7 +112,7 @@ def ticks(figures):
             "| Pixels presented per tick | Rectangles per tick |", "|---|---:|---:|---:|---:|---:|"]
     for name, (us, counters) in t.items():
         if name.startswith("Tick/"):
-            rows.append(f"| {name.split('/min_time')[0]} | {num(us, 1)} | {num(us * TICKS_PER_SECOND / 1e4, 3)} | "
+            rows.append(f"| {re.split('/(?:min_time|iterations)', name)[0]} | {num(us, 1)} | {num(us * TICKS_PER_SECOND / 1e4, 3)} | "
                         f"{num(counters.get('draws/tick'), 1)} | {num(counters.get('px/tick'), 0)} | "
                         f"{num(counters.get('rects/tick'), 1)} |")
     patterns = sorted(((us, name.split("/")[1]) for name, (us, _) in t.items()
