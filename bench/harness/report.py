@@ -194,13 +194,15 @@ def render(figures):
         f"Linux {platform.release()}; every program on its own Xvfb (24 bits). "
         f"Whole-process cases run {figures['seconds']:g} s each ({figures['saver_seconds']:g} s for "
         "the saver) after a 2 s warm-up, one after another. % of one core = CPU seconds per wall second × 100 (utime + stime of "
-        "/proc/PID/stat) over the whole case; values under 1 % are noisy, and the saver's "
-        "cost depends on the patterns it happens to choose, so compare within one run. "
+        "/proc/PID/stat) over the whole case; values under 1 % are noisy. The saver's cost "
+        "depends on the patterns it chooses: every case starts it from the same seed "
+        "(`LINESAVER_SEED`), so runs of one build draw the same figures. "
         "Peak RSS is VmHWM. Audio goes through SDL's "
         f"`{audio['SDL_AUDIODRIVER']}` driver into {audio['SDL_DISKAUDIOFILE']} (real-time "
         f"pace). Music: `{track}` with `{os.path.basename(figures['soundfont'])}`."
         + (" Rows marked \"earlier build\" are the programs of another build (`BENCH_BASELINE`), "
-           "measured in the same run." if figures.get("baseline") else ""),
+           "measured in the same run; a build from before `LINESAVER_SEED` draws at random."
+           if figures.get("baseline") else ""),
         "",
         "## Whole process beside classic hacks",
         "",

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <poll.h>
 
 namespace linesaver {
@@ -29,6 +30,14 @@ void EventDesktop::OpenDrive(const std::string& driveFolder, AudioOutputFactory 
 void EventDesktop::CloseDrive() { player_.reset(); }
 
 std::uint64_t EventDesktop::ClockSeed() {
+    // The same animation every time, for measurements: LINESAVER_SEED, a
+    // whole number.
+    if (const char* fixed = std::getenv("LINESAVER_SEED")) {
+        char* end = nullptr;
+        errno = 0;
+        const unsigned long long seed = std::strtoull(fixed, &end, 10);
+        if (*fixed != '\0' && *end == '\0' && errno == 0) return seed;
+    }
     const auto wall = std::chrono::system_clock::now().time_since_epoch().count();
     const auto mono = std::chrono::steady_clock::now().time_since_epoch().count();
     return static_cast<std::uint64_t>(wall) * 0x9E3779B97F4A7C15ULL ^ static_cast<std::uint64_t>(mono);
