@@ -60,14 +60,29 @@ stop_watcher() {
     wait_exit "$1" 5 || kill -KILL "$1" 2>/dev/null
 }
 
-# locknow: tells xautolock to start its locker, once it is there to hear.
+# locker_count: how many children the watcher has, ended ones not yet
+# reaped included.
+locker_count() { ps -o pid= --ppid "$watcher" | wc -l; }
+
+# locknow: tells xautolock to start its locker. xautolock drops the request
+# when it comes while the last locker has not been reaped yet, and, on a
+# busy machine, when it comes while xautolock is still starting up; so the
+# request waits for the last one to be reaped and is made again until a
+# locker starts.
 locknow() {
-    local _
+    local _ attempt
     for _ in $(seq "$(scaled 50)"); do
-        xautolock -locknow 2>/dev/null && return 0
+        [ "$(locker_count)" -eq 0 ] && break
         sleep 0.1
     done
-    fail "no xautolock to hear -locknow"
+    for attempt in $(seq "$(scaled 50)"); do
+        xautolock -locknow 2>/dev/null || { sleep 0.1; continue; }
+        for _ in $(seq "$(scaled 20)"); do
+            [ "$(locker_count)" -gt 0 ] && return 0
+            sleep 0.1
+        done
+    done
+    fail "xautolock started no locker on -locknow"
 }
 
 xautolock -time 60 -locker "$wrapper" 2>"$E2E_WORK/xautolock.err" &
