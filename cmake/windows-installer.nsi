@@ -4,7 +4,8 @@
 ; registers an uninstaller that puts everything back as it was.
 ;
 ; makensis -DVERSION=x.y.z -DBINDIR=<folder with linesaver.scr and music>
-;          -DTRACKS=<tracks.nsh> -DOUTFILE=<setup.exe> windows-installer.nsi
+;          -DTRACKS=<tracks.nsh> -DOUTFILE=<setup.exe> -DICON=<linesaver.ico>
+;          -DPUBLISHER=<name> windows-installer.nsi
 ; tracks.nsh defines the macros InstallTracks and RemoveTracks, one line a
 ; demo track.
 ; A 64-bit installer for the 64-bit saver.
@@ -17,10 +18,22 @@ OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\linesaver"
 ShowInstDetails show
 ShowUninstDetails show
+Icon "${ICON}"
+UninstallIcon "${ICON}"
+
+; The setup program's own Properties.
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=1033 "ProductName" "linesaver"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "FileDescription" "linesaver ${VERSION} setup"
+VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 
 !define DESKTOP "Control Panel\Desktop"
 !define UNINSTALL "Software\Microsoft\Windows\CurrentVersion\Uninstall\linesaver"
 
+!include "FileFunc.nsh"
 !include "${TRACKS}"
 
 Page directory
@@ -47,8 +60,13 @@ Section "linesaver"
     WriteRegStr HKCU "${DESKTOP}" "SCRNSAVE.EXE" "$INSTDIR\linesaver.scr"
     WriteRegStr HKCU "${DESKTOP}" "ScreenSaveActive" "1"
 
+    ; The Apps list's entry.
     WriteRegStr HKCU "${UNINSTALL}" "DisplayName" "linesaver"
     WriteRegStr HKCU "${UNINSTALL}" "DisplayVersion" "${VERSION}"
+    WriteRegStr HKCU "${UNINSTALL}" "DisplayIcon" "$INSTDIR\linesaver.scr,0"
+    WriteRegStr HKCU "${UNINSTALL}" "Publisher" "${PUBLISHER}"
+    ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+    WriteRegDWORD HKCU "${UNINSTALL}" "EstimatedSize" $0
     WriteRegStr HKCU "${UNINSTALL}" "InstallLocation" "$INSTDIR"
     WriteRegStr HKCU "${UNINSTALL}" "UninstallString" '"$INSTDIR\uninstall.exe"'
     WriteRegStr HKCU "${UNINSTALL}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'

@@ -21,6 +21,8 @@ add_custom_target(demo_tracks ALL
     COMMENT "Writing the demo tracks"
     VERBATIM)
 
+include(${PROJECT_SOURCE_DIR}/cmake/windows_resources.cmake)
+
 # The saver goes out without its symbols.
 target_link_options(linesaver PRIVATE -s)
 
@@ -48,6 +50,7 @@ endif()
 add_custom_target(windows_package
     COMMAND ${CMAKE_COMMAND} -DVERSION=${PROJECT_VERSION} -DBINDIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
             -DOUTDIR=${PROJECT_BINARY_DIR}/package -DSCRIPT=${PROJECT_SOURCE_DIR}/cmake/windows-installer.nsi
+            -DICON=${LINESAVER_ICON} -DPUBLISHER=${LINESAVER_PUBLISHER}
             -P ${PROJECT_SOURCE_DIR}/cmake/windows_package.cmake
-    DEPENDS linesaver demo_tracks
+    DEPENDS linesaver demo_tracks windows_icon
     VERBATIM)

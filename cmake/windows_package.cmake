@@ -3,6 +3,7 @@
 # linesaver-VERSION-win64.zip, each with linesaver.scr and its music folder.
 #
 #   -DVERSION=  -DBINDIR= (build-windows/bin)  -DOUTDIR=  -DSCRIPT= (the .nsi)
+#   -DICON= (the saver's .ico, also the installer's)  -DPUBLISHER=
 set(stage ${OUTDIR}/linesaver)
 file(REMOVE_RECURSE ${stage})
 file(MAKE_DIRECTORY ${stage}/music)
@@ -22,7 +23,7 @@ file(WRITE ${OUTDIR}/tracks.nsh
 set(setup ${OUTDIR}/linesaver-${VERSION}-setup.exe)
 execute_process(
     COMMAND makensis -V2 -DVERSION=${VERSION} -DBINDIR=${stage} -DTRACKS=${OUTDIR}/tracks.nsh -DOUTFILE=${setup}
-            ${SCRIPT}
+            -DICON=${ICON} "-DPUBLISHER=${PUBLISHER}" ${SCRIPT}
     RESULT_VARIABLE failed)
 if(failed)
     message(FATAL_ERROR "makensis failed")
