@@ -3,82 +3,19 @@
 # display ends the saver as well, and a step across the boundary counts as
 # the step it is.
 #
-# Xvfb gives each screen one display, so this runs on Xorg's dummy driver,
-# whose RandR outputs xrandr turns on and places.
+# Xvfb gives each screen one display, so this runs on Xorg's dummy driver.
 source "$(dirname "$0")/lib/common.bash"
+source "$(dirname "$0")/lib/two_displays.bash"
 e2e_init "$1"
 
-# start_two_displays: Xorg with the dummy driver on a display number it
-# picks itself, leaving the console and any real GPU alone; DUMMY0 is on.
-start_two_displays() {
-    if ! command -v Xorg >/dev/null || ! command -v xrandr >/dev/null \
-        || [ ! -e /usr/lib/xorg/modules/drivers/dummy_drv.so ]; then
-        echo "needs Xorg, its dummy driver and xrandr (make deps)"
-        exit 1
-    fi
-    cat >"$E2E_WORK/xorg.conf" <<'EOF'
-Section "ServerFlags"
-    Option "AutoAddDevices" "false"
-    Option "AutoEnableDevices" "false"
-    Option "AutoAddGPU" "false"
-    Option "AutoBindGPU" "false"
-    Option "DontVTSwitch" "true"
-EndSection
-Section "Device"
-    Identifier "card"
-    Driver "dummy"
-    VideoRam 16384
-EndSection
-Section "Monitor"
-    Identifier "monitor"
-    HorizSync 5.0-1000.0
-    VertRefresh 5.0-200.0
-EndSection
-Section "Screen"
-    Identifier "screen"
-    Device "card"
-    Monitor "monitor"
-    DefaultDepth 24
-    SubSection "Display"
-        Depth 24
-        Modes "800x600"
-    EndSubSection
-EndSection
-EOF
-    local fifo="$E2E_WORK/xorgfd"
-    mkfifo "$fifo"
-    Xorg -displayfd 3 -config "$E2E_WORK/xorg.conf" -logfile "$E2E_WORK/xorg.log" -noreset -nolisten tcp \
-        -sharevts -novtswitch 3>"$fifo" >/dev/null 2>&1 &
-    E2E_PIDS+=($!)
-    local number
-    if ! read -r -t 10 number <"$fifo"; then
-        echo "Xorg did not start:"; grep '(EE)' "$E2E_WORK/xorg.log"; exit 1
-    fi
-    export DISPLAY=":$number"
-    x xrandr --addmode DUMMY1 640x480 && x xrandr --addmode DUMMY1 800x600 || exit 1
-}
-
 xprobe() { x /usr/bin/python3 "$(dirname "$0")/lib/xprobe.py" "$@"; }
-
-# layout NAME: places the two displays. The dummy driver reports an output
-# connected only once it is probed again after its mode was set, which the
-# second xrandr does.
-layout() {
-    case $1 in
-    left) x xrandr --output DUMMY0 --primary --output DUMMY1 --mode 640x480 --right-of DUMMY0 ;;
-    right) x xrandr --output DUMMY1 --mode 640x480 --right-of DUMMY0 --primary ;;
-    mirrored) x xrandr --output DUMMY0 --primary --output DUMMY1 --mode 800x600 --same-as DUMMY0 ;;
-    esac && x xrandr >/dev/null
-}
 
 # nonblack FILE WxH+X+Y: the share of pixels in a region that are not black.
 nonblack() { convert "$1" -crop "$2" +repage -fill white +opaque black -format "%[fx:mean]" info:; }
 
 above0() { awk -v v="$1" 'BEGIN{exit !(v > 0)}'; }
 
-start_two_displays
-# Whatever no window covers shows white.
-x xsetroot -solid white
+start_two_displays "$E2E_WORK" E2E_PIDS || exit 1
 
 # Each layout: where the animated window goes, where a black one goes (none
 # over a display that mirrors the primary), and a point on that other display.
@@ -89,7 +26,7 @@ layouts=(
 )
 for l in "${layouts[@]}"; do
     IFS='|' read -r name animated blank point <<<"$l"
-    layout "$name" || exit 1
+    two_displays_layout "$name" || exit 1
     x xdotool mousemove $point
     shown_before=$(xprobe cursor)
     start_saver || exit 1
@@ -121,7 +58,7 @@ for l in "${layouts[@]}"; do
     expect_end "$name: SIGTERM"
 done
 
-layout left
+two_displays_layout left
 # Steps of one pixel: on the second display, and over the boundary both ways.
 x xdotool mousemove 801 300
 start_saver || exit 1

@@ -30,6 +30,27 @@ active=$(reg_value "$desktop" ScreenSaveActive)
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\linesaver'
 [ -n "$(reg_value "$uninstall_key" UninstallString)" ] && pass "the uninstaller is registered" ||
     fail "no uninstaller registered"
+# The Apps list's entry: each row a value and the pattern it must match
+# ($version is CMake's, read by resource_checks.bash).
+apps_rows=(
+    "DisplayName|linesaver"
+    "DisplayVersion|$version"
+    "Publisher|linesaver developers"
+    "DisplayIcon|C:?users?*?AppData?Local?Programs?linesaver?linesaver.scr,0"
+    "QuietUninstallString|*uninstall.exe\" /S"
+    "NoModify|0x1"
+    "NoRepair|0x1"
+)
+for row in "${apps_rows[@]}"; do
+    got=$(reg_value "$uninstall_key" "${row%%|*}")
+    [[ "$got" == ${row#*|} ]] && pass "Apps entry: ${row%%|*} $got" || fail "Apps entry: ${row%%|*} '$got'"
+done
+# Its size within a tenth of what lies in the folder.
+estimated=$(reg_value "$uninstall_key" EstimatedSize)
+on_disk=$(du -sk --apparent-size "$installed" | cut -f1)
+[ -n "$estimated" ] && [ $((estimated * 10)) -ge $((on_disk * 9)) ] && [ $((estimated * 10)) -le $((on_disk * 11)) ] &&
+    pass "Apps entry: EstimatedSize $((estimated)) KB, $on_disk KB installed" ||
+    fail "Apps entry: EstimatedSize '$estimated', $on_disk KB installed"
 
 # The installed saver runs, music and all, and leaves on a key.
 SAVER="$installed/linesaver.scr"

@@ -111,7 +111,8 @@ expect_end() {
 # request as a window manager sends it.
 xprobe() { python3 "$here/../e2e/lib/xprobe.py" "$@"; }
 screenshot() { import -window root "$1"; }
-# lit_fraction FILE: the share of pixels that are not black.
-lit_fraction() { convert "$1" -threshold 1% -format "%[fx:mean]" info:; }
+# lit_fraction FILE [WxH+X+Y]: the share of pixels that are not black, of
+# the whole or of a region.
+lit_fraction() { convert "$1" ${2:+-crop "$2" +repage} -threshold 1% -format "%[fx:mean]" info:; }
 # white_pixels FILE: how many pixels are pure white (uncovered root).
 white_pixels() { convert "$1" -fill black +opaque white -threshold 50% -format "%[fx:mean*w*h]" info:; }

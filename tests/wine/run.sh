@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The Windows build under Wine on a private X server: the portable core's
-# and the backend's unit tests, then the saver end to end, then the
-# installer.
+# The Windows build under Wine on a private X server: the resources of the
+# .scr and the installer, the portable core's and the backend's unit tests,
+# then the saver end to end, then the installer, then the saver on two
+# monitors.
 #
 #     tests/wine/run.sh BUILD_DIR      (make test-windows)
 #
@@ -10,6 +11,7 @@
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.bash"
 wine_init "$1"
+source "$here/resource_checks.bash"
 
 for binary in core win32; do
     if wine "$BUILD/tests/linesaver_${binary}_tests.exe" >"$W_WORK/$binary.log" 2>&1; then
@@ -22,6 +24,7 @@ done
 
 source "$here/saver_checks.bash"
 [ -n "${W_ONLY_SAVER:-}" ] || source "$here/installer_check.bash"
+source "$here/monitor_checks.bash"
 
 [ "$W_FAILED" -eq 0 ] && echo "all passed"
 exit "$W_FAILED"
