@@ -47,7 +47,9 @@ void Win32Window::DcDeleter::operator()(HDC__* dc) const { ::DeleteDC(dc); }
 void Win32Window::BitmapDeleter::operator()(HBITMAP__* b) const { ::DeleteObject(b); }
 
 std::unique_ptr<Win32Window> Win32Window::Open(WindowInput& input, std::string& error) {
-    // Real pixels on every monitor, whatever its scale.
+    // Real pixels on every monitor, whatever its scale. The saver's manifest
+    // has said so before any window existed, and this call then changes
+    // nothing; it is for programs without it, the backend's tests.
     ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     std::unique_ptr<Win32Window> self(new Win32Window(input));
     if (!self->Make(error)) return nullptr;
