@@ -15,13 +15,14 @@ foreach(dir engine patterns music shell platform/raster platform/headless tools/
     file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp ${PROJECT_SOURCE_DIR}/${dir}/*.h)
     list(APPEND render_sources ${sources})
 endforeach()
+file(GLOB platform_headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/*.h)
 set(render_cpp ${render_sources})
 list(FILTER render_cpp INCLUDE REGEX "\\.cpp$")
 set(host_render ${PROJECT_BINARY_DIR}/host/linesaver-render)
 add_custom_command(OUTPUT ${host_render}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/host
     COMMAND ${LINESAVER_HOST_CXX} -std=c++20 -O1 -I${PROJECT_SOURCE_DIR} ${render_cpp} ${cairo_flags} -o ${host_render}
-    DEPENDS ${render_sources} ${PROJECT_SOURCE_DIR}/platform/platform.h
+    DEPENDS ${render_sources} ${platform_headers}
     COMMENT "Building linesaver-render for this machine"
     VERBATIM)
 
@@ -38,8 +39,6 @@ add_custom_target(windows_icon DEPENDS ${icon})
 # What the file's Properties, the Apps list and the installer say.
 set(LINESAVER_PUBLISHER "linesaver developers")
 set(LINESAVER_DESCRIPTION "linesaver screen saver")
-set(publisher ${LINESAVER_PUBLISHER})
-set(description ${LINESAVER_DESCRIPTION})
 set(manifest ${PROJECT_BINARY_DIR}/resources/linesaver.manifest)
 set(resources ${PROJECT_BINARY_DIR}/resources/linesaver.rc)
 configure_file(${PROJECT_SOURCE_DIR}/programs/saver/linesaver.manifest.in ${manifest} @ONLY)
