@@ -37,7 +37,7 @@ foreach(size ${sizes})
     # The black around the figure, margin and all, made transparent.
     execute_process(COMMAND ${CONVERT} ${figure} -bordercolor black -border ${margin} -alpha set -fill none
                             -draw "color 0,0 floodfill"
-                            ${colours} ${format}:${icon}
+                            -strip ${colours} ${format}:${icon}
                     RESULT_VARIABLE failed)
     if(failed)
         message(FATAL_ERROR "cannot make the ${size}-pixel icon's background transparent")
