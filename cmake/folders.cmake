@@ -23,6 +23,10 @@ linesaver_folder(linesaver_shell shell DEPENDS linesaver_engine linesaver_patter
 # The backends.
 linesaver_folder(linesaver_raster platform/raster DEPENDS linesaver_interface)
 linesaver_folder(linesaver_timing platform/timing)
+if(EMSCRIPTEN)
+    linesaver_folder(linesaver_web_platform platform/web DEPENDS linesaver_raster linesaver_timing)
+    return()
+endif()
 if(WIN32)
     linesaver_folder(linesaver_win32 platform/win32 DEPENDS linesaver_raster linesaver_timing winmm)
     target_compile_definitions(linesaver_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
