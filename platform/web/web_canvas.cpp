@@ -2,8 +2,6 @@
 
 #include <emscripten.h>
 
-#include <cstring>
-
 namespace linesaver {
 namespace {
 

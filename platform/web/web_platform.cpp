@@ -120,8 +120,12 @@ int WebPlatform::RunDueTimers() {
 }
 
 void WebPlatform::RunTicks(long ticks) {
-    for (long n = 0; n < ticks && saver_; ++n) Deliver([this] { saver_->FrameTick(); });
-    canvas_.Present();
+    // Each tick shown as the clock's ticks are, so that what goes wrong
+    // only over many presentations shows here too.
+    for (long n = 0; n < ticks && saver_; ++n) {
+        Deliver([this] { saver_->FrameTick(); });
+        canvas_.Present();
+    }
 }
 
 void WebPlatform::SetTimerInterval(TimerId timer, int milliseconds) {

@@ -64,7 +64,7 @@ public:
     // many milliseconds the page may wait before calling again, -1 when no
     // timer runs.
     int RunDueTimers();
-    // `ticks` frame ticks at once, without the clock, then shows the result.
+    // `ticks` frame ticks at once, without the clock, each shown.
     void RunTicks(long ticks);
     const std::uint8_t* Rgba() const { return canvas_.Rgba(); }
 
