@@ -37,10 +37,11 @@ std::optional<std::uint64_t> ParseSeed(const std::string& text) {
     return seed;
 }
 
-WebPlatform::WebPlatform(const WebScreen& screen, std::optional<std::uint64_t> fixedSeed)
+WebPlatform::WebPlatform(const WebScreen& screen, std::optional<std::uint64_t> fixedSeed, const std::string& tracks)
     : screen_(screen), fixedSeed_(fixedSeed),
       canvas_(screen.view, screen.widthPx, screen.heightPx,
-              screen.screenWidth > 0 ? screen.widthPx / screen.screenWidth : 1 / kTwipsPerPixel, screen.penPx) {}
+              screen.screenWidth > 0 ? screen.widthPx / screen.screenWidth : 1 / kTwipsPerPixel, screen.penPx),
+      drive_(tracks) {}
 
 std::uint64_t WebPlatform::ClockSeed() {
     if (fixedSeed_) return *fixedSeed_;
@@ -137,15 +138,10 @@ void WebPlatform::ShowCursor(bool show) {
     ShowPointer(screen_.view, cursorLevel_ >= 0);
 }
 
-// There is no player: every command fails and the reply is empty.
-long WebPlatform::SendPlayerCommand(const std::string&, char* reply, int replyLength) {
-    if (reply != nullptr && replyLength > 0) reply[0] = '\0';
-    return 1;
-}
-
 void WebPlatform::EndProcess(int status) {
     saver_ = nullptr; // nothing more is delivered
     status_ = status;
+    drive_.Close();
     timers_.Set(TimerIndex(TimerId::FrameTick), 0, Now());
     timers_.Set(TimerIndex(TimerId::MusicPoll), 0, Now());
     if (cursorLevel_ < 0) {

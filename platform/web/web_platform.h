@@ -1,8 +1,8 @@
 // The saver in a web page. The page owns the event loop: it hands its
 // input and its clock's wake-ups to this platform, which delivers them to
 // the saver, runs the timers that are due on the page's clock and sends
-// the tiles that changed to the page's canvas. The page has no files, and
-// its player refuses every command, so the saver runs silent.
+// the tiles that changed to the page's canvas. Its files and player are the
+// page's tracks and synthesizer (web_drive.h); without them it runs silent.
 //
 // Leaving ends no process here. End stops the timers, shows the cursor and
 // unwinds the call from the page at once (emscripten's unwinding to the
@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "platform/timing/timer_schedule.h"
 #include "platform/web/web_canvas.h"
+#include "platform/web/web_drive.h"
 
 #include <cstdint>
 #include <optional>
@@ -44,8 +45,9 @@ std::optional<std::uint64_t> ParseSeed(const std::string& text);
 class WebPlatform final : public Platform {
 public:
     // With a fixed seed the clock's seed is that number every time, so the
-    // animation is the same on every run.
-    WebPlatform(const WebScreen& screen, std::optional<std::uint64_t> fixedSeed);
+    // animation is the same on every run. tracks: the music folder's names,
+    // one a line ("" for none: no music).
+    WebPlatform(const WebScreen& screen, std::optional<std::uint64_t> fixedSeed, const std::string& tracks);
 
     bool ok() const { return canvas_.ok(); }
     // The saver from now on: it starts, and its first frame tick comes
@@ -84,11 +86,13 @@ public:
     void YieldToEvents() override {}
     void ShowCursor(bool show) override;
 
-    std::string FirstFileName(const std::string&) override { return {}; }
-    std::string NextFileName() override { return {}; }
-    bool RemoveFile(const std::string&) override { return false; }
-    bool CopyFileTo(const std::string&, const std::string&) override { return false; }
-    long SendPlayerCommand(const std::string& command, char* reply, int replyLength) override;
+    std::string FirstFileName(const std::string& pattern) override { return drive_.FirstFileName(pattern); }
+    std::string NextFileName() override { return drive_.NextFileName(); }
+    bool RemoveFile(const std::string& path) override { return drive_.RemoveFile(path); }
+    bool CopyFileTo(const std::string& from, const std::string& to) override { return drive_.CopyFileTo(from, to); }
+    long SendPlayerCommand(const std::string& command, char* reply, int replyLength) override {
+        return drive_.Send(command, reply, replyLength);
+    }
 
 protected:
     void EndProcess(int status) override;
@@ -103,6 +107,7 @@ private:
     WebScreen screen_;
     std::optional<std::uint64_t> fixedSeed_;
     WebCanvas canvas_;
+    WebDrive drive_;
     TimerSchedule timers_;
     SaverEvents* saver_ = nullptr; // null before Begin and once the saver has left
     int cursorLevel_ = 0;

@@ -42,8 +42,8 @@ private:
 };
 
 struct Session {
-    Session(const WebScreen& screen, std::optional<std::uint64_t> seed, int pattern)
-        : platform(screen, seed), saver(platform), loop(saver, pattern), pattern(pattern) {}
+    Session(const WebScreen& screen, std::optional<std::uint64_t> seed, const std::string& tracks, int pattern)
+        : platform(screen, seed, tracks), saver(platform), loop(saver, pattern), pattern(pattern) {}
     WebPlatform platform;
     Saver saver;
     PatternLoop loop;
@@ -56,13 +56,15 @@ extern "C" {
 
 // A saver on the page's canvas `view`, not started yet; null when its
 // picture cannot be made. seed: "" for the clock, else a whole number.
-// pattern: 0 for the saver's own choice, else the pattern kept on a loop.
+// tracks: the music folder's names, one a line ("" for none). pattern: 0
+// for the saver's own choice, else the pattern kept on a loop.
 EMSCRIPTEN_KEEPALIVE Session* linesaver_open(int view, int widthPx, int heightPx, double screenWidthTwips,
-                                             double screenHeightTwips, double penPx, const char* seed, int pattern) {
+                                             double screenHeightTwips, double penPx, const char* seed,
+                                             const char* tracks, int pattern) {
     const WebScreen screen{view, widthPx, heightPx, screenWidthTwips, screenHeightTwips, penPx};
     const std::string seedText = seed;
     auto* session = new (std::nothrow) Session(screen, seedText.empty() ? std::nullopt : ParseSeed(seedText),
-                                               IsPattern(pattern) ? pattern : 0);
+                                               tracks, IsPattern(pattern) ? pattern : 0);
     if (session && !session->platform.ok()) {
         delete session;
         return nullptr;

@@ -70,15 +70,15 @@
 
   function run(module) {
     // A view: one canvas and the saver drawing on it.
-    function openView(id, canvas, widthPx, heightPx, screenWidth, screenHeight, pattern) {
+    function openView(id, canvas, widthPx, heightPx, screenWidth, screenHeight, pattern, tracks = []) {
       canvas.width = widthPx;
       canvas.height = heightPx;
       const view = { id, canvas, session: 0, timer: 0, onLeft: null };
       module.linesaverViews[id] = { context: canvas.getContext('2d', { alpha: false }) };
       view.session = module.ccall('linesaver_open', 'number',
-        ['number', 'number', 'number', 'number', 'number', 'number', 'string', 'number'],
+        ['number', 'number', 'number', 'number', 'number', 'number', 'string', 'string', 'number'],
         [id, widthPx, heightPx, screenWidth * kTwipsPerPixel, screenHeight * kTwipsPerPixel,
-          widthPx / screenWidth, parameters.seed || '', pattern || 0]);
+          widthPx / screenWidth, parameters.seed || '', tracks.join('\n'), pattern || 0]);
       if (!view.session) throw new Error('no picture of ' + widthPx + ' x ' + heightPx + ' pixels');
       call(view, '_linesaver_begin');
       return view;
@@ -123,6 +123,12 @@
 
     const ratio = window.devicePixelRatio || 1;
 
+    // A track (or any MIDI file's bytes) as the page would play it: the
+    // loudest sample before and after the limiter, and the loudness.
+    window.linesaverMeasureMusic = async (track, seconds) => LinesaverMusic.measure(module,
+      typeof track === 'string' ? await LinesaverMusic.fetchBytes('music/' + encodeURIComponent(track))
+        : new Uint8Array(track).buffer, seconds);
+
     if (parameters.ticks !== undefined) {
       // A fixed number of ticks at once, for tests: no clock, no input.
       root.dataset.view = 'frame';
@@ -165,11 +171,13 @@
     }
     saverPage();
 
-    // The saver: the start control, full screen, the animation until the
-    // user returns, then the start control again.
-    function saverPage() {
+    // The saver: the start control, full screen, the animation and its
+    // music until the user returns, then the start control again.
+    async function saverPage() {
       let view = null;
+      let audio = null; // the audio context made by the starting gesture
       const starters = [];
+      const tracks = parameters.music === false ? [] : await LinesaverMusic.trackNames();
 
       function listen(target, type, handler) {
         target.addEventListener(type, handler);
@@ -187,6 +195,10 @@
       function start() {
         if (view) return;
         startButton.disabled = true;
+        // Browsers let a page make sound only from the user's gesture.
+        if (tracks.length && !audio) {
+          try { audio = new AudioContext(); } catch (e) { audio = null; }
+        }
         const begin = () => {
           document.removeEventListener('fullscreenchange', begin);
           if (!view) beginSaver();
@@ -202,15 +214,17 @@
         const cssWidth = innerWidth;
         const cssHeight = innerHeight;
         const canvas = addCanvas(stage, cssWidth, cssHeight);
+        if (audio) module.linesaverMusic = LinesaverMusic.player(module, audio, tracks);
         try {
           view = openView(0, canvas, Math.round(cssWidth * ratio), Math.round(cssHeight * ratio), cssWidth,
-            cssHeight, parameters.pattern);
+            cssHeight, parameters.pattern, audio ? tracks : []);
         } catch (error) {
+          stopMusic();
           notice('linesaver could not start: ' + error.message);
           showStart();
           return;
         }
-        if (!view.session) return; // left during its start-up
+        if (!view.session) { ended(); return; } // left during its start-up
         view.onLeft = ended;
         const deliver = (name, ...args) => (event) => {
           if (event.repeat) return;
@@ -226,9 +240,16 @@
         pump(view);
       }
 
+      function stopMusic() {
+        if (module.linesaverMusic) module.linesaverMusic.end();
+        delete module.linesaverMusic;
+        audio = null;
+      }
+
       function ended() {
         while (starters.length) starters.pop()();
         view = null;
+        stopMusic();
         if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
         showStart();
       }

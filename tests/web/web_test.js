@@ -147,15 +147,17 @@ async function main() {
     if (!await waitFor("document.documentElement.dataset.state === 'running'")) throw new Error('did not start');
     await move(100, 100);
   }
-  const backAtStart = () => waitFor(
-    "document.documentElement.dataset.state === 'start' && !document.fullscreenElement && !document.querySelector('canvas')");
+  const backAtStart = () => waitFor("document.documentElement.dataset.state === 'start' && !document.fullscreenElement" +
+    " && !document.querySelector('canvas') && !document.documentElement.dataset.music");
   const life = [
-    ['start: full screen, drawing, pointer hidden', async () => {
-      await waitFor('false', 300);
+    ['start: full screen, drawing, pointer hidden, music', async () => {
+      const music = await waitFor('!!document.documentElement.dataset.music');
       const fullscreen = await evaluate('!!document.fullscreenElement');
       const cursor = await evaluate('document.documentElement.style.cursor');
       const ink = await inked('canvas');
-      return [fullscreen && cursor === 'none' && ink > 0, `fullscreen ${fullscreen}, cursor '${cursor}', ${ink} pixels inked`];
+      const track = await evaluate('document.documentElement.dataset.music');
+      return [fullscreen && cursor === 'none' && ink > 0 && music,
+        `fullscreen ${fullscreen}, cursor '${cursor}', ${ink} pixels inked, playing ${track}`];
     }],
     ['a mouse step of 2 pixels keeps it', async () => {
       await move(102, 100);
@@ -200,6 +202,32 @@ async function main() {
     row(cells.length === 61 && live === 61 && numbered, 'gallery: 61 live cells', `${cells.length} cells, ${live} drawing`);
   } catch (e) {
     row(false, 'gallery: 61 live cells', e.message);
+  }
+
+  // Music: a demo track through the synthesizer and the limiter is heard
+  // and stays under -1 dBFS; so does a chord loud enough to need the
+  // limiter.
+  const kCeiling = 10 ** (-1 / 20);
+  const loudChord = (() => {
+    const events = [];
+    for (let channel = 0; channel < 9; ++channel) events.push(0, 0xC0 | channel, 48 + channel);
+    for (let channel = 0; channel < 9; ++channel)
+      for (let key = 36; key < 96; key += 3) events.push(0, 0x90 | channel, key, 127);
+    events.push(0x87, 0x40, 0x80, 0x30, 0x3c, 0, 0xff, 0x2f, 0); // 960 ticks on, one off, the end
+    const track = [0x4d, 0x54, 0x72, 0x6b, 0, 0, events.length >> 8, events.length & 0xff, ...events];
+    return [0x4d, 0x54, 0x68, 0x64, 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, ...track];
+  })();
+  for (const [name, track, needsLimiting] of [['a demo track', 'ode_to_joy.mid', false], ['a loud chord', loudChord, true]]) {
+    try {
+      await open('?seed=1');
+      const m = await evaluate(`linesaverMeasureMusic(${JSON.stringify(track)}, 8)`);
+      const dB = (x) => (20 * Math.log10(x)).toFixed(1);
+      const ok = m.rms > 0.001 && m.peak <= kCeiling && (!needsLimiting || m.rawPeak > kCeiling);
+      row(ok, `music: ${name} heard, never above -1 dBFS`,
+        `peak ${dB(m.peak)} dBFS (${dB(m.rawPeak)} before the limiter), loudness ${dB(m.rms)} dBFS`);
+    } catch (e) {
+      row(false, `music: ${name}`, e.message);
+    }
   }
 
   // Bad parameters: ignored, named in one line, the page still usable.
