@@ -176,6 +176,17 @@ async function main() {
       return [await backAtStart(), await state()];
     }],
   ];
+  // music=0: the saver runs silent.
+  try {
+    await open('?seed=5&music=0');
+    await startSaver();
+    const heard = await waitFor('!!document.documentElement.dataset.music', 2000);
+    row(!heard && await state() === 'running', 'life: music=0 keeps it silent', heard ? 'music played' : 'silent');
+    await click(300, 300);
+    await backAtStart();
+  } catch (e) {
+    row(false, 'life: music=0 keeps it silent', e.message);
+  }
   await open('?seed=5');
   for (const [name, check] of life) {
     try {
