@@ -108,14 +108,18 @@ async function main() {
   firsts.sort((a, b) => a - b);
   rows.push(['load to first frame, median of 5, ms', firsts[2].toFixed(0)]);
 
-  await Page.navigate({ url: `${base}?seed=1` });
-  const at = await waitFor(Runtime, `(() => { const b = document.getElementById('start-button');
-    if (!b || b.disabled) return 0; const r = b.getBoundingClientRect(); return [r.x + 5, r.y + 5]; })()`);
-  for (const type of ['mousePressed', 'mouseReleased'])
-    await Input.dispatchMouseEvent({ type, x: at[0], y: at[1], button: 'left', clickCount: 1 });
-  await waitFor(Runtime, "document.documentElement.dataset.state === 'running'");
-  await sleep(2000);
-  rows.push([`Chromium, the saver page, ${size}, % of one core`, await percentOfCore(child.pid)]);
+  for (const [what, query] of [['silent (music=0)', '?seed=1&music=0'], ['with its music', '?seed=1']]) {
+    await Page.navigate({ url: base + query });
+    const at = await waitFor(Runtime, `(() => { const b = document.getElementById('start-button');
+      if (!b || b.disabled) return 0; const r = b.getBoundingClientRect(); return [r.x + 5, r.y + 5]; })()`);
+    for (const type of ['mousePressed', 'mouseReleased'])
+      await Input.dispatchMouseEvent({ type, x: at[0], y: at[1], button: 'left', clickCount: 1 });
+    await waitFor(Runtime, "document.documentElement.dataset.state === 'running'");
+    await sleep(3000);
+    rows.push([`Chromium, the saver page ${what}, ${size}, % of one core`, await percentOfCore(child.pid)]);
+    await Input.dispatchMouseEvent({ type: 'mousePressed', x: 10, y: 10, button: 'left', clickCount: 1 });
+    await waitFor(Runtime, "document.documentElement.dataset.state === 'start'");
+  }
   await client.close();
   child.kill('SIGKILL');
   server.close();
@@ -134,9 +138,9 @@ async function main() {
     rows.push([`desktop saver under Xvfb, ${size}, % of one core (its X server)`, `${saverCpu} (${xCpu})`]);
   }
 
-  const sizes = fs.readdirSync(site).filter((name) => fs.statSync(path.join(site, name)).isFile())
-    .map((name) => `${name} ${(fs.statSync(path.join(site, name)).size / 1024).toFixed(0)} KiB`);
-  rows.push(['the site\'s files', sizes.join(', ')]);
+  const kib = (name) => Number(execFileSync('du', ['-sk', path.join(site, name)]).toString().split('\t')[0]);
+  const sizes = fs.readdirSync(site).filter((name) => name !== 'cmake').map((name) => `${name} ${kib(name)}`);
+  rows.push(['the site, KiB', sizes.join(', ')]);
   for (const [what, figure] of rows) console.log(`| ${what} | ${figure} |`);
   process.exit(0);
 }

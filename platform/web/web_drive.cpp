@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <sstream>
 #include <string_view>
 
 namespace linesaver {
@@ -52,6 +51,17 @@ std::string_view MusicName(std::string_view path) {
     return name.find('\\') == std::string_view::npos ? name : std::string_view();
 }
 
+// The parts of text between separators, empty ones left out.
+std::vector<std::string> Split(std::string_view text, std::string_view separators) {
+    std::vector<std::string> parts;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find_first_of(separators, at), text.size());
+        if (end > at) parts.emplace_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return parts;
+}
+
 bool IsCopy(std::string_view path) {
     return path.size() == kDrive.size() + kCopyName.size() && SameText(path.substr(0, kDrive.size()), kDrive) &&
            SameText(path.substr(kDrive.size()), kCopyName);
@@ -60,9 +70,8 @@ bool IsCopy(std::string_view path) {
 } // namespace
 
 WebDrive::WebDrive(const std::string& tracks) {
-    std::istringstream lines(tracks);
-    for (std::string name; std::getline(lines, name);)
-        if (!name.empty() && name.find('\\') == std::string::npos) tracks_.push_back(name);
+    for (auto& name : Split(tracks, "\n"))
+        if (name.find('\\') == std::string::npos) tracks_.push_back(std::move(name));
 }
 
 std::string WebDrive::FirstFileName(const std::string& pattern) {
@@ -94,9 +103,7 @@ bool WebDrive::CopyFileTo(const std::string& from, const std::string& to) {
 }
 
 long WebDrive::Send(const std::string& command, char* reply, int replyLength) {
-    std::istringstream in(command);
-    std::vector<std::string> words;
-    for (std::string word; in >> word;) words.push_back(word);
+    const std::vector<std::string> words = Split(command, " \t\r\n");
     const auto verb = [&](std::string_view name, std::size_t count) {
         return words.size() == count && SameText(words[0], name);
     };
