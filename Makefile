@@ -73,6 +73,7 @@ windows-package: windows
 # headless Chromium against linesaver-render's pictures.
 web:
 	@tools/install-deps.sh --only web
+	@command -v npm >/dev/null || tools/install-deps.sh --only web-npm
 	@NODE_PATH=/usr/share/nodejs cmake --preset web >/dev/null
 	@NODE_PATH=/usr/share/nodejs cmake --build --preset web
 
