@@ -69,8 +69,10 @@
   }
 
   function run(module) {
-    // A view: one canvas and the saver drawing on it.
-    function openView(id, canvas, widthPx, heightPx, screenWidth, screenHeight, pattern, tracks = []) {
+    // A view: one canvas of widthPx x heightPx device pixels and the saver
+    // drawing on it a screen of screenWidth x screenHeight pixels, its
+    // lines one CSS pixel (penPx device pixels) wide.
+    function openView(id, canvas, widthPx, heightPx, screenWidth, screenHeight, penPx, pattern, tracks = []) {
       canvas.width = widthPx;
       canvas.height = heightPx;
       const view = { id, canvas, session: 0, timer: 0, onLeft: null };
@@ -81,7 +83,7 @@
       view.session = module.ccall('linesaver_open', 'number',
         ['number', 'number', 'number', 'number', 'number', 'number', 'string', 'string', 'number'],
         [id, widthPx, heightPx, screenWidth * kTwipsPerPixel, screenHeight * kTwipsPerPixel,
-          widthPx / screenWidth, parameters.seed || '', tracks.join('\n'), pattern || 0]);
+          penPx, parameters.seed || '', tracks.join('\n'), pattern || 0]);
       if (!view.session) throw new Error('no picture of ' + widthPx + ' x ' + heightPx + ' pixels');
       call(view, '_linesaver_begin');
       return view;
@@ -137,7 +139,8 @@
       root.dataset.view = 'frame';
       const size = parameters.size || { width: innerWidth, height: innerHeight };
       const canvas = addCanvas(stage, size.width / ratio, size.height / ratio);
-      const view = openView(0, canvas, size.width, size.height, size.width, size.height, parameters.pattern);
+      const view = openView(0, canvas, size.width, size.height, size.width, size.height, 1,
+        parameters.pattern);
       call(view, '_linesaver_run_ticks', parameters.ticks);
       setState('done');
       return;
@@ -157,7 +160,7 @@
         cell.appendChild(caption);
         grid.appendChild(cell);
         const view = openView(n, canvas, Math.round(kCell.width * ratio), Math.round(kCell.height * ratio),
-          kCell.screenWidth, kCell.screenHeight, n);
+          kCell.screenWidth, kCell.screenHeight, ratio, n);
         pump(view);
       }
       setState('running');
@@ -168,7 +171,7 @@
       root.dataset.view = 'pattern';
       const canvas = addCanvas(stage, innerWidth, innerHeight);
       pump(openView(0, canvas, Math.round(innerWidth * ratio), Math.round(innerHeight * ratio),
-        innerWidth, innerHeight, parameters.pattern));
+        innerWidth, innerHeight, ratio, parameters.pattern));
       setState('running');
       return;
     }
@@ -220,7 +223,7 @@
         if (audio) module.linesaverMusic = LinesaverMusic.player(module, audio, tracks);
         try {
           view = openView(0, canvas, Math.round(cssWidth * ratio), Math.round(cssHeight * ratio), cssWidth,
-            cssHeight, parameters.pattern, audio ? tracks : []);
+            cssHeight, ratio, parameters.pattern, audio ? tracks : []);
         } catch (error) {
           stopMusic();
           notice('linesaver could not start: ' + error.message);
