@@ -35,6 +35,7 @@ function row(ok, name, detail) {
   console.log(`${ok ? 'pass' : 'FAIL'}  ${name}${detail ? ': ' + detail : ''}`);
 }
 
+for (const signal of ['SIGTERM', 'SIGINT']) process.on(signal, () => process.exit(1));
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 // The site, served from 127.0.0.1 on a free port.
@@ -52,24 +53,37 @@ function serve() {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
-// Chromium with its DevTools port, which it names on stderr.
-function launch() {
+// Chromium with its DevTools port, which it names on stderr; a start that
+// hangs on a loaded machine is tried again.
+function launchOnce() {
   const args = ['--headless', '--remote-debugging-port=0', `--user-data-dir=${work}/profile`,
     '--window-size=800,600', '--no-first-run', '--mute-audio', 'about:blank'];
   if (process.getuid && process.getuid() === 0) args.unshift('--no-sandbox');
   const browser = spawn(kBrowser, args, { stdio: ['ignore', 'ignore', 'pipe'] });
   process.on('exit', () => browser.kill('SIGKILL'));
-  for (const signal of ['SIGTERM', 'SIGINT']) process.on(signal, () => process.exit(1));
   return new Promise((resolve, reject) => {
     let text = '';
-    const timer = setTimeout(() => reject(new Error('Chromium named no DevTools port')), kWaitMs);
+    const timer = setTimeout(() => {
+      browser.kill('SIGKILL');
+      reject(new Error('Chromium named no DevTools port'));
+    }, kWaitMs);
     browser.stderr.on('data', (chunk) => {
       text += chunk;
       const m = /DevTools listening on ws:\/\/[^:]+:(\d+)\//.exec(text);
       if (m) { clearTimeout(timer); resolve({ browser, port: Number(m[1]) }); }
     });
-    browser.on('exit', () => reject(new Error('Chromium ended: ' + text.slice(-300))));
+    browser.on('exit', () => { clearTimeout(timer); reject(new Error('Chromium ended: ' + text.slice(-300))); });
   });
+}
+
+async function launch() {
+  for (let attempt = 1; ; ++attempt) {
+    try {
+      return await launchOnce();
+    } catch (e) {
+      if (attempt === 3) throw e;
+    }
+  }
 }
 
 async function main() {
