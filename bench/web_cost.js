@@ -20,8 +20,10 @@ const [site, saver, size = '1280x720', seconds = '10'] = process.argv.slice(2);
 const [width, height] = size.split('x').map(Number);
 const kTicksPerSecond = 100; // /proc's clock ticks
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-const started = [];
-process.on('exit', () => started.forEach((child) => child.kill('SIGKILL')));
+const started = []; // each in a process group of its own, helpers and all
+process.on('exit', () => started.forEach((child) => {
+  try { process.kill(-child.pid, 'SIGKILL'); } catch (e) { /* gone already */ }
+}));
 
 // CPU seconds used so far by a process and everything below it.
 function treeCpu(root) {
@@ -60,10 +62,11 @@ function serve() {
 
 async function browser() {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'web-cost-'));
+  process.on('exit', () => fs.rmSync(profile, { recursive: true, force: true }));
   const args = ['--headless', '--remote-debugging-port=0', `--user-data-dir=${profile}`, `--window-size=${width},${height}`,
     '--no-first-run', '--mute-audio', 'about:blank'];
   if (process.getuid() === 0) args.unshift('--no-sandbox');
-  const child = spawn('chromium-headless-shell', args, { stdio: ['ignore', 'ignore', 'pipe'] });
+  const child = spawn('chromium-headless-shell', args, { stdio: ['ignore', 'ignore', 'pipe'], detached: true });
   started.push(child);
   const port = await new Promise((resolve, reject) => {
     let text = '';
@@ -121,15 +124,17 @@ async function main() {
     await waitFor(Runtime, "document.documentElement.dataset.state === 'start'");
   }
   await client.close();
-  child.kill('SIGKILL');
+  process.kill(-child.pid, 'SIGKILL');
   server.close();
 
   if (saver) {
     const display = ':' + (90 + Math.floor(Math.random() * 100));
-    const xvfb = spawn('Xvfb', [display, '-screen', '0', `${width}x${height}x24`, '-nolisten', 'tcp'], { stdio: 'ignore' });
+    const xvfb = spawn('Xvfb', [display, '-screen', '0', `${width}x${height}x24`, '-nolisten', 'tcp'],
+      { stdio: 'ignore', detached: true });
     started.push(xvfb);
     await sleep(1500);
-    const desktop = spawn(saver, [], { stdio: 'ignore', env: { ...process.env, DISPLAY: display, LINESAVER_SEED: '1' } });
+    const desktop = spawn(saver, [], { stdio: 'ignore', detached: true,
+      env: { ...process.env, DISPLAY: display, LINESAVER_SEED: '1' } });
     started.push(desktop);
     await sleep(2000);
     const xBefore = treeCpu(xvfb.pid);
