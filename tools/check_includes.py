@@ -69,7 +69,7 @@ LIBRARIES = [
                  "shellapi.h", "shlobj.h", "shlwapi.h", "commctrl.h", "objbase.h",
                  "tchar.h", "process.h", "io.h", "direct.h"),
      {"only": ("platform/win32",)}),
-    ("emscripten", ("emscripten.h", "emscripten/*"), {"only": ("platform/web", "programs/web")}),
+    ("emscripten", ("emscripten.h", "emscripten/*"), {"only": ("platform/web",)}),
     ("POSIX", ("unistd.h", "fcntl.h", "sys/*", "signal.h", "dlfcn.h",
                "pthread.h", "poll.h", "dirent.h", "fnmatch.h", "glob.h",
                "termios.h", "pwd.h", "grp.h", "libgen.h", "spawn.h",

@@ -2,8 +2,7 @@
 // puts each block of stereo frames (left and right interleaved) into the
 // limiter's samples and has them limited in place.
 #include "platform/fluidsynth/peak_limiter.h"
-
-#include <emscripten.h>
+#include "platform/web/page_entry.h"
 
 #include <new>
 #include <vector>
@@ -23,16 +22,16 @@ struct Limiter {
 
 extern "C" {
 
-EMSCRIPTEN_KEEPALIVE Limiter* linesaver_limiter_open(int sampleRate) { return new (std::nothrow) Limiter(sampleRate); }
+LINESAVER_PAGE_ENTRY Limiter* linesaver_limiter_open(int sampleRate) { return new (std::nothrow) Limiter(sampleRate); }
 
-EMSCRIPTEN_KEEPALIVE float* linesaver_limiter_samples(Limiter* limiter) { return limiter->samples.data(); }
+LINESAVER_PAGE_ENTRY float* linesaver_limiter_samples(Limiter* limiter) { return limiter->samples.data(); }
 
-EMSCRIPTEN_KEEPALIVE int linesaver_limiter_block_frames() { return kBlockFrames; }
+LINESAVER_PAGE_ENTRY int linesaver_limiter_block_frames() { return kBlockFrames; }
 
-EMSCRIPTEN_KEEPALIVE void linesaver_limiter_run(Limiter* limiter, int frames) {
+LINESAVER_PAGE_ENTRY void linesaver_limiter_run(Limiter* limiter, int frames) {
     limiter->limiter.Process(limiter->samples.data(), frames < kBlockFrames ? frames : kBlockFrames);
 }
 
-EMSCRIPTEN_KEEPALIVE void linesaver_limiter_release(Limiter* limiter) { delete limiter; }
+LINESAVER_PAGE_ENTRY void linesaver_limiter_release(Limiter* limiter) { delete limiter; }
 
 } // extern "C"

@@ -3,10 +3,9 @@
 // and releases it once it has left. Each call that may end in the saver's
 // leaving is made by the page with its stack saved (see web_platform.h).
 #include "patterns/table.h"
+#include "platform/web/page_entry.h"
 #include "platform/web/web_platform.h"
 #include "shell/saver.h"
-
-#include <emscripten.h>
 
 #include <new>
 
@@ -58,7 +57,7 @@ extern "C" {
 // picture cannot be made. seed: "" for the clock, else a whole number.
 // tracks: the music folder's names, one a line ("" for none). pattern: 0
 // for the saver's own choice, else the pattern kept on a loop.
-EMSCRIPTEN_KEEPALIVE Session* linesaver_open(int view, int widthPx, int heightPx, double screenWidthTwips,
+LINESAVER_PAGE_ENTRY Session* linesaver_open(int view, int widthPx, int heightPx, double screenWidthTwips,
                                              double screenHeightTwips, double penPx, const char* seed,
                                              const char* tracks, int pattern) {
     const WebScreen screen{view, widthPx, heightPx, screenWidthTwips, screenHeightTwips, penPx};
@@ -73,35 +72,35 @@ EMSCRIPTEN_KEEPALIVE Session* linesaver_open(int view, int widthPx, int heightPx
 }
 
 // Whether the text is a seed the page may pass.
-EMSCRIPTEN_KEEPALIVE int linesaver_seed_ok(const char* seed) { return ParseSeed(seed).has_value(); }
+LINESAVER_PAGE_ENTRY int linesaver_seed_ok(const char* seed) { return ParseSeed(seed).has_value(); }
 
-EMSCRIPTEN_KEEPALIVE int linesaver_pattern_count() { return PatternCount(); }
+LINESAVER_PAGE_ENTRY int linesaver_pattern_count() { return PatternCount(); }
 
-EMSCRIPTEN_KEEPALIVE void linesaver_begin(Session* session) {
+LINESAVER_PAGE_ENTRY void linesaver_begin(Session* session) {
     if (session->pattern != 0)
         session->platform.Begin(session->loop);
     else
         session->platform.Begin(session->saver);
 }
 
-EMSCRIPTEN_KEEPALIVE int linesaver_run_due(Session* session) { return session->platform.RunDueTimers(); }
+LINESAVER_PAGE_ENTRY int linesaver_run_due(Session* session) { return session->platform.RunDueTimers(); }
 
-EMSCRIPTEN_KEEPALIVE void linesaver_run_ticks(Session* session, double ticks) {
+LINESAVER_PAGE_ENTRY void linesaver_run_ticks(Session* session, double ticks) {
     session->platform.RunTicks(static_cast<long>(ticks));
 }
 
-EMSCRIPTEN_KEEPALIVE void linesaver_pointer(Session* session, double xCss, double yCss) {
+LINESAVER_PAGE_ENTRY void linesaver_pointer(Session* session, double xCss, double yCss) {
     session->platform.PointerMoved(xCss, yCss);
 }
 
-EMSCRIPTEN_KEEPALIVE void linesaver_click(Session* session) { session->platform.Clicked(); }
+LINESAVER_PAGE_ENTRY void linesaver_click(Session* session) { session->platform.Clicked(); }
 
-EMSCRIPTEN_KEEPALIVE void linesaver_key(Session* session) { session->platform.KeyPressed(); }
+LINESAVER_PAGE_ENTRY void linesaver_key(Session* session) { session->platform.KeyPressed(); }
 
-EMSCRIPTEN_KEEPALIVE void linesaver_close(Session* session) { session->platform.CloseRequested(); }
+LINESAVER_PAGE_ENTRY void linesaver_close(Session* session) { session->platform.CloseRequested(); }
 
-EMSCRIPTEN_KEEPALIVE int linesaver_left(Session* session) { return session->platform.Left(); }
+LINESAVER_PAGE_ENTRY int linesaver_left(Session* session) { return session->platform.Left(); }
 
-EMSCRIPTEN_KEEPALIVE void linesaver_release(Session* session) { delete session; }
+LINESAVER_PAGE_ENTRY void linesaver_release(Session* session) { delete session; }
 
 } // extern "C"

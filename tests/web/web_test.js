@@ -268,6 +268,17 @@ async function main() {
     row(false, 'bad parameters: one notice, start page', e.message);
   }
 
+  // A browser without WebAssembly: one readable sentence.
+  try {
+    const { identifier } = await Page.addScriptToEvaluateOnNewDocument({ source: 'delete window.WebAssembly;' });
+    await open('?seed=1');
+    const notice = await evaluate("document.getElementById('notice').textContent");
+    await Page.removeScriptToEvaluateOnNewDocument({ identifier });
+    row(/needs WebAssembly/.test(notice), 'no WebAssembly: one sentence', notice);
+  } catch (e) {
+    row(false, 'no WebAssembly: one sentence', e.message);
+  }
+
   await client.close();
   server.close();
   console.log(`${passed} passed, ${failed} failed`);
