@@ -199,7 +199,7 @@
       }
 
       function start() {
-        if (view) return;
+        if (view || startButton.disabled) return; // running, or on its way
         startButton.disabled = true;
         // Browsers let a page make sound only from the user's gesture.
         if (tracks.length && !audio) {
@@ -225,9 +225,8 @@
           view = openView(0, canvas, Math.round(cssWidth * ratio), Math.round(cssHeight * ratio), cssWidth,
             cssHeight, ratio, parameters.pattern, audio ? tracks : []);
         } catch (error) {
-          stopMusic();
           notice('linesaver could not start: ' + error.message);
-          showStart();
+          ended();
           return;
         }
         if (!view.session) { ended(); return; } // left during its start-up
