@@ -1,5 +1,5 @@
 # The two commands: `make run` and `make test`. Both install what is missing.
-.PHONY: all deps build run test bench deb asan-build asan test-asan fuzz soak clean windows test-windows windows-package
+.PHONY: all deps build run test bench deb asan-build asan test-asan fuzz soak clean windows test-windows windows-package web test-web
 
 all: build
 
@@ -68,5 +68,20 @@ test-windows:
 windows-package: windows
 	@cmake --build --preset windows --target windows_package
 
+# The web page: build-web/ holds index.html, its script and the module
+# (emscripten), ready for any static file server; its tests drive it in
+# headless Chromium against linesaver-render's pictures.
+web:
+	@tools/install-deps.sh --only web
+	@command -v npm >/dev/null || tools/install-deps.sh --only web-npm
+	@NODE_PATH=/usr/share/nodejs cmake --preset web >/dev/null
+	@NODE_PATH=/usr/share/nodejs cmake --build --preset web
+
+test-web: web
+	@tools/install-deps.sh
+	@cmake --preset default >/dev/null
+	@cmake --build --preset default --target linesaver-render
+	tests/web/run.sh build-web build/bin/linesaver-render
+
 clean:
-	rm -rf build build-asan build-fuzz build-windows
+	rm -rf build build-asan build-fuzz build-windows build-web

@@ -23,6 +23,13 @@ linesaver_folder(linesaver_shell shell DEPENDS linesaver_engine linesaver_patter
 # The backends.
 linesaver_folder(linesaver_raster platform/raster DEPENDS linesaver_interface)
 linesaver_folder(linesaver_timing platform/timing)
+if(EMSCRIPTEN)
+    linesaver_folder(linesaver_web_platform platform/web DEPENDS linesaver_raster linesaver_timing)
+    # The desktop's limiter, for the page's synthesizer: plain C++.
+    add_library(linesaver_peak_limiter STATIC ${PROJECT_SOURCE_DIR}/platform/fluidsynth/peak_limiter.cpp)
+    target_include_directories(linesaver_peak_limiter PUBLIC ${PROJECT_SOURCE_DIR})
+    return()
+endif()
 if(WIN32)
     linesaver_folder(linesaver_win32 platform/win32 DEPENDS linesaver_raster linesaver_timing winmm)
     target_compile_definitions(linesaver_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX

@@ -1,25 +1,10 @@
 # The Windows build's own: the demo tracks beside the saver, the tests that
 # run under Wine, and the installer (`make windows-package`).
 
-# The demo tracks are written at build time by a program of this machine:
-# the writer is plain C++, built with the host's compiler.
-find_program(LINESAVER_HOST_CXX NAMES c++ g++ REQUIRED)
-set(demo_writer ${PROJECT_BINARY_DIR}/host/make_demo_tracks)
-add_custom_command(OUTPUT ${demo_writer}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/host
-    COMMAND ${LINESAVER_HOST_CXX} -std=c++20 -O1 -I${PROJECT_SOURCE_DIR}
-            ${PROJECT_SOURCE_DIR}/tools/make_demo_tracks.cpp -o ${demo_writer}
-    DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_demo_tracks.cpp ${PROJECT_SOURCE_DIR}/tools/demo_scores.h
-            ${PROJECT_SOURCE_DIR}/tools/midi_writer/midi_writer.h ${PROJECT_SOURCE_DIR}/tools/midi_writer/notation.h
-    COMMENT "Building the demo-track writer for this machine"
-    VERBATIM)
-set(demo_music_dir ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/music)
-add_custom_target(demo_tracks ALL
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${demo_music_dir}
-    COMMAND ${demo_writer} ${demo_music_dir}
-    DEPENDS ${demo_writer}
-    COMMENT "Writing the demo tracks"
-    VERBATIM)
+# The demo tracks beside the saver, written at build time by a program of
+# this machine.
+include(cmake/host_demo_tracks.cmake)
+linesaver_host_demo_tracks(${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/music)
 
 include(${PROJECT_SOURCE_DIR}/cmake/windows_resources.cmake)
 

@@ -7,6 +7,7 @@
 namespace linesaver {
 
 std::uint64_t HeadlessPlatform::ClockSeed() {
+    if (fixedSeed_) return seed_;
     // The splitmix64 finaliser over the seed and the call count.
     std::uint64_t z = seed_ + ++seedsGiven_ * 0x9E3779B97F4A7C15ULL;
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;

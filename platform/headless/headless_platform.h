@@ -27,8 +27,11 @@ public:
 
 class HeadlessPlatform final : public Platform {
 public:
-    HeadlessPlatform(double widthTwips, double heightTwips, std::uint64_t seed, DrawingSink& sink)
-        : width_(widthTwips), height_(heightTwips), seed_(seed), sink_(&sink) {}
+    // With fixedSeed the clock's seed is the seed itself every time, as
+    // the desktop's is under LINESAVER_SEED.
+    HeadlessPlatform(double widthTwips, double heightTwips, std::uint64_t seed, DrawingSink& sink,
+                     bool fixedSeed = false)
+        : width_(widthTwips), height_(heightTwips), seed_(seed), fixedSeed_(fixedSeed), sink_(&sink) {}
 
     bool AnotherInstanceRunning() override { return false; }
     std::string ProgramFolder() override { return {}; }
@@ -64,6 +67,7 @@ private:
     double width_;
     double height_;
     std::uint64_t seed_;
+    bool fixedSeed_;
     std::uint64_t seedsGiven_ = 0;
     DrawingSink* sink_;
 };

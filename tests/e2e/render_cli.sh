@@ -45,6 +45,13 @@ pattern x out.png
 pattern 3 /nonexistent-dir/out.png
 gallery
 gallery /nonexistent-dir/g.png
+frame
+frame f.png --size 0x10
+frame f.png --size 10x
+frame f.png --size 10x10x
+frame f.png --size 16385x10
+frame f.png --ticks -1
+frame /nonexistent-dir/f.png
 CASES
 
 "$tool" trace --help >/dev/null 2>&1 || fail "--help did not exit 0"

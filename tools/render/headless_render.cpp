@@ -73,7 +73,8 @@ void WriteState(TraceWriter& out, const SaverState& s) {
 } // namespace
 
 HeadlessSaver::HeadlessSaver(const RunSetup& setup, DrawingSink& sink)
-    : platform_(setup.width * kTwipsPerPixel, setup.height * kTwipsPerPixel, setup.seed, sink), saver_(platform_) {
+    : platform_(setup.width * kTwipsPerPixel, setup.height * kTwipsPerPixel, setup.seed, sink, setup.fixedSeed),
+      saver_(platform_) {
     saver_.Start();
     Apply(setup.set, saver_.state());
 }
@@ -102,18 +103,37 @@ long DrawRun(int pattern, const RunSetup& setup, long maxTicks, PixelCanvas& can
     return ticks;
 }
 
-bool RenderPattern(int pattern, const RunSetup& setup, long maxTicks, const std::string& path, std::string& error) {
+namespace {
+
+// A canvas of the screen's size, drawn on by draw, written as PNG.
+template <class Draw>
+bool RenderScreen(const RunSetup& setup, const std::string& path, std::string& error, Draw draw) {
     PixelCanvas canvas(setup.width, setup.height, 1 / kTwipsPerPixel);
     if (!canvas.ok()) {
         error = "cannot make a " + std::to_string(setup.width) + " x " + std::to_string(setup.height) + " picture";
         return false;
     }
-    DrawRun(pattern, setup, maxTicks, canvas);
+    draw(canvas);
     if (!WritePng(canvas, path)) {
         error = "cannot write " + path;
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool RenderPattern(int pattern, const RunSetup& setup, long maxTicks, const std::string& path, std::string& error) {
+    return RenderScreen(setup, path, error,
+                        [&](PixelCanvas& canvas) { DrawRun(pattern, setup, maxTicks, canvas); });
+}
+
+bool RenderFrame(const RunSetup& setup, long ticks, const std::string& path, std::string& error) {
+    return RenderScreen(setup, path, error, [&](PixelCanvas& canvas) {
+        CanvasSink sink(canvas, false);
+        HeadlessSaver run(setup, sink);
+        for (long n = 0; n < ticks; ++n) run.Tick();
+    });
 }
 
 bool RenderGallery(std::uint64_t seed, const std::string& path, std::string& error) {

@@ -30,6 +30,7 @@ struct RunSetup {
     int width = 1024;  // screen, pixels; 15 twips each
     int height = 768;
     std::uint64_t seed = 1;
+    bool fixedSeed = false; // the seed as the desktop takes LINESAVER_SEED
     Overrides set;
 };
 
@@ -60,6 +61,10 @@ inline constexpr long kRunTickLimit = 1000;
 // One run on a canvas of the screen's size, written as PNG. On failure
 // returns false and says why in `error`.
 bool RenderPattern(int pattern, const RunSetup& setup, long maxTicks, const std::string& path, std::string& error);
+
+// The picture after `ticks` frame ticks from start-up, with the saver's own
+// choices from the seed as the desktop takes LINESAVER_SEED, written as PNG.
+bool RenderFrame(const RunSetup& setup, long ticks, const std::string& path, std::string& error);
 
 // A contact sheet of one run of every pattern, each tile labelled with its
 // number.

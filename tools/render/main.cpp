@@ -3,6 +3,8 @@
 //   trace    prints every drawing call of K ticks and the state after them
 //   pattern  writes one run of a pattern as the screen would show it (PNG)
 //   gallery  writes a contact sheet of every pattern (PNG)
+//   frame    writes the screen after K ticks from start-up, as the saver
+//            would show it with LINESAVER_SEED set (PNG)
 //   soak     runs many ticks, checking the state and the drawing after each
 //
 // Exit status 0 on success, 2 on a bad argument or a file that cannot be
@@ -109,6 +111,24 @@ int main(int argc, char** argv) {
     gallery->add_option("OUT", out, "PNG file to write")->required();
     AddSeed(*gallery, setup);
 
+    CLI::App* frame = app.add_subcommand("frame", "write the screen after some ticks from start-up as PNG");
+    std::string size = "1024x768";
+    frame->add_option("OUT", out, "PNG file to write")->required();
+    frame->add_option("--ticks", ticks, "how many ticks to run")->check(CLI::Range(0L, kMostTicks));
+    frame->add_option("--size", size, "screen width and height in pixels, as WxH")
+        ->check(CLI::Validator(
+            [](const std::string& value) {
+                int width = 0, height = 0;
+                char end = 0;
+                const bool read = std::sscanf(value.c_str(), "%dx%d%c", &width, &height, &end) == 2 &&
+                                  value.find_first_not_of("0123456789x") == std::string::npos;
+                return read && width >= 1 && width <= 16384 && height >= 1 && height <= 16384
+                           ? std::string()
+                           : std::string("must be WxH, each from 1 to 16384");
+            },
+            "WxH"));
+    AddSeed(*frame, setup);
+
     CLI::App* soak = app.add_subcommand("soak", "run ticks from start-up, checking the state after each");
     long soakTicks = 1000000;
     soak->add_option("--ticks", soakTicks, "how many ticks to run")->check(CLI::Range(1L, kMostTicks));
@@ -122,7 +142,7 @@ int main(int argc, char** argv) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         if (app.get_subcommands().empty() && argc > 1 && argv[1][0] != '-')
-            return Fail(std::string("unknown command ") + argv[1] + " (trace, pattern, gallery or soak)");
+            return Fail(std::string("unknown command ") + argv[1] + " (trace, pattern, gallery, frame or soak)");
         return Fail(e.what());
     }
     setup.width = screen[0];
@@ -147,6 +167,12 @@ int main(int argc, char** argv) {
     if (image->parsed()) {
         const long limit = imageTicks->count() != 0 ? ticks : linesaver::kRunTickLimit;
         if (!linesaver::RenderPattern(pattern, setup, limit, out, error)) return Fail(error);
+        return 0;
+    }
+    if (frame->parsed()) {
+        std::sscanf(size.c_str(), "%dx%d", &setup.width, &setup.height);
+        setup.fixedSeed = true;
+        if (!linesaver::RenderFrame(setup, ticks, out, error)) return Fail(error);
         return 0;
     }
     if (soak->parsed()) {

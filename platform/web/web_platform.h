@@ -1,0 +1,117 @@
+// The saver in a web page. The page owns the event loop: it hands its
+// input and its clock's wake-ups to this platform, which delivers them to
+// the saver, runs the timers that are due on the page's clock and sends
+// the tiles that changed to the page's canvas. Its files and player are the
+// page's tracks and synthesizer (web_drive.h); without them it runs silent.
+//
+// Leaving ends no process here. End stops the timers, shows the cursor and
+// unwinds the call from the page at once (emscripten's unwinding to the
+// event loop, which runs no destructor); the page restores the stack,
+// releases this platform and the saver, and shows its start state again.
+// Nothing that owns memory may therefore live on the stack between an
+// entry from the page and a handler of the saver.
+#pragma once
+
+#include "platform/platform.h"
+#include "platform/timing/timer_schedule.h"
+#include "platform/web/web_canvas.h"
+#include "platform/web/web_drive.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace linesaver {
+
+// Where a saver draws: the page's canvas `view`, widthPx x heightPx device
+// pixels, showing a screen of screenWidth x screenHeight twips with lines
+// penPx device pixels wide.
+struct WebScreen {
+    int view = 0;
+    int widthPx = 0;
+    int heightPx = 0;
+    double screenWidth = 0;
+    double screenHeight = 0;
+    double penPx = 1;
+};
+
+// A pixel on an ordinary screen is 15 twips.
+inline constexpr double kTwipsPerPixel = 15;
+
+// The seed a page asked for with its "seed" parameter, read as
+// LINESAVER_SEED is on the desktop: a whole decimal number, nothing else.
+std::optional<std::uint64_t> ParseSeed(const std::string& text);
+
+class WebPlatform final : public Platform {
+public:
+    // With a fixed seed the clock's seed is that number every time, so the
+    // animation is the same on every run. tracks: the music folder's names,
+    // one a line ("" for none: no music).
+    WebPlatform(const WebScreen& screen, std::optional<std::uint64_t> fixedSeed, const std::string& tracks);
+
+    bool ok() const { return canvas_.ok(); }
+    // The saver from now on: it starts, and its first frame tick comes
+    // after 10 ms.
+    void Begin(SaverEvents& saver);
+    // Whether the saver has left; nothing is delivered after that.
+    bool Left() const { return saver_ == nullptr; }
+    int ExitStatus() const { return status_; }
+
+    // The page's input; the pointer in CSS pixels of the page.
+    void PointerMoved(double xCss, double yCss);
+    void Clicked();
+    void KeyPressed();
+    void CloseRequested();
+    // Runs the timers that are due and shows what changed. Returns how
+    // many milliseconds the page may wait before calling again, -1 when no
+    // timer runs.
+    int RunDueTimers();
+    // `ticks` frame ticks at once, without the clock, each shown.
+    void RunTicks(long ticks);
+    const std::uint8_t* Rgba() const { return canvas_.Rgba(); }
+
+    bool AnotherInstanceRunning() override { return false; }
+    std::string ProgramFolder() override { return {}; }
+    std::uint64_t ClockSeed() override;
+
+    double ScreenWidth() override { return screen_.screenWidth; }
+    double ScreenHeight() override { return screen_.screenHeight; }
+    void Clear() override { canvas_.Pixels().Clear(); }
+    void Line(float x1, float y1, float x2, float y2, Colour c) override { canvas_.Pixels().Line(x1, y1, x2, y2, c); }
+    void Circle(float x, float y, float r, Colour c) override { canvas_.Pixels().Circle(x, y, r, c); }
+
+    void SetTimerInterval(TimerId timer, int milliseconds) override;
+    // A page cannot handle its events from inside a handler: they wait
+    // for the handler to return.
+    void YieldToEvents() override {}
+    void ShowCursor(bool show) override;
+
+    std::string FirstFileName(const std::string& pattern) override { return drive_.FirstFileName(pattern); }
+    std::string NextFileName() override { return drive_.NextFileName(); }
+    bool RemoveFile(const std::string& path) override { return drive_.RemoveFile(path); }
+    bool CopyFileTo(const std::string& from, const std::string& to) override { return drive_.CopyFileTo(from, to); }
+    long SendPlayerCommand(const std::string& command, char* reply, int replyLength) override {
+        return drive_.Send(command, reply, replyLength);
+    }
+
+protected:
+    void EndProcess(int status) override;
+
+private:
+    // Runs a handler; an error escaping it is reported in one line on the
+    // console and the saver leaves with status 1.
+    template <class Handler>
+    void Deliver(Handler handler);
+    [[noreturn]] void Fail(const char* what);
+
+    WebScreen screen_;
+    std::optional<std::uint64_t> fixedSeed_;
+    WebCanvas canvas_;
+    WebDrive drive_;
+    TimerSchedule timers_;
+    SaverEvents* saver_ = nullptr; // null before Begin and once the saver has left
+    int cursorLevel_ = 0;
+    int status_ = 0;
+};
+
+} // namespace linesaver
