@@ -34,7 +34,8 @@ saver_gone() { ! saver_runs; }
 saver_window() { xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | head -n 1; }
 saver_shows() { [ -n "$(saver_window)" ]; }
 
-# expect_saver NAME: the saver starts within 10 s and covers the screen.
+# expect_saver NAME: the saver starts within 10 s and covers the screen;
+# sets SAVER_CHILD to its pid.
 expect_saver() {
     if ! wait_for 10 saver_shows; then
         fail "$1: no saver window"; cat "$E2E_WORK/idle.err"; return 1
@@ -42,6 +43,7 @@ expect_saver() {
     local geometry
     geometry=$(geometry "$(saver_window)")
     [ "$geometry" == "1024x768+0+0" ] || { fail "$1: the saver's window is $geometry"; return 1; }
+    SAVER_CHILD=$(saver_pid)
     pass "$1: the saver starts and covers the screen"
 }
 
@@ -51,11 +53,11 @@ alive() { [ -e "/proc/$1" ] && ! grep -q '^[0-9]* (.*) Z' "/proc/$1/stat" 2>/dev
 # watcher_lines: how many lines the watcher (not the saver) has said.
 watcher_lines() { grep -c '^linesaver-idle: ' "$E2E_WORK/idle.err"; }
 
-# expect_watcher_end NAME STATUS LINES: the watcher ends with STATUS
-# having said LINES lines, and leaves no saver behind.
+# expect_watcher_end NAME STATUS LINES [SAVER]: the watcher ends with
+# STATUS having said LINES lines, and leaves the saver SAVER, if given,
+# ended too.
 expect_watcher_end() {
-    local saver
-    saver=$(saver_pid)
+    local saver=${4:-}
     if ! wait_exit "$WATCHER" 10; then
         fail "$1: the watcher still runs"
     elif [ "$EXIT_STATUS" -ne "$2" ] || [ "$(watcher_lines)" -ne "$3" ]; then
@@ -120,7 +122,7 @@ expect_saver "after xset s reset stops"
 
 # --- SIGTERM ends the watcher and the saver it started, status 0.
 kill -TERM "$WATCHER"
-expect_watcher_end "SIGTERM" 0 1
+expect_watcher_end "SIGTERM" 0 1 "$SAVER_CHILD"
 
 # --- A missing saver: one line, the watcher keeps watching, no restart loop.
 start_watcher --after 1s --run /nonexistent/saver
@@ -137,7 +139,7 @@ expect_watcher_end "SIGINT" 0 2
 start_watcher --after 1s
 expect_saver "before the X server goes"
 { kill -KILL "${E2E_PIDS[0]}"; wait "${E2E_PIDS[0]}"; } 2>/dev/null
-expect_watcher_end "the X server gone" 1 2
+expect_watcher_end "the X server gone" 1 2 "$SAVER_CHILD"
 
 start_xvfb 1024x768
 # --- --enable writes a valid autostart entry and starts a watcher now;
