@@ -126,7 +126,9 @@ expect_watcher_end "SIGTERM" 0 1 "$SAVER_CHILD"
 
 # --- A missing saver: one line, the watcher keeps watching, no restart loop.
 start_watcher --after 1s --run /nonexistent/saver
-sleep "$(scaled 5)"
+# Within the first back-off (10 s) nothing more may come.
+wait_for 10 grep -q "cannot run /nonexistent/saver" "$E2E_WORK/idle.err"
+sleep 4
 if ! running "$WATCHER" || [ "$(grep -c "cannot run /nonexistent/saver" "$E2E_WORK/idle.err")" -ne 1 ]; then
     fail "a missing saver: $(cat "$E2E_WORK/idle.err")"
 else
