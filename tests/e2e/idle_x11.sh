@@ -111,13 +111,25 @@ fi
 # --- An `xset s reset` loop holds the saver back as long as it runs.
 x xdotool key space
 wait_for 10 saver_gone || fail "the saver still runs after a key"
+# The loop notes when each reset was made: a machine too busy to run it
+# for a whole idle time lets the saver start rightly.
+( while :; do xset s reset 2>/dev/null; date +%s%N; sleep 0.25; done ) >"$E2E_WORK/resets" &
+resetter=$!
+E2E_PIDS+=("$resetter")
 held=0
-for _ in $(seq 16); do
-    x xset s reset
+for _ in $(seq 30); do
     saver_runs && held=1
-    sleep 0.5
+    sleep 0.2
 done
-[ "$held" -eq 0 ] && pass "xset s reset holds the saver back" || fail "the saver started during xset s reset"
+kill "$resetter"
+longest=$(awk 'NR > 1 && $1 - last > gap {gap = $1 - last} {last = $1} END {print int(gap / 1000000)}' "$E2E_WORK/resets")
+if [ "$held" -eq 0 ]; then
+    pass "xset s reset holds the saver back"
+elif [ "$longest" -ge 2000 ]; then
+    echo "skipped: the machine held the xset loop back for $longest ms, longer than the idle time"
+else
+    fail "the saver started during xset s reset"
+fi
 expect_saver "after xset s reset stops"
 
 # --- SIGTERM ends the watcher and the saver it started, status 0.
