@@ -8,6 +8,7 @@
 #   PREFIX/share/man/man6/linesaver.6
 #   PREFIX/libexec/xscreensaver/linesaver          XScreenSaver's hack
 #   PREFIX/share/xscreensaver/config/linesaver.xml its settings
+#   PREFIX/share/doc/linesaver/copyright           the licence
 include(GNUInstallDirs)
 
 # A program folder of its own, not CMAKE_INSTALL_LIBDIR: it holds no library
@@ -25,6 +26,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/linesaver.6 DESTINATION ${CMAKE_INSTALL
 # CMAKE_INSTALL_LIBEXECDIR says.
 install(TARGETS linesaver-hack RUNTIME DESTINATION libexec/xscreensaver)
 install(FILES ${PROJECT_SOURCE_DIR}/programs/xscreensaver/linesaver.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
+# The licence where Debian keeps every package's. The libraries the programs
+# use are linked dynamically from their own packages, which carry theirs.
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/linesaver RENAME copyright)
 
 # The command is a relative link, so an installed tree still works after a
 # move; the saver resolves it to find its music.
@@ -39,6 +43,7 @@ install(CODE "
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME linesaver)
 set(CPACK_PACKAGE_CONTACT "linesaver developers")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "full-screen screen saver of coloured line figures, with MIDI music")
 set(CPACK_PACKAGE_DESCRIPTION
     "linesaver covers the screen in black and draws an endless animation of\n"

@@ -26,10 +26,11 @@ check_tree() {
     local name=$1 root=$2 t expected got
     expected=$({ printf './%s\n' bin/linesaver bin/linesaver-render lib/linesaver/linesaver \
                      share/man/man6/linesaver.6 libexec/xscreensaver/linesaver \
-                     share/xscreensaver/config/linesaver.xml
+                     share/xscreensaver/config/linesaver.xml share/doc/linesaver/copyright
                  printf './lib/linesaver/music/%s\n' $demo; } | sort)
     got=$(cd "$root" && find . ! -type d | sort)
-    [ "$got" == "$expected" ] && pass "$name: the files are the saver, its music, the render tool, the manual page, the hack and its settings" \
+    [ "$got" == "$expected" ] && cmp -s "$root/share/doc/linesaver/copyright" "$(dirname "$0")/../../LICENSE" &&
+        pass "$name: the files are the saver, its music, the render tool, the manual page, the hack, its settings and the licence" \
         || { fail "$name: other files:"; diff <(echo "$expected") <(echo "$got"); }
     t=$(readlink "$root/bin/linesaver")
     [ "$t" == ../lib/linesaver/linesaver ] && pass "$name: bin/linesaver -> $t" || fail "$name: bin/linesaver -> '$t'"

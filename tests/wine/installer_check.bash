@@ -16,12 +16,16 @@ reg_value() {
 }
 
 wine "$setup" /S >"$W_WORK/setup.log" 2>&1 || fail "the installer ended with status $?"
-if cmp -s "$installed/linesaver.scr" "$BUILD/bin/linesaver.scr" &&
+if cmp -s "$installed/linesaver.scr" "$BUILD/bin/linesaver.scr" && grep -q winpthreads "$installed/NOTICES.txt" &&
+    grep -q "MIT License" "$installed/LICENSE.txt" &&
     [ "$(ls "$installed/music" | wc -l)" -eq "$(ls "$BUILD"/bin/music/*.mid | wc -l)" ]; then
-    pass "the installer puts linesaver.scr and the music into %LOCALAPPDATA%\\Programs\\linesaver"
+    pass "the installer puts linesaver.scr, the music, the licence and the notices into %LOCALAPPDATA%\\Programs\\linesaver"
 else
     fail "the installer's files: $(ls -R "$installed" 2>&1 | tr '\n' ' ')"
 fi
+zip=$(ls "$BUILD"/package/linesaver-*-win64.zip | head -1)
+[ "$(cmake -E tar tf "$zip" | grep -c -E '^linesaver/(linesaver.scr|LICENSE.txt|NOTICES.txt)$')" = 3 ] &&
+    pass "the zip holds the saver, the licence and the notices" || fail "the zip lacks the licence or the notices"
 desktop='HKCU\Control Panel\Desktop'
 saver=$(reg_value "$desktop" SCRNSAVE.EXE)
 active=$(reg_value "$desktop" ScreenSaveActive)
