@@ -15,7 +15,7 @@ reg_value() {
     wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { sub(/^ *[^ ]+ +[^ ]+ +/, ""); print }'
 }
 
-wine "$setup" /S >"$W_WORK/setup.log" 2>&1 || fail "the installer ended with status $?"
+wine "$setup" /S >"$E2E_WORK/setup.log" 2>&1 || fail "the installer ended with status $?"
 if cmp -s "$installed/linesaver.scr" "$BUILD/bin/linesaver.scr" && grep -q winpthreads "$installed/NOTICES.txt" &&
     grep -q "MIT License" "$installed/LICENSE.txt" &&
     [ "$(ls "$installed/music" | wc -l)" -eq "$(ls "$BUILD"/bin/music/*.mid | wc -l)" ]; then
@@ -36,7 +36,7 @@ uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\linesave
     fail "no uninstaller registered"
 
 # The installed saver runs, music and all, and leaves on a key.
-SAVER="$installed/linesaver.scr"
+SAVER_BIN="$installed/linesaver.scr"
 xdotool mousemove 900 600
 if start_saver; then
     sleep 0.5
@@ -47,7 +47,7 @@ fi
 
 # The uninstaller runs from a copy of its own and returns at once: wait
 # until the folder has gone.
-wine "$installed/uninstall.exe" /S >"$W_WORK/uninstall.log" 2>&1
+wine "$installed/uninstall.exe" /S >"$E2E_WORK/uninstall.log" 2>&1
 for _ in $(seq 200); do [ -e "$installed" ] || break; sleep 0.1; done
 sleep 0.5
 left=$(find "$installed" "$local_app/linesaver" 2>/dev/null | tr '\n' ' ')

@@ -29,7 +29,7 @@ e2e_cleanup() {
         kill -KILL "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     done
-    [ -n "$E2E_WORK" ] && rm -rf "$E2E_WORK"
+    [ -n "$E2E_WORK" ] && [ -z "${E2E_KEEP:-}" ] && rm -rf "$E2E_WORK"
 }
 
 # e2e_init BIN_DIR: the saver at BIN_DIR/linesaver, a fresh work folder and
@@ -94,10 +94,20 @@ start_saver() {
     "$SAVER_BIN" "$@" 2>"$E2E_WORK/saver.err" &
     SAVER=$!
     E2E_PIDS+=("$SAVER")
+    wait_for_window "$E2E_WORK/saver.err"
+}
+
+# wait_for_window LOG: waits (up to 10 s, scaled) until the saver's window
+# is on the screen; SHOWN is when it was seen (date +%s%N). Shows LOG when
+# the saver ended before.
+wait_for_window() {
     local _
     for _ in $(seq "$(scaled 100)"); do
-        x xdotool search --onlyvisible --name '^Form1$' >/dev/null 2>&1 && return 0
-        kill -0 "$SAVER" 2>/dev/null || { echo "the saver ended before its window showed"; cat "$E2E_WORK/saver.err"; return 1; }
+        if x xdotool search --onlyvisible --name '^Form1$' >/dev/null 2>&1; then
+            SHOWN=$(date +%s%N)
+            return 0
+        fi
+        kill -0 "$SAVER" 2>/dev/null || { echo "the saver ended before its window showed"; cat "$1"; return 1; }
         sleep 0.1
     done
     echo "no window after $(scaled 10) s"
