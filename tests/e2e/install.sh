@@ -9,6 +9,7 @@ source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/music.bash"
 e2e_init "$1"
 build=$(cd "$1/.." && pwd)
+licence=$(cd "$(dirname "$0")/../.." && pwd)/LICENSE
 prefix="$E2E_WORK/prefix"
 if ! cmake --install "$build" --prefix "$prefix" >"$E2E_WORK/install.log" 2>&1; then
     cat "$E2E_WORK/install.log"
@@ -29,7 +30,7 @@ check_tree() {
                      share/xscreensaver/config/linesaver.xml share/doc/linesaver/copyright
                  printf './lib/linesaver/music/%s\n' $demo; } | sort)
     got=$(cd "$root" && find . ! -type d | sort)
-    [ "$got" == "$expected" ] && cmp -s "$root/share/doc/linesaver/copyright" "$(dirname "$0")/../../LICENSE" &&
+    [ "$got" == "$expected" ] && cmp -s "$root/share/doc/linesaver/copyright" "$licence" &&
         pass "$name: the files are the saver, its music, the render tool, the manual page, the hack, its settings and the licence" \
         || { fail "$name: other files:"; diff <(echo "$expected") <(echo "$got"); }
     t=$(readlink "$root/bin/linesaver")
