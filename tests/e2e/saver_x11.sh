@@ -6,7 +6,8 @@
 # run on, so the monitors' power saving and an idle locker still work (also
 # when games set SDL_VIDEO_ALLOW_SCREENSAVER=0). Signs of life end it at
 # once with status 0: a step of more than about two pixels (not its first
-# move, nor steps of one or two), a key, a click, a close signal.
+# move, nor steps of one or two), a key, a click, a close signal. On a
+# 16-bit screen it draws too.
 source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/music.bash"
 e2e_init "$1"
@@ -110,4 +111,16 @@ for c in "a key|x xdotool key a" "a click|x xdotool click 1" "SIGTERM|kill -TERM
     eval "${c#*|}"
     expect_end "${c%%|*}"
 done
+
+# On a 16-bit screen the window's pixels are not the canvas's, and the saver
+# draws through SDL's own image of the window: coloured lines all the same.
+start_xvfb 1280x800 16
+start_saver || exit 1
+drawn_within_a_second "$SHOWN" && pass "16 bits: drawing within a second" || fail "16 bits: still black after a second"
+sleep 0.5
+screenshot "$E2E_WORK/later.png"
+colours=$(convert "$E2E_WORK/later.png" -format "%k" info:)
+[ "${colours:-0}" -gt 2 ] && pass "16 bits: $colours colours on the screen" || fail "16 bits: only ${colours:-no} colours"
+x xdotool key a
+expect_end "16 bits: a key"
 e2e_done
