@@ -42,7 +42,7 @@ if start_saver; then
     sleep 0.5
     [ -e "$DRIVE/test.mid" ] && pass "the installed saver copies a track" || fail "the installed saver has no music"
     xdotool key a
-    expect_end "a key on the installed saver"
+    expect_music_end "a key on the installed saver"
 fi
 
 # The uninstaller runs from a copy of its own and returns at once: wait

@@ -7,6 +7,7 @@
 # Usage: source lib.bash; wine_init BUILD_DIR
 
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib/common.bash"
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib/music.bash"
 
 # wine_init BUILD_DIR: Xvfb at 1280x720 with a white root (what is not
 # covered shows white), a fresh prefix with a persistent wineserver, and
@@ -35,6 +36,9 @@ wine_init() {
     SAVER_BIN="$APP/linesaver.scr"
 }
 
+# drive_copy: the saver's copy of the track on its private drive.
+drive_copy() { echo "$DRIVE/test.mid"; }
+
 # start_saver [WINEDEBUG]: the saver under Wine in the background as
 # $SAVER, its output in $E2E_WORK/saver.log; waits for its window.
 start_saver() {
@@ -44,21 +48,6 @@ start_saver() {
     wait_for_window "$E2E_WORK/saver.log"
 }
 
-# expect_end NAME: the saver ends within 10 s with status 0 and its copy
-# of the track is gone.
-expect_end() {
-    if ! wait_exit "$SAVER" 10; then
-        fail "$1: still running"
-        kill -KILL "$SAVER"
-        wait "$SAVER" 2>/dev/null
-    elif [ "$EXIT_STATUS" -ne 0 ]; then
-        fail "$1: status $EXIT_STATUS"
-    elif [ -e "$DRIVE/test.mid" ]; then
-        fail "$1: the copy of the track is left"
-    else
-        pass "$1 ends it with status 0, the copy gone"
-    fi
-}
 
 # xprobe cursor | close WINDOW: the cursor's visible pixels; a close
 # request as a window manager sends it.

@@ -38,7 +38,7 @@ done
 sleep 0.2
 running "$SAVER" && pass "steps of 1 and 2 pixels leave it running" || fail "ended by a small step"
 xdotool mousemove 905 601
-expect_end "a 3-pixel step"
+expect_music_end "a 3-pixel step"
 
 # A key, Alt, F10, a click, a close request from the desktop, each; and from a key press to the process gone.
 cases=("a key|xdotool key a" "Alt|xdotool key alt" "F10|xdotool key F10" "a click|xdotool click 1"
@@ -52,7 +52,7 @@ for c in "${cases[@]}"; do
     wait_exit "$SAVER" 10 && [ "${c%%|*}" = "a key" ] &&
         echo "from the key to the process gone: $(( ($(date +%s%N) - pressed) / 1000000 )) ms," \
             "of which xdotool's own run $(( (sent - pressed) / 1000000 )) ms"
-    expect_end "${c%%|*}"
+    expect_music_end "${c%%|*}"
 done
 
 # The frame timer keeps a 15 ms beat on average: not the 15.6 ms of the
@@ -78,7 +78,7 @@ else
 fi
 SAVER=$first
 xdotool key a
-expect_end "a key after the second copy"
+expect_music_end "a key after the second copy"
 
 # A track whose name holds spaces and non-ASCII letters is copied and
 # opened without an error.
@@ -95,7 +95,7 @@ cmp -s "$track" "$DRIVE/test.mid" && pass "a track named with spaces and non-ASC
 opened=$(sed -n '/mciSendStringW (L"open /,/mciSendStringW => 2\//p' "$E2E_WORK/saver.log" | tail -1)
 [[ "$opened" == *"=> 2/ 0 "* ]] && pass "and MCI opens it" || fail "MCI did not open it: $opened"
 xdotool key a
-expect_end "a key with the non-ASCII track"
+expect_music_end "a key with the non-ASCII track"
 rm -rf "$APP/music"
 mv "$E2E_WORK/other/music" "$APP/music"
 
@@ -109,7 +109,7 @@ white=$(white_pixels "$E2E_WORK/scaled.png")
 [ "$white" = 0 ] && awk -v l="$(lit_fraction "$E2E_WORK/scaled.png")" 'BEGIN{exit !(l > 0)}' &&
     pass "at 150 % Form1 covers the screen and draws" || fail "at 150 %: $white pixels left uncovered, or nothing drawn"
 xdotool key a
-expect_end "a key at 150 %"
+expect_music_end "a key at 150 %"
 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
 
 # Logging off: the session asks every window whether it may end, and the
@@ -118,4 +118,4 @@ xdotool mousemove 900 600
 start_saver || exit 1
 sleep 0.5
 wine wineboot --end-session >/dev/null 2>&1
-expect_end "logging off"
+expect_music_end "logging off"
