@@ -4,9 +4,15 @@
 // the user's local data and MCI on Windows).
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace linesaver {
+
+// The largest file a drive takes a copy of. MIDI files are rarely more than
+// a few hundred kilobytes; the drive may lie in memory, and the copy is made
+// before the first frame.
+inline constexpr std::size_t kLargestCopy = 16 << 20;
 
 // Files with DOS-style paths as the saver writes them (see Platform).
 class DriveFiles {

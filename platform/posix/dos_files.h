@@ -14,11 +14,6 @@
 
 namespace linesaver {
 
-// The largest file the drive takes a copy of. MIDI files are rarely more
-// than a few hundred kilobytes; the drive lies in memory, and the copy is
-// made before the first frame.
-inline constexpr std::size_t kLargestCopy = 16 << 20;
-
 class DosFiles final : public DriveFiles {
 public:
     // driveC: the local folder that stands for "c:\". What an interrupted

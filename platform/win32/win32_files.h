@@ -12,10 +12,6 @@
 
 namespace linesaver {
 
-// The largest file the drive takes a copy of; MIDI files are rarely more
-// than a few hundred kilobytes.
-inline constexpr std::size_t kLargestCopy = 16 << 20;
-
 // The saver's drive: %LOCALAPPDATA%\linesaver\c, made if missing with
 // access for the user alone. Nothing when it cannot be had, or when it or
 // its parent is a link (a junction or symbolic link planted there).
