@@ -35,6 +35,7 @@ XSCREENSAVER_WINDOW=nonsense refused "a bad XSCREENSAVER_WINDOW" -root
 # test_window WxH+X+Y: a black window of the test's own in $WINDOW, kept by
 # the process $KEEPER.
 test_window() {
+    rm -f "$E2E_WORK/window.id" # not the last window's id
     python3 "$lib/xprobe.py" window "$1" >"$E2E_WORK/window.id" &
     KEEPER=$!
     E2E_PIDS+=("$KEEPER")
