@@ -30,8 +30,9 @@ if(EMSCRIPTEN)
     target_include_directories(linesaver_peak_limiter PUBLIC ${PROJECT_SOURCE_DIR})
     return()
 endif()
+linesaver_folder(linesaver_event_loop platform/event_loop DEPENDS linesaver_interface linesaver_timing linesaver_raster)
 if(WIN32)
-    linesaver_folder(linesaver_win32 platform/win32 DEPENDS linesaver_raster linesaver_timing winmm)
+    linesaver_folder(linesaver_win32 platform/win32 DEPENDS linesaver_raster linesaver_event_loop winmm)
     target_compile_definitions(linesaver_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                                _WIN32_WINNT=0x0A00 WINVER=0x0A00)
     target_link_libraries(linesaver_win32 PUBLIC shell32 ole32 advapi32 gdi32 user32)
@@ -40,14 +41,13 @@ endif()
 linesaver_folder(linesaver_posix platform/posix DEPENDS linesaver_interface Threads::Threads)
 linesaver_folder(linesaver_fluidsynth platform/fluidsynth
     DEPENDS linesaver_interface linesaver_posix PkgConfig::FLUIDSYNTH Threads::Threads)
-linesaver_folder(linesaver_event_loop platform/event_loop
-    DEPENDS linesaver_interface linesaver_timing linesaver_posix linesaver_fluidsynth)
 linesaver_folder(linesaver_x11image platform/x11image DEPENDS linesaver_raster PkgConfig::XCB)
 linesaver_folder(linesaver_sdl platform/sdl
-    DEPENDS linesaver_raster linesaver_x11image linesaver_event_loop PkgConfig::SDL2 PkgConfig::X11 PkgConfig::WAYLAND_CLIENT
+    DEPENDS linesaver_raster linesaver_x11image linesaver_event_loop linesaver_posix linesaver_fluidsynth PkgConfig::SDL2 PkgConfig::X11 PkgConfig::WAYLAND_CLIENT
     ${CMAKE_DL_LIBS})
 linesaver_folder(linesaver_x11hack platform/x11hack
-    DEPENDS linesaver_raster linesaver_x11image linesaver_event_loop linesaver_sdl PkgConfig::XCB)
+    DEPENDS linesaver_raster linesaver_x11image linesaver_event_loop linesaver_posix linesaver_fluidsynth linesaver_sdl
+    PkgConfig::XCB)
 # The idle watcher's loop, and its X server source.
 linesaver_folder(linesaver_idle platform/idle DEPENDS linesaver_posix)
 linesaver_folder(linesaver_idle_x11 platform/idle_x11 DEPENDS linesaver_idle PkgConfig::XCB_IDLE)

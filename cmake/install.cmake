@@ -11,6 +11,7 @@
 #   PREFIX/libexec/xscreensaver/linesaver          XScreenSaver's hack
 #   PREFIX/share/xscreensaver/config/linesaver.xml its settings
 #   PREFIX/share/applications/screensavers/linesaver.desktop  MATE's theme
+#   PREFIX/share/doc/linesaver/copyright           the licence
 include(GNUInstallDirs)
 
 # A program folder of its own, not CMAKE_INSTALL_LIBDIR: it holds no library
@@ -30,6 +31,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/linesaver-idle.1 DESTINATION ${CMAKE_IN
 # CMAKE_INSTALL_LIBEXECDIR says.
 install(TARGETS linesaver-hack RUNTIME DESTINATION libexec/xscreensaver)
 install(FILES ${PROJECT_SOURCE_DIR}/programs/xscreensaver/linesaver.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
+# The licence where Debian keeps every package's. The libraries the programs
+# use are linked dynamically from their own packages, which carry theirs.
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/linesaver RENAME copyright)
 
 # mate-screensaver's theme runs the hack where this prefix puts it; written
 # at install time, when the prefix is known (cpack installs to /usr).
@@ -62,6 +66,7 @@ install(CODE "
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME linesaver)
 set(CPACK_PACKAGE_CONTACT "linesaver developers")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "full-screen screen saver of coloured line figures, with MIDI music")
 set(CPACK_PACKAGE_DESCRIPTION
     "linesaver covers the screen in black and draws an endless animation of\n"

@@ -44,6 +44,8 @@ UninstPage instfiles
 Section "linesaver"
     SetOutPath "$INSTDIR"
     File "${BINDIR}/linesaver.scr"
+    File "${BINDIR}/LICENSE.txt"
+    File "${BINDIR}/NOTICES.txt"
     SetOutPath "$INSTDIR\music"
     !insertmacro InstallTracks
     WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -94,6 +96,8 @@ Section "Uninstall"
     ; What was installed, and the saver's private folder; tracks the user
     ; added to the music folder stay.
     Delete "$INSTDIR\linesaver.scr"
+    Delete "$INSTDIR\LICENSE.txt"
+    Delete "$INSTDIR\NOTICES.txt"
     !insertmacro RemoveTracks
     RMDir "$INSTDIR\music"
     Delete "$INSTDIR\uninstall.exe"

@@ -34,7 +34,7 @@ endif()
 # The installer and the zip (`make windows-package`), in package/.
 add_custom_target(windows_package
     COMMAND ${CMAKE_COMMAND} -DVERSION=${PROJECT_VERSION} -DBINDIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
-            -DOUTDIR=${PROJECT_BINARY_DIR}/package -DSCRIPT=${PROJECT_SOURCE_DIR}/cmake/windows-installer.nsi
+            -DOUTDIR=${PROJECT_BINARY_DIR}/package -DSOURCEDIR=${PROJECT_SOURCE_DIR} -DSCRIPT=${PROJECT_SOURCE_DIR}/cmake/windows-installer.nsi
             -DICON=${LINESAVER_ICON} -DPUBLISHER=${LINESAVER_PUBLISHER}
             -P ${PROJECT_SOURCE_DIR}/cmake/windows_package.cmake
     DEPENDS linesaver demo_tracks windows_icon

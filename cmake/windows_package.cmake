@@ -1,13 +1,17 @@
 # Makes the Windows packages from a build (cmake -P, run by the target
 # windows_package): the NSIS installer linesaver-VERSION-setup.exe and
-# linesaver-VERSION-win64.zip, each with linesaver.scr and its music folder.
+# linesaver-VERSION-win64.zip, each with linesaver.scr and its music folder,
+# the licence and the notices of what the program carries inside.
 #
 #   -DVERSION=  -DBINDIR= (build-windows/bin)  -DOUTDIR=  -DSCRIPT= (the .nsi)
 #   -DICON= (the saver's .ico, also the installer's)  -DPUBLISHER=
+#   -DSOURCEDIR= (the repository)
 set(stage ${OUTDIR}/linesaver)
 file(REMOVE_RECURSE ${stage})
 file(MAKE_DIRECTORY ${stage}/music)
 file(COPY ${BINDIR}/linesaver.scr DESTINATION ${stage})
+configure_file(${SOURCEDIR}/LICENSE ${stage}/LICENSE.txt COPYONLY)
+configure_file(${SOURCEDIR}/docs/windows-notices.txt ${stage}/NOTICES.txt COPYONLY)
 # The demo tracks the build wrote, and nothing added by hand beside them.
 file(GLOB tracks RELATIVE ${BINDIR}/music ${BINDIR}/music/*.mid)
 set(install_lines "")

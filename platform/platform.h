@@ -19,6 +19,9 @@ using Colour = std::int32_t;
 
 enum class TimerId { FrameTick, MusicPoll };
 
+// Twips, the unit of the screen and the pointer, to one logical pixel.
+inline constexpr double kTwipsPerPixel = 15;
+
 // Length of the music player's reply buffers.
 inline constexpr int kReplyLength = 255;
 

@@ -1,13 +1,11 @@
 #include "platform/event_loop/event_desktop.h"
 
-#include "platform/fluidsynth/mci_player.h"
-#include "platform/posix/dos_files.h"
+#include "platform/raster/pixel_canvas.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
+#include <cstdio>
 #include <cstdlib>
-#include <poll.h>
 
 namespace linesaver {
 namespace {
@@ -16,15 +14,17 @@ TimerSchedule::TimePoint Now() { return TimerSchedule::Clock::now(); }
 
 int TimerIndex(TimerId timer) { return timer == TimerId::FrameTick ? 0 : 1; }
 
+constexpr std::chrono::milliseconds kLookInterval{1};
+
 } // namespace
 
-EventDesktop::EventDesktop() = default;
+EventDesktop::EventDesktop(std::string programFolder) : programFolder_(std::move(programFolder)) {}
 
 EventDesktop::~EventDesktop() { CloseDrive(); }
 
-void EventDesktop::OpenDrive(const std::string& driveFolder, AudioOutputFactory openOutput) {
-    files_ = std::make_unique<DosFiles>(driveFolder);
-    player_ = std::make_unique<MciPlayer>(*files_, std::move(openOutput));
+void EventDesktop::OpenDrive(std::unique_ptr<DriveFiles> files, std::unique_ptr<DrivePlayer> player) {
+    files_ = std::move(files);
+    player_ = std::move(player);
 }
 
 void EventDesktop::CloseDrive() { player_.reset(); }
@@ -51,6 +51,7 @@ void EventDesktop::Begin(SaverEvents& saver) {
     saver_ = &saver;
     timers_.Set(TimerIndex(TimerId::FrameTick), 10, Now());
     timers_.Set(TimerIndex(TimerId::MusicPoll), 0, Now());
+    Deliver([&saver] { saver.Start(); });
 }
 
 void EventDesktop::Fail(const char* what) {
@@ -63,6 +64,12 @@ void EventDesktop::Fail(const char* what) {
         }
     }
     End(1);
+}
+
+void EventDesktop::YieldToEvents() {
+    if (!Live()) return;
+    ReadEvents();
+    RunDueTimers();
 }
 
 void EventDesktop::RunDueTimers() {
@@ -81,24 +88,39 @@ void EventDesktop::RunDueTimers() {
     }
 }
 
-int EventDesktop::MillisecondsToWait() const {
+std::optional<std::chrono::nanoseconds> EventDesktop::TimeToNextTimer() const {
     const auto due = timers_.NextDue();
-    if (!due) return -1;
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - Now()).count();
-    return static_cast<int>(std::max<decltype(wait)>(wait, 0));
+    if (!due) return std::nullopt;
+    return std::max<std::chrono::nanoseconds>(*due - Now(), std::chrono::nanoseconds::zero());
 }
 
-void EventDesktop::SleepOn(pollfd* files, int count) const {
-    timespec limit{};
-    const timespec* timeout = nullptr;
-    if (const auto due = timers_.NextDue()) {
-        const auto left = std::max<std::chrono::nanoseconds>(*due - Now(), std::chrono::nanoseconds::zero());
-        limit.tv_sec = static_cast<time_t>(left.count() / 1'000'000'000);
-        limit.tv_nsec = static_cast<long>(left.count() % 1'000'000'000);
-        timeout = &limit;
-    }
-    while (::ppoll(files, static_cast<nfds_t>(count), timeout, nullptr) < 0 && errno == EINTR) {
-    }
+int EventDesktop::MillisecondsToWait() const {
+    const auto wait = TimeToNextTimer();
+    return wait ? static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(*wait).count()) : -1;
+}
+
+bool EventDesktop::LookDue() {
+    const auto now = Now();
+    if (now - lastLook_ < kLookInterval) return false;
+    lastLook_ = now;
+    return true;
+}
+
+void EventDesktop::Looked() { lastLook_ = Now(); }
+
+double EventDesktop::ScreenWidth() { return Surface().logicalWidth * kTwipsPerPixel; }
+double EventDesktop::ScreenHeight() { return Surface().logicalHeight * kTwipsPerPixel; }
+
+void EventDesktop::Clear() {
+    if (auto* canvas = Surface().canvas) canvas->Clear();
+}
+
+void EventDesktop::Line(float x1, float y1, float x2, float y2, Colour c) {
+    if (auto* canvas = Surface().canvas) canvas->Line(x1, y1, x2, y2, c);
+}
+
+void EventDesktop::Circle(float x, float y, float r, Colour c) {
+    if (auto* canvas = Surface().canvas) canvas->Circle(x, y, r, c);
 }
 
 std::string EventDesktop::FirstFileName(const std::string& pattern) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/audio_output.h"
+#include "platform/drive.h"
 
 #include <memory>
 #include <string>
@@ -12,7 +13,7 @@ namespace linesaver {
 
 class DosFiles;
 
-class MciPlayer {
+class MciPlayer final : public DrivePlayer {
 public:
     // files maps the device's DOS path to the local file. The audio output
     // (made by openOutput) and the soundfont (the system's General MIDI
@@ -20,12 +21,12 @@ public:
     // in the background, so the first frame never waits for it and a saver
     // without music never loads it.
     MciPlayer(const DosFiles& files, AudioOutputFactory openOutput, const std::string& soundfont = "");
-    ~MciPlayer();
+    ~MciPlayer() override;
     MciPlayer(const MciPlayer&) = delete;
     MciPlayer& operator=(const MciPlayer&) = delete;
 
     // Returns 0 on success; the zero-terminated reply goes into reply.
-    long Send(const std::string& command, char* reply, int replyLength);
+    long Send(const std::string& command, char* reply, int replyLength) override;
 
 private:
     struct Impl;

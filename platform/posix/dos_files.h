@@ -6,34 +6,31 @@
 // a symbolic link at the destination.
 #pragma once
 
+#include "platform/drive.h"
+
 #include <cstddef>
 #include <memory>
 #include <string>
 
 namespace linesaver {
 
-// The largest file the drive takes a copy of. MIDI files are rarely more
-// than a few hundred kilobytes; the drive lies in memory, and the copy is
-// made before the first frame.
-inline constexpr std::size_t kLargestCopy = 16 << 20;
-
-class DosFiles {
+class DosFiles final : public DriveFiles {
 public:
     // driveC: the local folder that stands for "c:\". What an interrupted
     // copy left there is removed.
     explicit DosFiles(std::string driveC);
-    ~DosFiles();
+    ~DosFiles() override;
     DosFiles(const DosFiles&) = delete;
     DosFiles& operator=(const DosFiles&) = delete;
 
     // The local path of a DOS-style path.
     std::string ToLocal(const std::string& dosPath) const;
 
-    std::string FirstFileName(const std::string& pattern); // first name, "" when none
-    std::string NextFileName();                        // next name, "" at the end
-    bool RemoveFile(const std::string& path);
+    std::string FirstFileName(const std::string& pattern) override;
+    std::string NextFileName() override;
+    bool RemoveFile(const std::string& path) override;
     // Copies a regular file of at most kLargestCopy bytes.
-    bool CopyFileTo(const std::string& from, const std::string& to);
+    bool CopyFileTo(const std::string& from, const std::string& to) override;
 
 private:
     struct Impl;

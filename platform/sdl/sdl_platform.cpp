@@ -2,6 +2,9 @@
 
 #include "platform/raster/pixel_canvas.h"
 #include "platform/sdl/sdl_audio.h"
+#include "platform/fluidsynth/mci_player.h"
+#include "platform/posix/dos_files.h"
+#include "platform/posix/poll_wait.h"
 #include "platform/posix/program_folder.h"
 #include "platform/posix/runtime_dir.h"
 #include "platform/sdl/sdl_window.h"
@@ -25,10 +28,7 @@ std::string LockPath() {
     return dir ? *dir + "/instance.lock" : std::string();
 }
 
-TimerSchedule::TimePoint Now() { return TimerSchedule::Clock::now(); }
-
-// How often a yield looks at the display.
-constexpr std::chrono::milliseconds kLookInterval{1};
+std::chrono::steady_clock::time_point Now() { return std::chrono::steady_clock::now(); }
 
 // How long the window may take to reach the screen: a saver nobody sees
 // would run on unstoppable by the input it cannot get.
@@ -62,7 +62,7 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
 std::unique_ptr<Desktop> OpenDesktop(std::string& error) { return SdlPlatform::Open(error); }
 
 SdlPlatform::SdlPlatform()
-    : lock_(LockPath()), programFolder_(ExecutableFolder()) {}
+    : EventDesktop(ExecutableFolder()), lock_(LockPath()) {}
 
 bool SdlPlatform::OpenDisplay(std::string& error) {
     window_ = SdlWindow::Open(error);
@@ -71,7 +71,11 @@ bool SdlPlatform::OpenDisplay(std::string& error) {
     x11Events_ = X11Events::Of(window_->Handle());
     // Without a private drive there is nowhere to put the music's copy:
     // the saver then runs silent.
-    if (auto drive = RuntimeSubdir("c")) OpenDrive(*drive, MakeSdlAudioOutput);
+    if (auto drive = RuntimeSubdir("c")) {
+        auto files = std::make_unique<DosFiles>(*drive);
+        auto player = std::make_unique<MciPlayer>(*files, MakeSdlAudioOutput);
+        OpenDrive(std::move(files), std::move(player));
+    }
     signals_.Start([] {
         SDL_Event quit{};
         quit.type = SDL_QUIT;
@@ -97,19 +101,9 @@ void SdlPlatform::EndProcess(int status) {
     std::_Exit(status);
 }
 
-double SdlPlatform::ScreenWidth() { return window_ ? window_->DisplayWidth() * kTwipsPerPixel : 0; }
-double SdlPlatform::ScreenHeight() { return window_ ? window_->DisplayHeight() * kTwipsPerPixel : 0; }
-
-void SdlPlatform::Clear() {
-    if (window_) window_->Canvas().Clear();
-}
-
-void SdlPlatform::Line(float x1, float y1, float x2, float y2, Colour c) {
-    if (window_) window_->Canvas().Line(x1, y1, x2, y2, c);
-}
-
-void SdlPlatform::Circle(float x, float y, float r, Colour c) {
-    if (window_) window_->Canvas().Circle(x, y, r, c);
+EventDesktop::WindowSurface SdlPlatform::Surface() {
+    if (!window_) return {};
+    return {&window_->Canvas(), double(window_->DisplayWidth()), double(window_->DisplayHeight())};
 }
 
 void SdlPlatform::ShowCursor(bool show) {
@@ -118,7 +112,6 @@ void SdlPlatform::ShowCursor(bool show) {
 
 void SdlPlatform::Run(SaverEvents& saver) {
     Begin(saver);
-    Deliver([&saver] { saver.Start(); });
     Loop();
 }
 
@@ -144,7 +137,7 @@ void SdlPlatform::WaitForEvents() {
     if (!x11Events_) {
         SDL_Event event;
         const bool got = SDL_WaitEventTimeout(&event, MillisecondsToWait()) == 1;
-        lastLook_ = Now(); // SDL has just read the display's events
+        Looked(); // SDL has just read the display's events
         if (got) Dispatch(event);
         return;
     }
@@ -155,27 +148,18 @@ void SdlPlatform::WaitForEvents() {
     }
     x11Events_->Flush();
     pollfd fds[2] = {{x11Events_->Socket(), POLLIN, 0}, {signals_.NoticeFd(), POLLIN, 0}};
-    SleepOn(fds, 2);
-    lastLook_ = Now();
+    PollFor(fds, 2, TimeToNextTimer());
+    Looked();
     displayReady_ = fds[0].revents != 0;
     // The signal's quit event waits in SDL's queue.
     if (fds[1].revents != 0) signals_.TakeNotice();
 }
 
-void SdlPlatform::YieldToEvents() {
-    if (!Live()) return;
-    PumpEvents();
-    RunDueTimers();
-}
-
-void SdlPlatform::PumpEvents() {
-    // The yields of a tick come microseconds apart: the display is looked
-    // at most once a millisecond, and SDL's queue is emptied without reading
-    // the display again for every event, as SDL_PollEvent would. On X11 it
-    // is read only when something has come.
-    const auto now = Now();
-    const bool due = now - lastLook_ >= kLookInterval;
-    if (due) lastLook_ = now;
+void SdlPlatform::ReadEvents() {
+    // SDL's queue is emptied without reading the display again for every
+    // event, as SDL_PollEvent would. On X11 the display is read only when
+    // something has come.
+    const bool due = LookDue();
     if (!x11Events_) {
         if (due) SDL_PumpEvents();
     } else if (displayReady_ || x11Events_->Queued() || (due && x11Events_->Pending())) {

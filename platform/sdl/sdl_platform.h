@@ -8,7 +8,6 @@
 #include "platform/posix/close_signals.h"
 #include "platform/sdl/display_loss.h"
 #include "platform/posix/instance_lock.h"
-#include "platform/timing/timer_schedule.h"
 
 #include <functional>
 #include <memory>
@@ -38,15 +37,7 @@ public:
     void SetPresentObserver(std::function<void()> observer) { presented_ = std::move(observer); }
 
     bool AnotherInstanceRunning() override { return lock_.HeldElsewhere(); }
-    std::string ProgramFolder() override { return programFolder_; }
 
-    double ScreenWidth() override;
-    double ScreenHeight() override;
-    void Clear() override;
-    void Line(float x1, float y1, float x2, float y2, Colour c) override;
-    void Circle(float x, float y, float r, Colour c) override;
-
-    void YieldToEvents() override;
     void ShowCursor(bool show) override;
 
 protected:
@@ -54,6 +45,10 @@ protected:
     // SDL and the lock go with the process, since closing the device would
     // keep the process alive while SDL waits out its buffers.
     void EndProcess(int status) override;
+
+    WindowSurface Surface() override;
+    // SDL's queue emptied and delivered; the display read only when due.
+    void ReadEvents() override;
 
 private:
     SdlPlatform();
@@ -63,7 +58,6 @@ private:
     // Sleeps until the display has something to read, a close signal has
     // come or the next timer is due.
     void WaitForEvents();
-    void PumpEvents();
     void Dispatch(const SDL_Event& event);
     // The display server has gone: the leaving sequence runs without the
     // display, then the process ends with status 1.
@@ -73,12 +67,10 @@ private:
     // and the signal watcher down first, the window and SDL last.
     CloseSignals signals_;
     InstanceLock lock_;
-    std::string programFolder_;
     std::unique_ptr<SdlWindow> window_;
     std::unique_ptr<DisplayLossWatch> displayWatch_;
     std::unique_ptr<X11Events> x11Events_; // on X11: the display watched unread
 
-    TimerSchedule::TimePoint lastLook_{}; // when the display was last looked at
     bool displayReady_ = false; // the last wait saw something to read
     bool displayLost_ = false;
     std::function<void()> presented_;

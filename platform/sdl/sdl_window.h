@@ -7,6 +7,7 @@
 // every window.
 #pragma once
 
+#include "platform/platform.h"
 #include "platform/sdl/sdl_blank_windows.h"
 
 #include <cstdint>
@@ -23,9 +24,6 @@ namespace linesaver {
 class PixelCanvas;
 class WaylandImage;
 class WindowConnection;
-
-// Twips per logical pixel on an ordinary display.
-inline constexpr double kTwipsPerPixel = 15;
 
 class SdlWindow {
 public:

@@ -7,6 +7,8 @@
 // spaces in it are no trouble ("play "C:\Users\Jürgen Ölß\...\test.mid"").
 #pragma once
 
+#include "platform/drive.h"
+
 #include <string>
 #include <string_view>
 
@@ -17,14 +19,14 @@ namespace linesaver {
 // command that names no device on the drive; such a command is not sent.
 std::string MciCommand(std::string_view command, std::string_view driveC);
 
-class MciPlayer {
+class MciPlayer final : public DrivePlayer {
 public:
     explicit MciPlayer(std::string driveC) : driveC_(std::move(driveC)) {}
 
     // Sends command and writes MCI's reply, zero-terminated and cut to
     // fit, into reply; the rest of reply stays as it was. Returns MCI's
     // error code, 0 on success.
-    long Send(const std::string& command, char* reply, int replyLength);
+    long Send(const std::string& command, char* reply, int replyLength) override;
 
 private:
     std::string driveC_;

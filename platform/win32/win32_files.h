@@ -3,6 +3,8 @@
 // so names with spaces and non-ASCII letters work.
 #pragma once
 
+#include "platform/drive.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -10,16 +12,12 @@
 
 namespace linesaver {
 
-// The largest file the drive takes a copy of; MIDI files are rarely more
-// than a few hundred kilobytes.
-inline constexpr std::size_t kLargestCopy = 16 << 20;
-
 // The saver's drive: %LOCALAPPDATA%\linesaver\c, made if missing with
 // access for the user alone. Nothing when it cannot be had, or when it or
 // its parent is a link (a junction or symbolic link planted there).
 std::optional<std::string> PrivateDrive();
 
-class Win32Files {
+class Win32Files final : public DriveFiles {
 public:
     // driveC: the real folder that stands for "c:\". What an interrupted
     // copy left there is removed.
@@ -27,13 +25,13 @@ public:
 
     const std::string& DriveC() const { return driveC_; }
 
-    std::string FirstFileName(const std::string& pattern); // first name, "" when none
-    std::string NextFileName();                             // next name, "" at the end
-    bool RemoveFile(const std::string& path);
+    std::string FirstFileName(const std::string& pattern) override;
+    std::string NextFileName() override;
+    bool RemoveFile(const std::string& path) override;
     // Copies a file of at most kLargestCopy bytes. The copy is written to
     // a temporary name beside the destination and moved into place, so the
     // destination is either the old file or the whole new one.
-    bool CopyFileTo(const std::string& from, const std::string& to);
+    bool CopyFileTo(const std::string& from, const std::string& to) override;
 
 private:
     std::string driveC_;

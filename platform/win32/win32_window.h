@@ -9,6 +9,7 @@
 // window procedure.
 #pragma once
 
+#include "platform/platform.h"
 #include "platform/raster/dirty_tiles.h"
 
 #include <memory>
@@ -22,9 +23,6 @@ struct HBITMAP__;
 namespace linesaver {
 
 class PixelCanvas;
-
-// Twips per logical pixel.
-inline constexpr double kTwipsPerPixel = 15;
 
 // What the windows report, on the thread that made them.
 class WindowInput {

@@ -1,26 +1,18 @@
 #include "platform/x11hack/hack_platform.h"
 
+#include "platform/fluidsynth/mci_player.h"
+#include "platform/posix/dos_files.h"
+#include "platform/posix/poll_wait.h"
 #include "platform/posix/program_folder.h"
 #include "platform/posix/runtime_dir.h"
 #include "platform/raster/pixel_canvas.h"
 #include "platform/sdl/sdl_audio.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <poll.h>
 
 namespace linesaver {
-namespace {
-
-constexpr double kTwipsPerPixel = 15;
-// How often a yield reads the connection's socket.
-constexpr std::chrono::milliseconds kLookInterval{1};
-
-TimerSchedule::TimePoint Now() { return TimerSchedule::Clock::now(); }
-
-} // namespace
-
 std::unique_ptr<HackPlatform> HackPlatform::Open(const HackOptions& options, std::string& error) {
     std::unique_ptr<HackPlatform> platform(new HackPlatform());
     platform->window_ = HackWindow::Open(options, error);
@@ -32,7 +24,7 @@ std::unique_ptr<HackPlatform> HackPlatform::Open(const HackOptions& options, std
 }
 
 HackPlatform::HackPlatform()
-    : programFolder_(SaverFolderOf(ExecutableFolder())) {}
+    : EventDesktop(SaverFolderOf(ExecutableFolder())) {}
 
 HackPlatform::~HackPlatform() {
     CloseDrive();
@@ -46,7 +38,11 @@ void HackPlatform::StartMusic() {
     musicLock_ = std::make_unique<InstanceLock>(*dir + "/music.lock");
     if (!musicLock_->Held()) return;
     // A drive of the hacks' own, apart from the saver's.
-    if (auto drive = RuntimeSubdir("hack")) OpenDrive(*drive, MakeSdlAudioOutput);
+    if (auto drive = RuntimeSubdir("hack")) {
+        auto files = std::make_unique<DosFiles>(*drive);
+        auto player = std::make_unique<MciPlayer>(*files, MakeSdlAudioOutput);
+        OpenDrive(std::move(files), std::move(player));
+    }
 }
 
 void HackPlatform::EndProcess(int status) {
@@ -56,15 +52,12 @@ void HackPlatform::EndProcess(int status) {
     std::_Exit(status);
 }
 
-double HackPlatform::ScreenWidth() { return window_->Width() * kTwipsPerPixel; }
-double HackPlatform::ScreenHeight() { return window_->Height() * kTwipsPerPixel; }
-void HackPlatform::Clear() { window_->Canvas().Clear(); }
-void HackPlatform::Line(float x1, float y1, float x2, float y2, Colour c) { window_->Canvas().Line(x1, y1, x2, y2, c); }
-void HackPlatform::Circle(float x, float y, float r, Colour c) { window_->Canvas().Circle(x, y, r, c); }
+EventDesktop::WindowSurface HackPlatform::Surface() {
+    return {&window_->Canvas(), double(window_->Width()), double(window_->Height())};
+}
 
 void HackPlatform::Run(SaverEvents& saver) {
     Begin(saver);
-    Deliver([&saver] { saver.Start(); });
     window_->Repaint();
     for (;;) {
         YieldToEvents();
@@ -74,17 +67,8 @@ void HackPlatform::Run(SaverEvents& saver) {
     }
 }
 
-void HackPlatform::YieldToEvents() {
-    if (!Live()) return;
-    // The yields of a tick come microseconds apart: the socket is read at
-    // most once a millisecond.
-    Look(Now() - lastLook_ >= kLookInterval);
-    RunDueTimers();
-}
-
 void HackPlatform::Look(bool fromSocket) {
     if (!Live()) return;
-    if (fromSocket) lastLook_ = Now();
     window_->Read(news_, fromSocket);
     if (window_->Lost()) {
         std::fprintf(stderr, "linesaver: the display has gone\n");
@@ -114,9 +98,9 @@ void HackPlatform::Settle() {
 
 bool HackPlatform::Wait() {
     pollfd fds[2] = {{window_->Socket(), POLLIN, 0}, {signals_.NoticeFd(), POLLIN, 0}};
-    SleepOn(fds, 2);
+    PollFor(fds, 2, TimeToNextTimer());
     if (fds[1].revents != 0) signals_.TakeNotice();
-    lastLook_ = Now(); // the socket has just been looked at
+    Looked(); // the socket has just been looked at
     return fds[0].revents != 0;
 }
 

@@ -11,7 +11,6 @@
 #include "platform/posix/close_signals.h"
 #include "platform/posix/instance_lock.h"
 #include "platform/posix/posix_file.h"
-#include "platform/timing/timer_schedule.h"
 #include "platform/x11hack/hack_options.h"
 #include "platform/x11hack/hack_window.h"
 
@@ -33,21 +32,17 @@ public:
 
     // Never a second copy: the daemon runs one hack a screen by design.
     bool AnotherInstanceRunning() override { return false; }
-    std::string ProgramFolder() override { return programFolder_; }
 
-    double ScreenWidth() override;
-    double ScreenHeight() override;
-    void Clear() override;
-    void Line(float x1, float y1, float x2, float y2, Colour c) override;
-    void Circle(float x, float y, float r, Colour c) override;
-
-    void YieldToEvents() override;
     // The daemon owns the cursor.
     void ShowCursor(bool) override {}
 
 protected:
     // The connection and the shared image go with the process.
     void EndProcess(int status) override;
+
+    WindowSurface Surface() override;
+    // The socket read when due, the signals always.
+    void ReadEvents() override { Look(LookDue()); }
 
 private:
     HackPlatform();
@@ -65,11 +60,9 @@ private:
     // Declared in the order they are made; the music goes first.
     CloseSignals signals_;
     std::atomic<bool> closeSignalled_{false};
-    std::string programFolder_;
     std::unique_ptr<HackWindow> window_;
     std::unique_ptr<InstanceLock> musicLock_;
 
-    TimerSchedule::TimePoint lastLook_{}; // when the socket was last read
     WindowNews news_;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/x11hack/hack_window.h"
 
+#include "platform/platform.h"
 #include "platform/x11image/xcb_reply.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 namespace linesaver {
 namespace {
 
-constexpr double kTwipsPerPixel = 15;
 // A window of its own, for trying the hack out.
 constexpr int kOwnWidth = 800;
 constexpr int kOwnHeight = 600;

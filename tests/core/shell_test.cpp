@@ -75,6 +75,19 @@ TEST(StartUp, ResizedWindowStartsTheAnimationAgain) {
     }
 }
 
+// The first tick sets the frame timer to 15 ms, then clears and draws the
+// pattern it chose in the same tick, and yields last. (What every pattern
+// draws is pinned by the render tool's recorded traces.)
+TEST(StartUp, FirstTickSetsTheFrameTimerClearsAndDraws) {
+    Rig rig;
+    rig.Tick();
+    const auto& calls = rig.pf.calls;
+    ASSERT_GE(calls.size(), 4u);
+    EXPECT_EQ((std::vector<long>{long(calls[0].kind), long(calls[0].v[1]), long(calls[1].kind), long(calls.back().kind)}),
+              (std::vector<long>{long(Call::Kind::Timer), 15, long(Call::Kind::Clear), long(Call::Kind::Yield)}));
+    EXPECT_FALSE(rig.pf.Only(Call::Kind::Line).empty() && rig.pf.Only(Call::Kind::Circle).empty());
+}
+
 TEST(StartUp, SecondCopyEndsBeforeTouchingAnything) {
     RecordingPlatform pf;
     pf.anotherInstance = true;

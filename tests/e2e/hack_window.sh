@@ -3,12 +3,14 @@
 # the window's size, draws on the root with -root, ends with status 0 on
 # SIGTERM, when its window goes or its own window is closed, and refuses a
 # bad window id or option, or a screen of other pixels, in one line with
-# status 1; it draws without shared memory too, and says so in one line
-# when the display goes.
+# status 1; it plays music only when asked, one hack at a time; it draws
+# without shared memory too, and says so in one line when the display goes.
 source "$(dirname "$0")/lib/common.bash"
+source "$(dirname "$0")/lib/music.bash"
 e2e_init "$1"
 HACK_BIN="$1/xscreensaver/linesaver"
 [ -x "$HACK_BIN" ] || { echo "no hack at $HACK_BIN"; exit 1; }
+ls "$1"/music/*.mid >/dev/null 2>&1 || { echo "no demo tracks in $1/music"; exit 1; }
 lib="$(dirname "$0")/lib"
 
 start_xvfb 1024x768
@@ -33,7 +35,8 @@ XSCREENSAVER_WINDOW=nonsense refused "a bad XSCREENSAVER_WINDOW" -root
 # test_window WxH+X+Y: a black window of the test's own in $WINDOW, kept by
 # the process $KEEPER.
 test_window() {
-    python3 "$lib/xwindow.py" "$1" >"$E2E_WORK/window.id" &
+    rm -f "$E2E_WORK/window.id" # not the last window's id
+    python3 "$lib/xprobe.py" window "$1" >"$E2E_WORK/window.id" &
     KEEPER=$!
     E2E_PIDS+=("$KEEPER")
     local _
@@ -72,7 +75,7 @@ draws_only_in() {
     fi
 }
 
-# stops_on_sigterm NAME: SIGTERM ends the hack with status 0 within 100 ms,
+# stops_on_sigterm NAME: SIGTERM ends the hack with status 0 within 100 ms (scaled),
 # silently.
 stops_on_sigterm() {
     local start took status
@@ -83,7 +86,7 @@ stops_on_sigterm() {
     wait "$HACK"
     status=$?
     took=$(( (${EPOCHREALTIME/./} - start) / 1000 ))
-    if [ "$status" -eq 0 ] && [ "$took" -lt 100 ] && [ ! -s "$E2E_WORK/hack.err" ]; then
+    if [ "$status" -eq 0 ] && [ "$took" -lt "$(scaled 100)" ] && [ ! -s "$E2E_WORK/hack.err" ]; then
         pass "$1: SIGTERM ended it with 0 in $took ms"
     else
         fail "$1: SIGTERM: status $status after $took ms, said: $(cat "$E2E_WORK/hack.err")"
@@ -158,6 +161,62 @@ else
     fail "-window: no window named linesaver"
 fi
 
+# Music: off unless -music. Of several hacks with -music (one a screen, and
+# the preview) only the one holding the music lock plays; the others draw
+# in silence. SIGTERM stops the music and deletes the copy, and the next
+# hack to start takes the lock over.
+music="$1/music"
+hacks_drive="$XDG_RUNTIME_DIR/linesaver/hack"
+drive_copy() { echo "$hacks_drive/test.mid"; }
+# start_music_hack NAME ARGS...: a hack on the root window whose sound goes
+# to $E2E_WORK/NAME.raw; its process id in $HACK.
+start_music_hack() {
+    local name=$1
+    shift
+    SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$E2E_WORK/$name.raw" "$HACK_BIN" -root "$@" 2>"$E2E_WORK/$name.err" &
+    HACK=$!
+    E2E_PIDS+=("$HACK")
+}
+
+# sigterm NAME PID: ends with 0, says nothing (but for SDL's note on its
+# file audio), and leaves no copy.
+sigterm() {
+    kill -TERM "$2"
+    if wait_exit "$2" 5 && [ "$EXIT_STATUS" -eq 0 ] && ! grep -qv '^CRITICAL: ' "$E2E_WORK/$1.err" &&
+        [ ! -e "$(drive_copy)" ]; then
+        pass "$1: SIGTERM ends it with 0 and leaves no copy"
+    else
+        fail "$1: status ${EXIT_STATUS:-running}, copy $(ls "$(drive_copy)" 2>&1), said: $(cat "$E2E_WORK/$1.err")"
+    fi
+}
+
+start_music_hack silent
+sleep 1.5
+[ ! -e "$hacks_drive" ] && [ ! -e "$E2E_WORK/silent.raw" ] && pass "without -music: no drive, no sound" \
+    || fail "without -music: $(ls "$hacks_drive" "$E2E_WORK/silent.raw" 2>&1)"
+sigterm silent "$HACK"
+
+start_music_hack first -music
+first=$HACK
+wait_for_copy && name=$(copy_of "$music") && pass "-music: the first hack plays $name" \
+    || fail "-music: no copy of a demo track in the hacks' drive"
+start_music_hack second --music
+second=$HACK
+sleep 2
+peak=$(peak_of "$E2E_WORK/first.raw")
+awk -v p="${peak:-0}" 'BEGIN { exit !(p > 0.01) }' && pass "the first is heard (peak $peak)" \
+    || fail "the first is silent (peak ${peak:-none})"
+[ ! -s "$E2E_WORK/second.raw" ] && running "$second" && pass "the second draws in silence" \
+    || fail "the second: running $(running "$second" && echo yes || echo no), sound $(stat -c %s "$E2E_WORK/second.raw" 2>&1)"
+[ ! -e "$XDG_RUNTIME_DIR/linesaver/c" ] && pass "the saver's drive is left alone" \
+    || fail "the saver's drive was made: $(ls "$XDG_RUNTIME_DIR/linesaver")"
+sigterm first "$first"
+sigterm second "$second"
+
+# The lock is free again: the next hack with -music plays.
+start_music_hack third -music
+wait_for_copy && pass "the lock free again, the next hack plays" || fail "the next hack does not play"
+sigterm third "$HACK"
 # A server that shares no memory (one across the network) gets the
 # picture over the connection.
 start_xvfb 1024x768 24 -extension MIT-SHM

@@ -9,6 +9,7 @@ source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/music.bash"
 e2e_init "$1"
 build=$(cd "$1/.." && pwd)
+licence=$(cd "$(dirname "$0")/../.." && pwd)/LICENSE
 prefix="$E2E_WORK/prefix"
 if ! cmake --install "$build" --prefix "$prefix" >"$E2E_WORK/install.log" 2>&1; then
     cat "$E2E_WORK/install.log"
@@ -26,10 +27,12 @@ check_tree() {
     local name=$1 root=$2 t expected got
     expected=$({ printf './%s\n' bin/linesaver bin/linesaver-render bin/linesaver-idle lib/linesaver/linesaver \
                      share/man/man6/linesaver.6 share/man/man1/linesaver-idle.1 libexec/xscreensaver/linesaver \
-                     share/xscreensaver/config/linesaver.xml share/applications/screensavers/linesaver.desktop
+                     share/xscreensaver/config/linesaver.xml share/applications/screensavers/linesaver.desktop \
+                     share/doc/linesaver/copyright
                  printf './lib/linesaver/music/%s\n' $demo; } | sort)
     got=$(cd "$root" && find . ! -type d | sort)
-    [ "$got" == "$expected" ] && pass "$name: the files are the saver, its music, the render tool, the idle watcher, the manual pages, the hack, its settings and MATE's theme" \
+    [ "$got" == "$expected" ] && cmp -s "$root/share/doc/linesaver/copyright" "$licence" &&
+        pass "$name: the files are the saver, its music, the render tool, the idle watcher, the manual pages, the hack, its settings, MATE's theme and the licence" \
         || { fail "$name: other files:"; diff <(echo "$expected") <(echo "$got"); }
     t=$(readlink "$root/bin/linesaver")
     [ "$t" == ../lib/linesaver/linesaver ] && pass "$name: bin/linesaver -> $t" || fail "$name: bin/linesaver -> '$t'"

@@ -11,12 +11,8 @@ out=$("$tool" trace --pattern 1 --phase -0.03 --anchor 7680 5760 --velocity 64 -
 [ "$(sed -n 2p <<<"$out")" = "line 10244.000 5712.000 5244.000 5712.000 2559501" ] || fail "forced tick: $out"
 grep -q '^state .* px2=64.000000 py2=-48.000000 a4=0.000000 col=13,14,39/1,-1,1$' <<<"$out" || fail "state: $out"
 
-# The same seed twice gives the same trace; another seed another one.
-a=$("$tool" trace --ticks 700 --seed 5 | md5sum)
-b=$("$tool" trace --ticks 700 --seed 5 | md5sum)
-c=$("$tool" trace --ticks 700 --seed 6 | md5sum)
-[ "$a" = "$b" ] || fail "seed 5 twice differs"
-[ "$a" != "$c" ] || fail "seeds 5 and 6 agree"
+# (That a seed gives one trace, and other seeds others, the recorded
+# digests pin.)
 
 # Bad arguments: status 2, exactly one line on stderr, nothing on stdout.
 while IFS= read -r args; do
@@ -66,8 +62,6 @@ pixel() { convert "$1" -crop "1x1+$2+$3" +repage -format '%[fx:int(255*maxima)]'
 [ "$(identify -format '%w %h' "$work/small.png")" = "320 240" ] || fail "small size"
 "$tool" pattern 62 "$work/empty.png" --ticks 5 || fail "empty slot failed"
 [ "$(convert "$work/empty.png" -format '%[fx:int(255*maxima)]' info:)" = 0 ] || fail "empty slot drew"
-"$tool" gallery "$work/g.png" || fail "gallery failed"
-[ -s "$work/g.png" ] || fail "no gallery"
 
 # The first circle of the run, as the trace of the same start shows it,
 # must be on the picture.

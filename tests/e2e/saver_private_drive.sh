@@ -1,8 +1,10 @@
 # The saver's private folder R and its copy of the track, whatever
 # happens around it: close signals run the whole way out; after SIGKILL
 # the next start clears what was left; a link planted where the copy goes
-# is never written through; a folder open to others is not used; and when
-# the X server goes away the saver ends at once, with its copy removed.
+# is never written through; a folder open to others is not used; an error
+# escaping a handler is said in one line and leaves as on input, with
+# status 1, even when the leaving sequence fails too; and when the X server
+# goes away the saver ends at once, with its copy removed.
 source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/music.bash"
 e2e_init "$1"
@@ -81,6 +83,23 @@ for c in "${cases[@]}"; do
     eval "$mend"
 done
 run_briefly "the mended folder plays again"
+
+# The faulty saver: an error in its hundredth tick (about 1.5 s after
+# start), and with "leave" a second one in its leaving sequence.
+cp "$1/linesaver-faulty" "$APP/"
+for mode in tick leave; do
+    "$APP/linesaver-faulty" $([ "$mode" = leave ] && echo leave) 2>"$E2E_WORK/saver.err" &
+    SAVER=$!
+    E2E_PIDS+=("$SAVER")
+    wait_for_copy 5 || fail "$mode: no copy of a track while it ran"
+    wait_exit "$SAVER" 10 || { fail "$mode: still running 10 s after start"; continue; }
+    said=$(cat "$E2E_WORK/saver.err")
+    # A failed leaving sequence may leave the copy; the next start clears it.
+    [ "$EXIT_STATUS" -eq 1 ] && [ "$said" = "linesaver: a planted fault" ] &&
+        { [ "$mode" = leave ] || [ ! -e "$(drive_copy)" ]; } && pass "an error in a $mode: one line, status 1" ||
+        fail "an error in a $mode: status $EXIT_STATUS, said '$said', copy: $(ls "$(drive_copy)" 2>&1)"
+    rm -f "$(drive_copy)"
+done
 
 # The X server goes away.
 start_saver || exit 1

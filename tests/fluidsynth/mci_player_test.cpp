@@ -128,7 +128,7 @@ TEST(MciPlayback, ATrackPlaysStopsAndTheNextOneFollows) {
     ASSERT_GE(modes.size(), 2u);
     EXPECT_EQ(modes[0], "playing");
     EXPECT_EQ(modes[1], "stopped");
-    EXPECT_GT(fs::file_size(raw), 44100u * 8) << "a second of sound went out (its level: music_playback.sh)";
+    EXPECT_GT(fs::file_size(raw), 44100u * 8) << "a second of sound went out (its level: saver_x11.sh)";
 }
 
 } // namespace

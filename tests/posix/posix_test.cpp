@@ -1,8 +1,7 @@
-// The program's folder, the private runtime folder, the single-instance
-// lock and the close signals.
+// The private runtime folder, the single-instance lock and the close
+// signals. (The program's folder through links: tests/e2e/install.sh.)
 #include "platform/posix/close_signals.h"
 #include "platform/posix/instance_lock.h"
-#include "platform/posix/program_folder.h"
 #include "platform/posix/runtime_dir.h"
 #include "tests/support/temp_drive.h"
 
@@ -20,19 +19,6 @@ namespace linesaver::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-TEST(ExecutableFolder, TheRealBinarysFolderThroughLinks) {
-    TempDrive t;
-    const fs::path bin = t.root / "real" / "bin";
-    fs::create_directories(bin);
-    Write(bin / "linesaver", "");
-    fs::create_symlink(bin / "linesaver", t.root / "saver");
-    fs::create_symlink(t.root / "saver", t.root / "saver2");
-    for (const char* exe : {"real/bin/linesaver", "saver", "saver2"})
-        EXPECT_EQ(ExecutableFolder((t.root / exe).string()), bin.string()) << exe;
-    EXPECT_EQ(ExecutableFolder((t.root / "missing").string()), ".");
-    EXPECT_EQ(ExecutableFolder(), fs::canonical("/proc/self/exe").parent_path().string());
-}
 
 // R is made when missing, taken when it is the user's own and closed to
 // others, refused (and left alone) otherwise.

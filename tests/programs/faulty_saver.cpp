@@ -1,5 +1,5 @@
 // linesaver-faulty: the saver on the desktop, with an error planted in its
-// twentieth frame tick (about 300 ms after start). `linesaver-faulty leave`
+// hundredth frame tick (about 1.5 s after start). `linesaver-faulty leave`
 // plants a second one in the leaving sequence. The end-to-end tests check
 // that the desktop reports the error in one line, leaves as on input (the
 // cursor shown, the music stopped and its copy deleted) and ends with
@@ -26,7 +26,7 @@ public:
     void CloseRequested() override { saver_.CloseRequested(); }
     void MusicPoll() override { saver_.MusicPoll(); }
     void FrameTick() override {
-        if (++ticks_ == 20) throw std::runtime_error("a planted fault");
+        if (++ticks_ == 100) throw std::runtime_error("a planted fault");
         saver_.FrameTick();
     }
     void Leave(int status) override {

@@ -1,7 +1,8 @@
-// The render tool's trace: the calls and the state in their printed form
-// after a forced start (the traces of whole runs, written to a file, are
-// pinned by their recorded digests). And the soak's state check: a sound
-// state passes, and each way a field can leave its range is named.
+// Where the render tool stops a run (what it draws, and the traces' form,
+// are pinned by the recorded digests and the gallery). And the soak's state
+// check: a sound state passes, and each way a field can leave its range is
+// named.
+#include "platform/raster/pixel_canvas.h"
 #include "tools/render/headless_render.h"
 #include "tools/render/headless_soak.h"
 
@@ -9,38 +10,21 @@
 
 #include <functional>
 #include <limits>
-#include <string>
 
 namespace linesaver {
 namespace {
 
-std::string Trace(const RunSetup& setup, long ticks) {
-    std::string text;
-    TraceWriter out(text);
-    WriteTrace(setup, ticks, out);
-    return text;
-}
-
-// Pattern 4 forced two ticks from phase -0.03: a circle of radius 2000
-// about an anchor left of the middle band, moving left, which the band
-// turns back; each colour step shows in the circle's colour.
-TEST(RenderTrace, PrintsCallsAndStateInTheAgreedFormat) {
+// A whole run of pattern 4 standing still is 371 circles and the tick that
+// ends it; a run stops after the ticks asked for, or at the limit when
+// nothing ends it, as in an empty slot. What it draws, the gallery pins.
+TEST(DrawRun, StopsAtTheRunsEndOrWhereTold) {
     RunSetup s;
-    s.set.pattern = 4;
-    s.set.phase = -0.03;
-    s.set.runStart = 1.5;
-    s.set.anchor = {{1000, 5760}};
-    s.set.velocity = {{-59.904, 0}};
-    s.set.mode = MotionMode::BounceInBand;
-    s.set.colour = {{252, 3, 250}};
-    s.set.directions = {{1, -1, 1}};
-    EXPECT_EQ(Trace(s, 2),
-              "tick 1\n"
-              "circle 940.096 5760.000 2000.000 16711935\n" // 255, 0, 255
-              "tick 2\n"
-              "circle 1000.000 5760.000 2000.000 16123647\n" // 255, 6, 246
-              "state a1=0.030000 a00=1.500000 q=4.000000 q0=1.000000 q1=0.000000 px1=1000.000000 "
-              "py1=5760.000000 px2=59.904000 py2=0.000000 a4=1.000000 col=255,6,246/-1,1,-1\n");
+    s.set.anchor = {{7680, 5760}};
+    s.set.velocity = {{0, 0}};
+    PixelCanvas canvas(320, 240, 320.0 / 15360);
+    EXPECT_EQ(DrawRun(4, s, kRunTickLimit, canvas), 372);
+    EXPECT_EQ(DrawRun(1, s, 10, canvas), 10);
+    EXPECT_EQ(DrawRun(62, s, kRunTickLimit, canvas), kRunTickLimit);
 }
 
 class NullSink final : public DrawingSink {

@@ -15,13 +15,17 @@ reg_value() {
     wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { sub(/^ *[^ ]+ +[^ ]+ +/, ""); print }'
 }
 
-wine "$setup" /S >"$W_WORK/setup.log" 2>&1 || fail "the installer ended with status $?"
-if cmp -s "$installed/linesaver.scr" "$BUILD/bin/linesaver.scr" &&
+wine "$setup" /S >"$E2E_WORK/setup.log" 2>&1 || fail "the installer ended with status $?"
+if cmp -s "$installed/linesaver.scr" "$BUILD/bin/linesaver.scr" && grep -q winpthreads "$installed/NOTICES.txt" &&
+    grep -q "MIT License" "$installed/LICENSE.txt" &&
     [ "$(ls "$installed/music" | wc -l)" -eq "$(ls "$BUILD"/bin/music/*.mid | wc -l)" ]; then
-    pass "the installer puts linesaver.scr and the music into %LOCALAPPDATA%\\Programs\\linesaver"
+    pass "the installer puts linesaver.scr, the music, the licence and the notices into %LOCALAPPDATA%\\Programs\\linesaver"
 else
     fail "the installer's files: $(ls -R "$installed" 2>&1 | tr '\n' ' ')"
 fi
+zip=$(ls "$BUILD"/package/linesaver-*-win64.zip | head -1)
+[ "$(cmake -E tar tf "$zip" | grep -c -E '^linesaver/(linesaver.scr|LICENSE.txt|NOTICES.txt)$')" = 3 ] &&
+    pass "the zip holds the saver, the licence and the notices" || fail "the zip lacks the licence or the notices"
 desktop='HKCU\Control Panel\Desktop'
 saver=$(reg_value "$desktop" SCRNSAVE.EXE)
 active=$(reg_value "$desktop" ScreenSaveActive)
@@ -53,18 +57,18 @@ on_disk=$(du -sk --apparent-size "$installed" | cut -f1)
     fail "Apps entry: EstimatedSize '$estimated', $on_disk KB installed"
 
 # The installed saver runs, music and all, and leaves on a key.
-SAVER="$installed/linesaver.scr"
+SAVER_BIN="$installed/linesaver.scr"
 xdotool mousemove 900 600
 if start_saver; then
     sleep 0.5
     [ -e "$DRIVE/test.mid" ] && pass "the installed saver copies a track" || fail "the installed saver has no music"
     xdotool key a
-    expect_end "a key on the installed saver"
+    expect_music_end "a key on the installed saver"
 fi
 
 # The uninstaller runs from a copy of its own and returns at once: wait
 # until the folder has gone.
-wine "$installed/uninstall.exe" /S >"$W_WORK/uninstall.log" 2>&1
+wine "$installed/uninstall.exe" /S >"$E2E_WORK/uninstall.log" 2>&1
 for _ in $(seq 200); do [ -e "$installed" ] || break; sleep 0.1; done
 sleep 0.5
 left=$(find "$installed" "$local_app/linesaver" 2>/dev/null | tr '\n' ' ')

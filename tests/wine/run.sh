@@ -7,17 +7,17 @@
 #     tests/wine/run.sh BUILD_DIR      (make test-windows)
 #
 # W_ONLY_SAVER=1 leaves the installer out (it needs `make windows-package`);
-# W_KEEP=1 keeps the work folder, prefix and logs for a look afterwards.
+# E2E_KEEP=1 keeps the work folder, prefix and logs for a look afterwards.
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.bash"
 wine_init "$1"
 source "$here/resource_checks.bash"
 
 for binary in core win32; do
-    if wine "$BUILD/tests/linesaver_${binary}_tests.exe" >"$W_WORK/$binary.log" 2>&1; then
-        pass "$binary unit tests: $(grep -o '[0-9]* tests\? from .* ran' "$W_WORK/$binary.log")"
+    if wine "$BUILD/tests/linesaver_${binary}_tests.exe" >"$E2E_WORK/$binary.log" 2>&1; then
+        pass "$binary unit tests: $(grep -o '[0-9]* tests\? from .* ran' "$E2E_WORK/$binary.log")"
     else
-        cat "$W_WORK/$binary.log"
+        cat "$E2E_WORK/$binary.log"
         fail "$binary unit tests"
     fi
 done
@@ -26,5 +26,4 @@ source "$here/saver_checks.bash"
 [ -n "${W_ONLY_SAVER:-}" ] || source "$here/installer_check.bash"
 source "$here/monitor_checks.bash"
 
-[ "$W_FAILED" -eq 0 ] && echo "all passed"
-exit "$W_FAILED"
+e2e_done

@@ -10,7 +10,6 @@
 namespace linesaver {
 namespace {
 
-constexpr double kTwipsPerPixel = 15;
 
 void Apply(const Overrides& set, SaverState& s) {
     if (set.pattern) {

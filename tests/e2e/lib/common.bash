@@ -29,7 +29,7 @@ e2e_cleanup() {
         kill -KILL "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     done
-    [ -n "$E2E_WORK" ] && rm -rf "$E2E_WORK"
+    [ -n "$E2E_WORK" ] && [ -z "${E2E_KEEP:-}" ] && rm -rf "$E2E_WORK"
 }
 
 # e2e_init BIN_DIR: the saver at BIN_DIR/linesaver, a fresh work folder and
@@ -94,10 +94,20 @@ start_saver() {
     "$SAVER_BIN" "$@" 2>"$E2E_WORK/saver.err" &
     SAVER=$!
     E2E_PIDS+=("$SAVER")
+    wait_for_window "$E2E_WORK/saver.err"
+}
+
+# wait_for_window LOG: waits (up to 10 s, scaled) until the saver's window
+# is on the screen; SHOWN is when it was seen (date +%s%N). Shows LOG when
+# the saver ended before.
+wait_for_window() {
     local _
     for _ in $(seq "$(scaled 100)"); do
-        x xdotool search --onlyvisible --name '^Form1$' >/dev/null 2>&1 && return 0
-        kill -0 "$SAVER" 2>/dev/null || { echo "the saver ended before its window showed"; cat "$E2E_WORK/saver.err"; return 1; }
+        if x xdotool search --onlyvisible --name '^Form1$' >/dev/null 2>&1; then
+            SHOWN=$(date +%s%N)
+            return 0
+        fi
+        kill -0 "$SAVER" 2>/dev/null || { echo "the saver ended before its window showed"; cat "$1"; return 1; }
         sleep 0.1
     done
     echo "no window after $(scaled 10) s"
@@ -121,8 +131,10 @@ wait_exit() {
 
 running() { kill -0 "$1" 2>/dev/null; }
 
-# expect_end NAME: the saver ends within 10 s with status 0 and says
-# nothing. One still running is ended, so the next case starts afresh.
+# expect_end NAME [COPY]: the saver ends within 10 s with status 0 and
+# says nothing (but for SDL's note on its file audio), and COPY, when
+# given, is gone. One still running is ended, so the next case starts
+# afresh.
 expect_end() {
     if ! wait_exit "$SAVER" 10; then
         fail "$1: still running"
@@ -130,10 +142,12 @@ expect_end() {
         wait "$SAVER" 2>/dev/null
     elif [ "$EXIT_STATUS" -ne 0 ]; then
         fail "$1: status $EXIT_STATUS"
-    elif [ -s "$E2E_WORK/saver.err" ]; then
+    elif grep -qv '^CRITICAL: ' "$E2E_WORK/saver.err" 2>/dev/null; then
         fail "$1: printed $(cat "$E2E_WORK/saver.err")"
+    elif [ -n "${2:-}" ] && [ -e "$2" ]; then
+        fail "$1: the copy of the track is still there"
     else
-        pass "$1 ends it"
+        pass "$1 ends it${2:+ and removes the copy}"
     fi
 }
 

@@ -4,8 +4,13 @@
   xprobe.py close WINDOW   asks the window to close, as a window manager does
   xprobe.py idle           the server's screen saver state (on, off, disabled)
                            and its idle time in milliseconds
+  xprobe.py window WxH+X+Y maps a plain black window the tests own, as a
+                           preview pane or the daemon's window would be,
+                           prints its id in hex and keeps it until ended
 """
 import ctypes
+import re
+import signal
 import sys
 
 x11 = ctypes.CDLL("libX11.so.6")
@@ -18,6 +23,13 @@ x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
 x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
 x11.XFlush.argtypes = [ctypes.c_void_p]
 x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+x11.XDefaultRootWindow.restype = ctypes.c_ulong
+x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+x11.XCreateSimpleWindow.restype = ctypes.c_ulong
+x11.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                                    ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_ulong]
+x11.XMapWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
 
 
 class CursorImage(ctypes.Structure):
@@ -82,6 +94,17 @@ def close(display, window):
     x11.XFlush(display)
 
 
+def window(display, geometry):
+    w, h, x, y = map(int, geometry.groups())
+    made = x11.XCreateSimpleWindow(display, x11.XDefaultRootWindow(display), x, y, w, h, 0, 0, 0)
+    x11.XMapWindow(display, made)
+    x11.XSync(display, 0)
+    print(hex(made), flush=True)
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
+    while True:
+        signal.pause()
+
+
 def main():
     display = x11.XOpenDisplay(None)
     if not display:
@@ -92,6 +115,9 @@ def main():
         idle(display)
     elif len(sys.argv) == 3 and sys.argv[1] == "close":
         close(display, int(sys.argv[2], 0))
+    elif len(sys.argv) == 3 and sys.argv[1] == "window" and (
+            geometry := re.fullmatch(r"(\d+)x(\d+)\+(\d+)\+(\d+)", sys.argv[2])):
+        window(display, geometry)
     else:
         sys.exit(__doc__)
     x11.XCloseDisplay(display)
