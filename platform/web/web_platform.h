@@ -35,9 +35,6 @@ struct WebScreen {
     double penPx = 1;
 };
 
-// A pixel on an ordinary screen is 15 twips.
-inline constexpr double kTwipsPerPixel = 15;
-
 // The seed a page asked for with its "seed" parameter, read as
 // LINESAVER_SEED is on the desktop: a whole decimal number, nothing else.
 std::optional<std::uint64_t> ParseSeed(const std::string& text);
