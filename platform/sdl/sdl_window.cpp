@@ -56,6 +56,10 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
     // when it is set).
     if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") != nullptr)
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
+    // A full-screen window needs no decorations: without the hint SDL loads
+    // libdecor on compositors that draw none themselves (mutter), which
+    // prints two lines to stderr when it finds no plugin.
+    SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         error = SDL_GetError();
         SDL_Quit();
