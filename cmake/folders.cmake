@@ -42,4 +42,7 @@ linesaver_folder(linesaver_sdl platform/sdl
     ${CMAKE_DL_LIBS})
 linesaver_folder(linesaver_x11hack platform/x11hack
     DEPENDS linesaver_raster linesaver_x11image linesaver_event_loop linesaver_sdl PkgConfig::XCB)
+# The idle watcher's loop, and its X server source.
+linesaver_folder(linesaver_idle platform/idle DEPENDS linesaver_posix)
+linesaver_folder(linesaver_idle_x11 platform/idle_x11 DEPENDS linesaver_idle PkgConfig::XCB_IDLE)
 linesaver_folder(linesaver_headless platform/headless DEPENDS linesaver_raster PkgConfig::CAIRO)
