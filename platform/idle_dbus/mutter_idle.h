@@ -13,6 +13,4 @@ namespace linesaver::idle {
 
 std::unique_ptr<IdleSource> OpenMutterIdle(std::chrono::milliseconds idle_after, std::string& why_not);
 
-inline constexpr IdleBackend kMutterBackend{"mutter", &OpenMutterIdle};
-
 } // namespace linesaver::idle
