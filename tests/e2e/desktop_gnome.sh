@@ -149,8 +149,9 @@ saver_starts 4 10 || fail "the saver did not start for a new watcher"
 said_before=$(wc -l <"$E2E_WORK/watcher.err")
 kill -KILL "$MUTTER"
 { wait "$MUTTER"; } 2>/dev/null
+wait_exit "$WATCHER" 5
 said=$(tail -n +$((said_before + 1)) "$E2E_WORK/watcher.err")
-if ! wait_exit "$WATCHER" 5; then
+if running "$WATCHER"; then
     fail "mutter gone: the watcher still runs"
 elif [ "$EXIT_STATUS" -ne 1 ] || [ "$(echo "$said" | wc -l)" -ne 1 ]; then
     fail "mutter gone: status $EXIT_STATUS, said $said"
