@@ -12,8 +12,6 @@ namespace {
 constexpr const char* kService = "org.gnome.Mutter.IdleMonitor";
 constexpr const char* kPath = "/org/gnome/Mutter/IdleMonitor/Core";
 constexpr const char* kInterface = "org.gnome.Mutter.IdleMonitor";
-// Mutter answers within half a second when it runs at all.
-constexpr std::uint64_t kFirstAnswerMicroseconds = 5'000'000;
 
 class MutterIdle final : public IdleSource {
 public:
@@ -62,12 +60,10 @@ bool MutterIdle::Start(std::chrono::milliseconds idle_after, std::string& why_no
     }
     ownerSlot_.reset(slot);
 
-    sd_bus_message* call = nullptr;
     sd_bus_message* reply = nullptr;
     sd_bus_error error = SD_BUS_ERROR_NULL;
-    int result = sd_bus_message_new_method_call(bus, &call, kService, kPath, kInterface, "AddIdleWatch");
-    if (result >= 0) result = sd_bus_message_append(call, "t", static_cast<std::uint64_t>(idle_after.count()));
-    if (result >= 0) result = sd_bus_call(bus, call, kFirstAnswerMicroseconds, &error, &reply);
+    int result = sd_bus_call_method(bus, kService, kPath, kInterface, "AddIdleWatch", &error, &reply, "t",
+                                    static_cast<std::uint64_t>(idle_after.count()));
     if (result >= 0) result = sd_bus_message_read(reply, "u", &idleWatch_);
     if (result < 0) {
         why_not = sd_bus_error_has_name(&error, SD_BUS_ERROR_SERVICE_UNKNOWN) ||
@@ -77,7 +73,6 @@ bool MutterIdle::Start(std::chrono::milliseconds idle_after, std::string& why_no
     }
     sd_bus_error_free(&error);
     sd_bus_message_unref(reply);
-    sd_bus_message_unref(call);
     // What came in meanwhile waits in sd-bus's queue, which Rearm sees.
     return result >= 0 && bus_->Rearm();
 }

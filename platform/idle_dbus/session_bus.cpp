@@ -22,6 +22,9 @@ std::unique_ptr<SessionBus> SessionBus::Open(std::string& why_not) {
         why_not = std::string("no session bus (") + std::strerror(-opened) + ")";
         return nullptr;
     }
+    // A desktop service answers within a second when it runs at all; one
+    // that takes longer is taken for gone.
+    sd_bus_set_method_call_timeout(raw, 10'000'000);
     self->busFd_ = sd_bus_get_fd(raw);
     self->epoll_ = UniqueFd(epoll_create1(EPOLL_CLOEXEC));
     self->timer_ = UniqueFd(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
@@ -55,6 +58,11 @@ bool SessionBus::Rearm() {
         if (deadline == 0) when.it_value.tv_nsec = 1;
     }
     return timerfd_settime(timer_.get(), TFD_TIMER_ABSTIME, &when, nullptr) == 0;
+}
+
+bool SessionBus::AlsoWatch(int fd) {
+    epoll_event event{.events = EPOLLIN, .data = {.fd = fd}};
+    return epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, fd, &event) == 0;
 }
 
 bool SessionBus::Dispatch() {

@@ -43,6 +43,10 @@ public:
     // may have queued or read messages outside Dispatch().
     bool Rearm();
 
+    // Makes Fd() readable also when fd is, for a caller that has more than
+    // the bus to wait on.
+    bool AlsoWatch(int fd);
+
 private:
     SessionBus() = default;
 

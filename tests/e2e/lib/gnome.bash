@@ -8,18 +8,7 @@
 # Usage, after common.bash's e2e_init:  source .../gnome.bash; start_gnome WxH
 
 GNOME_TOP_BAR=32
-
-# start_bus VARIABLE: a private bus whose address goes into VARIABLE.
-start_bus() {
-    local fifo="$E2E_WORK/bus-address"
-    rm -f "$fifo"
-    mkfifo "$fifo"
-    dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$fifo" >/dev/null 2>&1 &
-    E2E_PIDS+=($!)
-    local address
-    read -r -t "$(scaled 10)" address <"$fifo" || { echo "dbus-daemon did not start"; exit 1; }
-    export "$1=$address"
-}
+source "$(dirname "${BASH_SOURCE[0]}")/session_bus.bash"
 
 # XWayland's socket folder: mutter makes it, under a umask that leaves it
 # closed to others, and then refuses it; systemd-tmpfiles makes it 1777 at
