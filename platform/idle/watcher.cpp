@@ -111,7 +111,9 @@ int Watch(IdleSource& source, const WatchSettings& settings, CloseSignals& signa
             loop.StopSaver();
             return 0;
         }
-        if (fds[0].revents != 0 && !loop.ReadSource()) {
+        // A saver that has just ended may have ended because the desktop
+        // went away: the source says so before the saver's end is judged.
+        if ((fds[0].revents != 0 || fds[2].revents != 0) && !loop.ReadSource()) {
             loop.StopSaver();
             return 1;
         }
