@@ -34,7 +34,7 @@ start_gnome_saver() {
 }
 
 # The saver's table, through XWayland and natively: each case starts it
-# afresh and ends it; the first also checks the window's place and steps.
+# afresh, covering the monitor, and ends it.
 cases=(
     "a 3-pixel step|gnome_command 'move 3 0'"
     "a key|gnome_command key"
@@ -43,19 +43,22 @@ cases=(
     "SIGINT|kill -INT \$SAVER"
     "SIGHUP|kill -HUP \$SAVER"
 )
+# Natively, mutter tells the window that appears under a resting pointer
+# another place than the pointer's, so that its first step is a long one:
+# the steps are checked through XWayland alone.
 for mode in x11 wayland; do
     for c in "${cases[@]}"; do
+        [ $mode == wayland ] && [ "$c" == "${cases[0]}" ] && continue
         start_gnome_saver $mode || { fail "$mode, ${c%%|*}: $REASON"; kill -KILL "$SAVER"; continue; }
-        if [ "$c" == "${cases[0]}" ]; then
-            pass "$mode: covers the monitor, the top bar too, and draws"
-            if [ $mode == x11 ]; then
-                window=$(x xdotool search --onlyvisible --name '^Form1$' | head -n 1)
-                where=$([ -n "$window" ] && geometry "$window")
-                [ "$where" == "$SIZE+0+0" ] && pass "x11: the window is at $where" || fail "x11: the window is at $where"
-            fi
-            gnome_command "move 1 0" && gnome_command "move 0 1" && gnome_command "move -2 0"
+        [ "$c" == "${cases[1]}" ] && pass "$mode: covers the monitor, the top bar too, and draws"
+        if [ $mode == x11 ] && [ "$c" == "${cases[0]}" ]; then
+            window=$(x xdotool search --onlyvisible --name '^Form1$' | head -n 1)
+            where=$([ -n "$window" ] && geometry "$window")
+            [ "$where" == "$SIZE+0+0" ] && pass "x11: the window is at $where" || fail "x11: the window is at $where"
+            # Apart in time, so that mutter does not merge them into one.
+            for step in "1 0" "0 1" "-1 0" "2 0"; do gnome_command "move $step"; sleep 0.1; done
             sleep 0.3
-            running "$SAVER" && pass "$mode: steps of 1 and 2 pixels keep it" || fail "$mode: ended by a small step"
+            running "$SAVER" && pass "x11: steps of 1 and 2 pixels keep it" || fail "x11: ended by a small step"
         fi
         eval "${c#*|}"
         expect_end "$mode: ${c%%|*}"
@@ -105,9 +108,11 @@ gone() {
     return 1
 }
 
-start_watcher
+# The idle time counts from the key, also when the watcher takes longer
+# than that to start.
 gnome_command key
 idle_from=$(date +%s%N)
+start_watcher
 if saver_starts 1 10; then
     pass "after 2 idle seconds the watcher starts the saver, covering the monitor"
     echo "note: from the idle threshold to a picture showing the saver: $(( ($(date +%s%N) - idle_from) / 1000000 - 2000 )) ms"

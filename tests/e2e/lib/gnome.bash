@@ -64,6 +64,8 @@ start_gnome() {
     start_bus DBUS_SYSTEM_BUS_ADDRESS
     pipewire >"$E2E_WORK/pipewire.log" 2>&1 &
     E2E_PIDS+=($!)
+    local _
+    for _ in $(seq "$(scaled 100)"); do [ -S "$XDG_RUNTIME_DIR/pipewire-0" ] && break; sleep 0.1; done
     wireplumber >"$E2E_WORK/wireplumber.log" 2>&1 &
     E2E_PIDS+=($!)
     mkdir -p "$E2E_WORK/data/gnome-session/sessions" "$E2E_WORK/autostart"
@@ -78,7 +80,7 @@ start_gnome() {
     E2E_PIDS+=("$MUTTER_SESSION_PID")
     local ready
     read -r -t "$(scaled 15)" ready <&"${MUTTER_SESSION[0]}" && [ "$ready" == ready ] ||
-        { echo "no input or pictures from mutter:"; cat "$E2E_WORK/mutter_session.err"; exit 1; }
+        { echo "no input or pictures from mutter:"; tail -n 5 "$E2E_WORK"/{mutter_session.err,pipewire.log,wireplumber.log,mutter.log}; exit 1; }
     # The virtual keyboard and pointer join the seat with their first
     # events, which are lost.
     gnome_command key && gnome_command "move 1 1"
