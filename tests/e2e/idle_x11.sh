@@ -187,4 +187,19 @@ if [ "$status" -ne 0 ] || [ -e "$entry" ] || alive "$ENABLED" || [ "$(wc -l <"$E
 else
     pass "--disable removes the entry and ends the watcher"
 fi
+
+# --- --disable signals only a linesaver-idle: here the lock is held and
+# the recorded pid named, but by another program.
+runtime="$XDG_RUNTIME_DIR/linesaver/idle-${DISPLAY/:/_}"
+flock "$runtime.lock" sleep 30 &
+holder=$!
+E2E_PIDS+=("$holder")
+wait_for 5 eval '[ -n "$(ps -o pid= --ppid '"$holder"')" ]'
+ps -o pid= --ppid "$holder" | tr -d ' ' >"$runtime.pid"
+stranger=$(cat "$runtime.pid")
+"$IDLE_BIN" --disable 2>"$E2E_WORK/disable.err"
+sleep 0.2
+alive "$stranger" && grep -q "no watcher runs" "$E2E_WORK/disable.err" \
+    && pass "--disable leaves a process that is not a linesaver-idle alone" \
+    || fail "--disable and another program: $(cat "$E2E_WORK/disable.err")"
 e2e_done
