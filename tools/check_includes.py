@@ -32,6 +32,7 @@ FOLDERS = {
     "platform/raster": (INTERFACE,),
     "platform/timing": (),
     "platform/posix": (INTERFACE,),
+    "platform/idle_dbus": ("platform/idle", "platform/posix"),
     "platform/fluidsynth": (INTERFACE, "platform/posix"),
     "platform/event_loop": (INTERFACE, "platform/timing", "platform/raster"),
     "platform/x11image": (INTERFACE, "platform/raster"),
@@ -78,6 +79,7 @@ LIBRARIES = [
                "semaphore.h", "sched.h", "syslog.h", "netdb.h", "netinet/*",
                "arpa/*", "linux/*"),
      {"never": CORE + (INTERFACE,)}),
+    ("sd-bus", ("systemd/*",), {"only": ("platform/idle_dbus",)}),
 ]
 
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp")

@@ -1,5 +1,7 @@
 #include "platform/sdl/sdl_blank_windows.h"
 
+#include "platform/sdl/x11_full_screen.h"
+
 #include <SDL.h>
 #include <cstring>
 
@@ -45,6 +47,7 @@ SdlBlankWindows SdlBlankWindows::Open(const PixelRect& primary, std::uint32_t fl
         // on Wayland it is a black buffer of its own, shown with it.
         std::unique_ptr<SDL_Window, WindowDeleter> window(SDL_CreateWindow("", d.x, d.y, d.w, d.h, flags));
         if (!window) continue;
+        AskX11FullScreen(window.get());
         std::unique_ptr<WaylandImage> black = wayland ? WaylandImage::Open(window.get(), d.w, d.h) : nullptr;
         if (!black && !FillBlack(window.get())) continue;
         const std::uint32_t id = SDL_GetWindowID(window.get());

@@ -2,6 +2,7 @@
 
 #include "platform/raster/pixel_canvas.h"
 #include "platform/sdl/wayland_image.h"
+#include "platform/sdl/x11_full_screen.h"
 #include "platform/x11image/window_connection.h"
 
 #include <SDL.h>
@@ -21,9 +22,10 @@ bool RealDisplay(const char* driver) {
 }
 
 // How the window covers the display. On X11 it is a borderless window of
-// the display's size, which window managers treat as full-screen: SDL's own
-// full-screen mode there waits 100 ms for the window manager both when the
-// window is shown and when it goes.
+// the display's size that asks the window manager for full screen when it
+// is mapped (AskX11FullScreen): SDL's own full-screen mode there waits
+// 100 ms for the window manager both when the window is shown and when it
+// goes.
 Uint32 CoverFlags(const char* driver) {
     const Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
     if (std::strcmp(driver, "x11") == 0) return flags | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
@@ -54,6 +56,10 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
     // when it is set).
     if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") != nullptr)
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
+    // A full-screen window needs no decorations: without the hint SDL loads
+    // libdecor on compositors that draw none themselves (mutter), which
+    // prints two lines to stderr when it finds no plugin.
+    SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         error = SDL_GetError();
         SDL_Quit();
@@ -84,6 +90,7 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
         error = SDL_GetError();
         return nullptr;
     }
+    AskX11FullScreen(window.get());
     std::unique_ptr<SdlWindow> self(new SdlWindow(std::move(library), std::move(window)));
     self->raise_ = std::strcmp(driver, "x11") == 0;
     self->displayW_ = bounds.w;

@@ -3,12 +3,14 @@
 // monitor (GNOME, on Wayland and on X11), then the X server's own.
 #include "programs/idle/idle_backends.h"
 
+#include "platform/idle_dbus/mutter_idle.h"
 #include "platform/idle_x11/x11_idle_source.h"
 
 namespace linesaver::idle {
 namespace {
 
 constexpr IdleBackend kBackends[] = {
+    {"mutter", OpenMutterIdle},
     {"x11", OpenX11IdleSource},
 };
 

@@ -3,6 +3,7 @@
 #include "platform/idle/duration.h"
 #include "platform/idle/session_instance.h"
 #include "platform/idle/watcher.h"
+#include "platform/idle_dbus/kde_inhibitions.h"
 #include "platform/posix/close_signals.h"
 #include "programs/idle/idle_backends.h"
 
@@ -16,7 +17,7 @@ std::unique_ptr<IdleSource> OpenSource(const WatcherOptions& options, std::strin
     for (const auto& backend : IdleBackends()) {
         if (!options.backend.empty() && options.backend != backend.name) continue;
         std::string why;
-        if (auto source = backend.open(options.idleAfter, why)) return source;
+        if (auto source = backend.open(options.idleAfter, why)) return HonourKdeInhibitions(std::move(source));
         whyNot += std::string(whyNot.empty() ? "" : ", ") + backend.name + " (" + why + ")";
     }
     return nullptr;

@@ -6,7 +6,11 @@
                            and its idle time in milliseconds
   xprobe.py window WxH+X+Y maps a plain black window the tests own, as a
                            preview pane or the daemon's window would be,
-                           prints its id in hex and keeps it until ended
+                           prints its id in hex and keeps it until ended;
+                           with --top-bar, a white dock that reserves its
+                           height at the top of the screen, as a desktop's
+                           top bar does (GNOME's): a window manager then
+                           keeps ordinary windows below it
 """
 import ctypes
 import re
@@ -94,9 +98,30 @@ def close(display, window):
     x11.XFlush(display)
 
 
-def window(display, geometry):
+def make_top_bar(display, window, x, w, h):
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XChangeProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_int,
+                                    ctypes.c_int, ctypes.c_void_p, ctypes.c_int]
+    xa_atom, xa_cardinal, replace = 4, 6, 0
+
+    def atom(name):
+        return x11.XInternAtom(display, name.encode(), 0)
+
+    dock = (ctypes.c_long * 1)(atom("_NET_WM_WINDOW_TYPE_DOCK"))
+    x11.XChangeProperty(display, window, atom("_NET_WM_WINDOW_TYPE"), xa_atom, 32, replace, dock, 1)
+    # left, right, top, bottom, then the start and end of each edge's span
+    strut = (ctypes.c_long * 12)(0, 0, h, 0, 0, 0, 0, 0, x, x + w - 1, 0, 0)
+    x11.XChangeProperty(display, window, atom("_NET_WM_STRUT_PARTIAL"), xa_cardinal, 32, replace, strut, 12)
+    x11.XChangeProperty(display, window, atom("_NET_WM_STRUT"), xa_cardinal, 32, replace, strut, 4)
+
+
+def window(display, geometry, top_bar):
     w, h, x, y = map(int, geometry.groups())
-    made = x11.XCreateSimpleWindow(display, x11.XDefaultRootWindow(display), x, y, w, h, 0, 0, 0)
+    made = x11.XCreateSimpleWindow(display, x11.XDefaultRootWindow(display), x, y, w, h, 0, 0,
+                                   0xFFFFFF if top_bar else 0)
+    if top_bar:
+        make_top_bar(display, made, x, w, h)
     x11.XMapWindow(display, made)
     x11.XSync(display, 0)
     print(hex(made), flush=True)
@@ -115,9 +140,9 @@ def main():
         idle(display)
     elif len(sys.argv) == 3 and sys.argv[1] == "close":
         close(display, int(sys.argv[2], 0))
-    elif len(sys.argv) == 3 and sys.argv[1] == "window" and (
+    elif sys.argv[1:2] == ["window"] and sys.argv[3:] in ([], ["--top-bar"]) and (
             geometry := re.fullmatch(r"(\d+)x(\d+)\+(\d+)\+(\d+)", sys.argv[2])):
-        window(display, geometry)
+        window(display, geometry, sys.argv[3:] == ["--top-bar"])
     else:
         sys.exit(__doc__)
     x11.XCloseDisplay(display)

@@ -1,0 +1,80 @@
+#include "platform/idle_dbus/session_bus.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <sys/epoll.h>
+#include <sys/timerfd.h>
+#include <systemd/sd-bus.h>
+#include <unistd.h>
+
+namespace linesaver::idle {
+
+void BusUnref::operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
+void SlotUnref::operator()(sd_bus_slot* slot) const { sd_bus_slot_unref(slot); }
+
+std::unique_ptr<SessionBus> SessionBus::Open(std::string& why_not) {
+    sd_bus* raw = nullptr;
+    const int opened = sd_bus_open_user(&raw);
+    std::unique_ptr<SessionBus> self(new SessionBus);
+    self->bus_.reset(raw);
+    if (opened < 0) {
+        why_not = std::string("no session bus (") + std::strerror(-opened) + ")";
+        return nullptr;
+    }
+    // A desktop service answers within a second when it runs at all; one
+    // that takes longer is taken for gone.
+    sd_bus_set_method_call_timeout(raw, 10'000'000);
+    self->busFd_ = sd_bus_get_fd(raw);
+    self->epoll_ = UniqueFd(epoll_create1(EPOLL_CLOEXEC));
+    self->timer_ = UniqueFd(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
+    if (self->busFd_ < 0 || !self->epoll_ || !self->timer_) {
+        why_not = "cannot watch the session bus";
+        return nullptr;
+    }
+    epoll_event bus_event{.events = EPOLLIN, .data = {.fd = self->busFd_}};
+    epoll_event timer_event{.events = EPOLLIN, .data = {.fd = self->timer_.get()}};
+    if (epoll_ctl(self->epoll_.get(), EPOLL_CTL_ADD, self->busFd_, &bus_event) != 0 ||
+        epoll_ctl(self->epoll_.get(), EPOLL_CTL_ADD, self->timer_.get(), &timer_event) != 0 || !self->Rearm()) {
+        why_not = "cannot watch the session bus";
+        return nullptr;
+    }
+    return self;
+}
+
+bool SessionBus::Rearm() {
+    const int events = sd_bus_get_events(bus_.get());
+    if (events < 0) return false;
+    epoll_event bus_event{.events = static_cast<std::uint32_t>(events), .data = {.fd = busFd_}};
+    if (epoll_ctl(epoll_.get(), EPOLL_CTL_MOD, busFd_, &bus_event) != 0) return false;
+    // An absolute time on the monotonic clock in microseconds, 0 for at
+    // once, UINT64_MAX for never; a timer of all zeros would be disarmed.
+    std::uint64_t deadline = 0;
+    if (sd_bus_get_timeout(bus_.get(), &deadline) < 0) return false;
+    itimerspec when{};
+    if (deadline != UINT64_MAX) {
+        when.it_value.tv_sec = static_cast<time_t>(deadline / 1000000);
+        when.it_value.tv_nsec = static_cast<long>(deadline % 1000000) * 1000;
+        if (deadline == 0) when.it_value.tv_nsec = 1;
+    }
+    return timerfd_settime(timer_.get(), TFD_TIMER_ABSTIME, &when, nullptr) == 0;
+}
+
+bool SessionBus::AlsoWatch(int fd) {
+    epoll_event event{.events = EPOLLIN, .data = {.fd = fd}};
+    return epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, fd, &event) == 0;
+}
+
+bool SessionBus::Dispatch() {
+    std::uint64_t expirations = 0;
+    while (::read(timer_.get(), &expirations, sizeof expirations) < 0 && errno == EINTR) {
+    }
+    for (;;) {
+        const int handled = sd_bus_process(bus_.get(), nullptr);
+        if (handled < 0) return false;
+        if (handled == 0) break;
+    }
+    return sd_bus_is_open(bus_.get()) > 0 && Rearm();
+}
+
+} // namespace linesaver::idle
