@@ -42,3 +42,5 @@ linesaver_folder(linesaver_sdl platform/sdl
 linesaver_folder(linesaver_x11hack platform/x11hack
     DEPENDS linesaver_raster linesaver_x11image linesaver_event_loop linesaver_sdl PkgConfig::XCB)
 linesaver_folder(linesaver_headless platform/headless DEPENDS linesaver_raster PkgConfig::CAIRO)
+include(cmake/wayland_protocols.cmake)
+linesaver_folder(linesaver_idle_wayland platform/idle_wayland DEPENDS linesaver_interface linesaver_wayland_idle_protocols)
