@@ -65,19 +65,32 @@ SdlPlatform::SdlPlatform()
     : lock_(LockPath()), programFolder_(ExecutableFolder()) {}
 
 bool SdlPlatform::OpenDisplay(std::string& error) {
+    // SDL waits for the display server without a limit while it opens the
+    // window: a compositor that hangs at start would keep a close signal
+    // waiting for ever. Until the window is open nothing of the saver is on
+    // the screen or on disk, and a close signal ends the process at once.
+    signals_.Start([this] { CloseSignalled(); });
     window_ = SdlWindow::Open(error);
+    {
+        const std::lock_guard lock(openingMutex_);
+        opening_ = false;
+    }
     if (!window_) return false;
     displayWatch_ = std::make_unique<DisplayLossWatch>(window_->Handle(), &SdlPlatform::DisplayLost, this);
     x11Events_ = X11Events::Of(window_->Handle());
     // Without a private drive there is nowhere to put the music's copy:
     // the saver then runs silent.
     if (auto drive = RuntimeSubdir("c")) OpenDrive(*drive, MakeSdlAudioOutput);
-    signals_.Start([] {
-        SDL_Event quit{};
-        quit.type = SDL_QUIT;
-        SDL_PushEvent(&quit);
-    });
     return true;
+}
+
+void SdlPlatform::CloseSignalled() {
+    const std::lock_guard lock(openingMutex_);
+    // Held to the end: the window cannot be opened meanwhile.
+    if (opening_) std::_Exit(0);
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
 }
 
 SdlPlatform::~SdlPlatform() {

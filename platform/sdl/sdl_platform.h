@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 union SDL_Event;
@@ -58,6 +59,9 @@ protected:
 private:
     SdlPlatform();
     bool OpenDisplay(std::string& error);
+    // On the signal watcher's thread: ends the process while the window is
+    // being opened, and asks the event loop to close from then on.
+    void CloseSignalled();
 
     [[noreturn]] void Loop();
     // Sleeps until the display has something to read, a close signal has
@@ -72,6 +76,8 @@ private:
     // Declared in the order they are made; the destructor takes the music
     // and the signal watcher down first, the window and SDL last.
     CloseSignals signals_;
+    std::mutex openingMutex_;
+    bool opening_ = true; // the window is being opened
     InstanceLock lock_;
     std::string programFolder_;
     std::unique_ptr<SdlWindow> window_;
