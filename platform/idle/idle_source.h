@@ -8,8 +8,10 @@
 // next full idle time, and so on. Inhibitors the desktop honours (a video
 // player's, a presentation's) hold Idle back for as long as they live.
 //
-// The watcher sleeps on Fd() and calls Read() when it is readable; a source
-// never blocks in Read() and never calls back into the watcher. Sources are
+// The watcher calls Read() once right after opening, for what the source
+// knew then (a session idle already), then sleeps on Fd() and calls Read()
+// whenever it is readable; a source never blocks in Read() and never calls
+// back into the watcher. Sources are
 // tried in the order of the backend list; the first that opens is used.
 #pragma once
 

@@ -1,0 +1,138 @@
+#include "platform/idle/saver_process.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <wordexp.h>
+
+extern char** environ;
+
+namespace linesaver::idle {
+namespace {
+
+constexpr int kGraceMilliseconds = 3000;
+
+int OpenPidFd(pid_t pid) { return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); }
+
+// Waits up to timeout for fd to become readable.
+bool WaitReadable(int fd, int timeoutMilliseconds) {
+    pollfd entry{fd, POLLIN, 0};
+    int ready;
+    do ready = ::poll(&entry, 1, timeoutMilliseconds);
+    while (ready < 0 && errno == EINTR);
+    return ready > 0;
+}
+
+// posix_spawn's settings: every signal at its default and none blocked,
+// whatever the watcher has blocked or ignored for itself.
+class SpawnSettings {
+public:
+    SpawnSettings() {
+        posix_spawnattr_init(&attributes_);
+        sigset_t none, all;
+        sigemptyset(&none);
+        sigfillset(&all);
+        posix_spawnattr_setsigmask(&attributes_, &none);
+        posix_spawnattr_setsigdefault(&attributes_, &all);
+        posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    }
+    ~SpawnSettings() { posix_spawnattr_destroy(&attributes_); }
+    SpawnSettings(const SpawnSettings&) = delete;
+    SpawnSettings& operator=(const SpawnSettings&) = delete;
+    const posix_spawnattr_t* get() const { return &attributes_; }
+
+private:
+    posix_spawnattr_t attributes_;
+};
+
+} // namespace
+
+SaverProcess::~SaverProcess() { Stop(); }
+
+bool SaverProcess::Start(const std::vector<std::string>& command, std::string& error) {
+    if (Running()) {
+        error = "a saver already runs";
+        return false;
+    }
+    if (command.empty()) {
+        error = "no command";
+        return false;
+    }
+    std::vector<char*> argv;
+    for (const auto& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    SpawnSettings settings;
+    pid_t pid = -1;
+    const int failure = ::posix_spawnp(&pid, argv[0], nullptr, settings.get(), argv.data(), environ);
+    if (failure != 0) {
+        error = std::string("cannot run ") + command[0] + ": " + std::strerror(failure);
+        return false;
+    }
+    pid_ = pid;
+    pidFd_ = OpenPidFd(pid);
+    if (pidFd_ < 0) {
+        error = std::string("cannot watch the saver: ") + std::strerror(errno);
+        Stop();
+        return false;
+    }
+    return true;
+}
+
+int SaverProcess::Reap() {
+    if (!Running()) return -1;
+    int status = 0;
+    pid_t got;
+    do got = ::waitpid(pid_, &status, WNOHANG);
+    while (got < 0 && errno == EINTR);
+    if (got == 0) return -1;
+    Forget();
+    return status;
+}
+
+void SaverProcess::Stop() {
+    if (!Running()) return;
+    ::kill(pid_, SIGTERM);
+    if (pidFd_ < 0 || !WaitReadable(pidFd_, kGraceMilliseconds)) ::kill(pid_, SIGKILL);
+    int status;
+    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    Forget();
+}
+
+void SaverProcess::Forget() {
+    if (pidFd_ >= 0) ::close(pidFd_);
+    pidFd_ = -1;
+    pid_ = -1;
+}
+
+std::optional<std::vector<std::string>> SplitCommand(const std::string& text, std::string& error) {
+    wordexp_t words{};
+    const int failure = ::wordexp(text.c_str(), &words, WRDE_NOCMD);
+    if (failure != 0) {
+        if (failure == WRDE_NOSPACE) ::wordfree(&words);
+        error = failure == WRDE_CMDSUB  ? "command substitution is not run"
+                : failure == WRDE_BADCHAR ? "unquoted | & ; < > ( ) { } or newline"
+                                          : "unbalanced quotes or a bad variable";
+        return std::nullopt;
+    }
+    std::vector<std::string> command(words.we_wordv, words.we_wordv + words.we_wordc);
+    ::wordfree(&words);
+    if (command.empty()) {
+        error = "no command";
+        return std::nullopt;
+    }
+    return command;
+}
+
+std::string DescribeEnd(int waitStatus) {
+    if (WIFSIGNALED(waitStatus))
+        return "signal " + std::to_string(WTERMSIG(waitStatus)) + " (" + strsignal(WTERMSIG(waitStatus)) + ")";
+    return "status " + std::to_string(WEXITSTATUS(waitStatus));
+}
+
+} // namespace linesaver::idle

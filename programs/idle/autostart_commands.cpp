@@ -1,0 +1,126 @@
+// --enable and --disable.
+#include "platform/idle/autostart.h"
+#include "platform/idle/duration.h"
+#include "platform/idle/session_instance.h"
+#include "platform/idle/watcher.h"
+#include "programs/idle/session_watch.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace linesaver::idle {
+namespace {
+
+// How long --enable waits for the new watcher to watch.
+constexpr int kStartWaitMilliseconds = 15000;
+
+std::string ThisProgram() {
+    char path[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : "linesaver-idle";
+}
+
+// The child's side: a session of its own, no terminal, its lines in the
+// session's log.
+void Detach(const std::string& log) {
+    ::setsid();
+    const int nothing = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    const int logFd = log.empty() ? -1 : ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int output = logFd >= 0 ? logFd : nothing;
+    ::dup2(nothing, STDIN_FILENO);
+    ::dup2(output, STDOUT_FILENO);
+    ::dup2(output, STDERR_FILENO);
+}
+
+std::string FirstLine(const std::string& path) {
+    std::ifstream file(path);
+    std::string line;
+    std::getline(file, line);
+    const std::string prefix = "linesaver-idle: ";
+    return line.rfind(prefix, 0) == 0 ? line.substr(prefix.size()) : line;
+}
+
+// Starts a watcher in a session of its own; its pid once it watches, or
+// -1 with why.
+pid_t StartDetached(WatcherOptions options, std::string& why) {
+    int ready[2];
+    if (::pipe2(ready, O_CLOEXEC) != 0) {
+        why = "cannot make a pipe";
+        return -1;
+    }
+    const std::string log = SessionFile(".log");
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(ready[0]);
+        Detach(log);
+        options.readyFd = ready[1];
+        std::fflush(nullptr);
+        ::_exit(WatchSession(options));
+    }
+    ::close(ready[1]);
+    if (pid < 0) {
+        ::close(ready[0]);
+        why = "cannot start a process";
+        return -1;
+    }
+    // The pipe ends when the watcher watches, or when it has ended.
+    pollfd entry{ready[0], POLLIN, 0};
+    while (::poll(&entry, 1, kStartWaitMilliseconds) < 0 && errno == EINTR) {
+    }
+    ::close(ready[0]);
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid) {
+        why = FirstLine(log);
+        return -1;
+    }
+    return pid;
+}
+
+} // namespace
+
+int EnableWatcher(WatcherOptions options, const std::vector<std::string>& watcherArguments) {
+    std::vector<std::string> command{ThisProgram()};
+    command.insert(command.end(), watcherArguments.begin(), watcherArguments.end());
+    std::string error;
+    if (!WriteAutostart(command, error)) {
+        Say(error);
+        return 1;
+    }
+    // The running watcher makes way for one with the new settings.
+    if (const auto running = RunningWatcher(); running && !EndWatcher(*running)) {
+        Say("wrote " + AutostartPath() + ", but the running watcher (pid " + std::to_string(*running) +
+            ") did not end");
+        return 1;
+    }
+    std::string why;
+    const pid_t pid = StartDetached(options, why);
+    if (pid < 0) {
+        Say("wrote " + AutostartPath() + ", but no watcher could start now: " + why);
+        return 1;
+    }
+    Say("enabled: " + AutostartPath() + " starts it at login, and it watches now (pid " + std::to_string(pid) +
+        "); the saver starts after " + FormatDuration(options.idleAfter) + " idle");
+    return 0;
+}
+
+int DisableWatcher() {
+    const bool removed = RemoveAutostart();
+    const auto running = RunningWatcher();
+    const bool ended = running && EndWatcher(*running);
+    std::string text = removed ? "disabled: removed " + AutostartPath() : "no " + AutostartPath() + " to remove";
+    if (running)
+        text += ended ? "; ended the watcher (pid " + std::to_string(*running) + ")"
+                      : "; the watcher (pid " + std::to_string(*running) + ") did not end";
+    else
+        text += "; no watcher runs in this session";
+    Say(text);
+    return running && !ended ? 1 : 0;
+}
+
+} // namespace linesaver::idle

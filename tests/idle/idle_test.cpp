@@ -1,0 +1,117 @@
+// The idle watcher's decisions: the idle times it reads, when it starts the
+// saver, and the Exec line of its autostart entry.
+#include "platform/idle/autostart.h"
+#include "platform/idle/duration.h"
+#include "platform/idle/watch_policy.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace linesaver::idle {
+namespace {
+
+using std::chrono::seconds;
+
+TEST(Duration, ReadsTimesFromASecondToADay) {
+    const struct {
+        const char* text;
+        long long seconds; // 0: refused
+    } cases[] = {
+        {"300", 300},   {"300s", 300}, {"5m", 300},         {"1h", 3600},     {"1h30m", 5400},
+        {"2m5s", 125},  {"1s", 1},     {"24h", 86400},      {"0300s", 300},   {"1440m", 86400},
+        {"0", 0},       {"0s", 0},     {"-5", 0},           {"+5", 0},        {"10x", 0},
+        {"", 0},        {"m", 0},      {"5 m", 0},          {" 5m", 0},       {"5M", 0},
+        {"1m30", 0},    {"30s1m", 0},  {"1m1m", 0},         {"1.5m", 0},      {"24h1s", 0},
+        {"86401", 0},   {"25h", 0},    {"99999999999999999999", 0},          {"5m ", 0},
+    };
+    for (const auto& k : cases) {
+        const auto parsed = ParseDuration(k.text);
+        EXPECT_EQ(parsed ? parsed->count() : 0, k.seconds) << "'" << k.text << "'";
+        // What is written back into the autostart entry reads the same.
+        if (parsed) {
+            EXPECT_EQ(ParseDuration(FormatDuration(*parsed)), parsed) << FormatDuration(*parsed);
+        }
+    }
+    EXPECT_EQ(FormatDuration(seconds(300)), "5m");
+    EXPECT_EQ(FormatDuration(seconds(90)), "90s");
+    EXPECT_EQ(FormatDuration(seconds(7200)), "2h");
+}
+
+// A day of events played through the policy the way the watcher's loop
+// does: a timer fires when WakeAt() says, and every start it asks for
+// is answered by the next outcome of the saver (the last one repeats).
+// The result is the list of seconds at which the saver was started.
+struct Step {
+    int at;
+    WatchEvent event;
+};
+
+std::vector<int> Play(const std::vector<Step>& steps, const std::vector<WatchEvent>& outcomes, int until) {
+    WatchPolicy policy;
+    const auto epoch = WatchClock::time_point{} + std::chrono::hours(1);
+    std::vector<int> starts;
+    std::size_t outcome = 0;
+    const auto act = [&](WatchAction action, int at) {
+        if (action != WatchAction::StartSaver) return;
+        starts.push_back(at);
+        const auto reply = outcomes[std::min(outcome++, outcomes.size() - 1)];
+        policy.On(reply, epoch + seconds(at));
+    };
+    std::size_t next = 0;
+    for (int at = 0; at <= until; ++at) {
+        if (const auto wake = policy.WakeAt(); wake && *wake <= epoch + seconds(at))
+            act(policy.On(WatchEvent::Timer, epoch + seconds(at)), at);
+        for (; next < steps.size() && steps[next].at == at; ++next)
+            act(policy.On(steps[next].event, epoch + seconds(at)), at);
+    }
+    return starts;
+}
+
+TEST(WatchPolicy, StartsTheSaverOncePerIdleTimeAndBacksOffFromFailures) {
+    using E = WatchEvent;
+    const std::vector<E> runs{E::SaverStarted}, missing{E::SaverFailed};
+    const struct {
+        const char* what;
+        std::vector<Step> steps;
+        std::vector<E> outcomes;
+        std::vector<int> starts;
+    } cases[] = {
+        {"idle starts it; a key ends it; idle again starts it again",
+         {{0, E::Idle}, {60, E::Active}, {60, E::SaverEnded}, {360, E::Idle}}, runs, {0, 360}},
+        {"never two: idle again while it runs starts none",
+         {{0, E::Idle}, {30, E::Active}, {40, E::Idle}, {50, E::SaverEnded}}, runs, {0}},
+        {"killed after a while: none until active and idle again",
+         {{0, E::Idle}, {60, E::SaverFaulted}, {200, E::Active}, {500, E::Idle}}, runs, {0, 500}},
+        {"ended by itself at once with status 0: not a failure",
+         {{0, E::Idle}, {1, E::SaverEnded}}, runs, {0}},
+        {"missing: tried again while idle, each back-off twice the last, at most 10 minutes",
+         {{0, E::Idle}}, missing, {0, 10, 30, 70, 150, 310, 630, 1230, 1830}},
+        {"failing at once: the back-off holds a new idle time back until it ends",
+         {{0, E::Idle}, {1, E::SaverFaulted}, {3, E::Active}, {5, E::Idle}}, runs, {0, 11}},
+        {"failing at once, then the user is back: no retry while active",
+         {{0, E::Idle}, {1, E::SaverFaulted}, {5, E::Active}, {100, E::Idle}}, runs, {0, 100}},
+        {"a proper run forgets the failures before it",
+         {{0, E::Idle}, {100, E::SaverEnded}, {101, E::Active}, {200, E::Idle}, {215, E::Active}},
+         {E::SaverFailed, E::SaverStarted, E::SaverFailed}, {0, 10, 200, 210}},
+    };
+    for (const auto& k : cases) EXPECT_EQ(Play(k.steps, k.outcomes, 2000), k.starts) << k.what;
+}
+
+TEST(DesktopExec, QuotesWhatTheEntryFormatReserves) {
+    const struct {
+        std::vector<std::string> command;
+        const char* exec;
+    } cases[] = {
+        {{"/usr/bin/linesaver-idle", "--after", "5m"}, "/usr/bin/linesaver-idle --after 5m"},
+        {{"/home/a b/linesaver-idle"}, "\"/home/a b/linesaver-idle\""},
+        {{"/x", "--run", "linesaver --a \"q\""}, "/x --run \"linesaver --a \\\\\"q\\\\\"\""},
+        {{"/x", "$HOME", "`id`", "50%"}, "/x \"\\\\$HOME\" \"\\\\`id\\\\`\" 50%%"},
+        {{"/x", "a\\b", ""}, "/x \"a\\\\\\\\b\" \"\""},
+    };
+    for (const auto& k : cases) EXPECT_EQ(DesktopExec(k.command), k.exec) << k.command.back();
+}
+
+} // namespace
+} // namespace linesaver::idle
