@@ -66,7 +66,7 @@ LIBRARIES = [
     ("X11", ("X11/*",), {"only": ("platform/sdl",)}),
     ("XCB", ("xcb/*",), {"only": ("platform/x11hack", "platform/x11image", "platform/idle_x11",
                                   "tests/x11image", "bench")}),
-    ("Wayland", ("wayland-*.h",), {"only": ("platform/sdl", "platform/idle_wayland")}),
+    ("Wayland", ("wayland-*.h",), {"only": ("platform/sdl", "platform/idle_wayland", "tests/idle_wayland")}),
     ("Windows", ("windows.h", "windef.h", "winbase.h", "winuser.h", "wingdi.h",
                  "winerror.h", "winreg.h", "mmsystem.h", "mmreg.h", "scrnsave.h",
                  "shellapi.h", "shlobj.h", "shlwapi.h", "commctrl.h", "objbase.h",

@@ -1,6 +1,7 @@
 #include "platform/idle_wayland/wayland_connection.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <poll.h>
