@@ -77,15 +77,18 @@ watcher_table() {
     # An idle inhibitor holds the saver back for as long as it lives.
     wake
     wait_until 10 no_saver || fail "the saver still runs after input"
-    coproc INHIBITOR { "${AS_USER[@]}" "$E2E_WORK/bin/idle_inhibitor"; }
-    E2E_PIDS+=("$INHIBITOR_PID")
-    local answer=
-    read -r -t "$(scaled 10)" answer <&"${INHIBITOR[0]}"
-    [ "$answer" == holding ] || fail "the idle inhibitor did not start"
+    # It holds its inhibitor until its input closes.
+    rm -f "$E2E_WORK/inhibitor.in"
+    mkfifo -m 644 "$E2E_WORK/inhibitor.in"
+    "${AS_USER[@]}" "$E2E_WORK/bin/idle_inhibitor" <"$E2E_WORK/inhibitor.in" >"$E2E_WORK/inhibitor.out" 2>&1 &
+    local inhibitor=$! hold
+    E2E_PIDS+=("$inhibitor")
+    exec {hold}>"$E2E_WORK/inhibitor.in"
+    wait_until 10 grep -q holding "$E2E_WORK/inhibitor.out" || fail "the idle inhibitor: $(cat "$E2E_WORK/inhibitor.out")"
     sleep "$(scaled 5)"
     no_saver && pass "an idle inhibitor holds the saver back" || fail "the saver started under an idle inhibitor"
-    exec {INHIBITOR[1]}>&-
-    wait_exit "$INHIBITOR_PID" 5 || fail "the idle inhibitor did not end"
+    exec {hold}>&-
+    wait_exit "$inhibitor" 5 || fail "the idle inhibitor did not end"
     expect_saver "the inhibitor gone"
 
     local saver
