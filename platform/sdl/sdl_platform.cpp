@@ -226,6 +226,9 @@ void SdlPlatform::Dispatch(const SDL_Event& event) {
         case SDL_WINDOWEVENT_CLOSE:
             Deliver([this] { saver_->CloseRequested(); });
             break;
+        case SDL_WINDOWEVENT_ENTER:
+            enteredXWayland_ = !pointerMoved_ && x11Events_ && x11Events_->OnXWayland();
+            break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             if (window_) window_->ImageDropped(event.window.windowID);
             [[fallthrough]];
@@ -242,6 +245,14 @@ void SdlPlatform::Dispatch(const SDL_Event& event) {
         break;
     case SDL_MOUSEMOTION: {
         if (EdgeBeforeLeave(event.motion)) break;
+        // On XWayland the position that comes with the pointer's first entry
+        // may be the server's guess, not where the pointer is: the first
+        // position taken is that of the first move.
+        if (!pointerMoved_ && enteredXWayland_) {
+            enteredXWayland_ = false;
+            break;
+        }
+        pointerMoved_ = true;
         // Positions on the other displays' windows as the animated window
         // sees them, so that a step from one display to the next is its
         // true length.

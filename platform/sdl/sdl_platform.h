@@ -87,6 +87,8 @@ private:
     TimerSchedule::TimePoint lastLook_{}; // when the display was last looked at
     bool displayReady_ = false; // the last wait saw something to read
     bool displayLost_ = false;
+    bool pointerMoved_ = false;    // a move of the pointer has come
+    bool enteredXWayland_ = false; // the pointer's first entry, on XWayland
     std::function<void()> presented_;
 };
 

@@ -2,15 +2,19 @@
 // a video player does: a small window with an idle inhibitor
 // (zwp_idle_inhibitor_v1) on its surface.
 //
-//   idle_inhibitor
+//   idle_inhibitor [WIDTH HEIGHT]
 //
-// Prints "holding" once the compositor has the window's first picture and
+// The window is WIDTH x HEIGHT (64 x 64 unless told) and filled with
+// #fe0101, a colour the saver never draws, so that a picture shows where it
+// is not covered. Prints "holding" once the compositor has the window's first picture and
 // the inhibitor, then runs until its input closes; exits 1 with one line
 // when the compositor lacks something or goes away.
 #include "wayland-idle-inhibit.h"
 #include "wayland-xdg-shell.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <poll.h>
@@ -20,7 +24,8 @@
 
 namespace {
 
-constexpr int kSide = 64;
+// Red 254 and green and blue 1: no level the saver's colour takes.
+constexpr std::uint32_t kBackdrop = 0xfe0101;
 
 struct Globals {
     wl_compositor* compositor = nullptr;
@@ -65,26 +70,29 @@ int Fail(const char* why) {
     return 1;
 }
 
-// A grey square in shared memory.
-wl_buffer* GreySquare(wl_shm* shm) {
-    const int stride = kSide * 4;
-    const int bytes = stride * kSide;
+// A picture of the backdrop colour in shared memory.
+wl_buffer* Backdrop(wl_shm* shm, int width, int height) {
+    const int stride = width * 4;
+    const int bytes = stride * height;
     const int fd = memfd_create("idle-inhibitor", MFD_CLOEXEC);
     if (fd < 0 || ftruncate(fd, bytes) != 0) return nullptr;
     void* pixels = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     if (pixels == MAP_FAILED) return nullptr;
-    std::memset(pixels, 0x80, bytes);
+    std::fill_n(static_cast<std::uint32_t*>(pixels), width * height, kBackdrop);
     munmap(pixels, bytes);
     wl_shm_pool* pool = wl_shm_create_pool(shm, fd, bytes);
     close(fd);
-    wl_buffer* buffer = wl_shm_pool_create_buffer(pool, 0, kSide, kSide, stride, WL_SHM_FORMAT_XRGB8888);
+    wl_buffer* buffer = wl_shm_pool_create_buffer(pool, 0, width, height, stride, WL_SHM_FORMAT_XRGB8888);
     wl_shm_pool_destroy(pool);
     return buffer;
 }
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const int width = argc == 3 ? std::atoi(argv[1]) : 64;
+    const int height = argc == 3 ? std::atoi(argv[2]) : 64;
+    if (width <= 0 || height <= 0) return Fail("usage: idle_inhibitor [WIDTH HEIGHT]");
     wl_display* display = wl_display_connect(nullptr);
     if (!display) return Fail("no Wayland compositor");
     Globals g;
@@ -102,9 +110,9 @@ int main() {
     wl_surface_commit(surface);
     while (!g.configured)
         if (wl_display_dispatch(display) < 0) return Fail("the compositor has gone");
-    wl_buffer* square = GreySquare(g.shm);
-    if (!square) return Fail("no shared memory");
-    wl_surface_attach(surface, square, 0, 0);
+    wl_buffer* backdrop = Backdrop(g.shm, width, height);
+    if (!backdrop) return Fail("no shared memory");
+    wl_surface_attach(surface, backdrop, 0, 0);
     wl_surface_commit(surface);
     zwp_idle_inhibit_manager_v1_create_inhibitor(g.inhibitors, surface);
     if (wl_display_roundtrip(display) < 0) return Fail("the compositor has gone");

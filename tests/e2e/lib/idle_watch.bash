@@ -7,6 +7,10 @@
 # then calls watcher_table SOURCE, SOURCE being what the watcher's first
 # line must name ("org_kde_kwin_idle on wayland-1").
 
+# backdrop_fraction PICTURE: how much of it shows #fe0101, a colour the
+# saver never draws (idle_inhibitor's, the background's).
+backdrop_fraction() { convert "$1" -fill black +opaque '#fe0101' -fill white -opaque '#fe0101' -format '%[fx:mean]' info:; }
+
 # wait_until SECONDS CMD...: until CMD succeeds, at most SECONDS (scaled).
 wait_until() {
     local _

@@ -12,11 +12,16 @@ from gi.repository import Gio, GLib
 def main():
     bus = Gio.bus_get_sync(Gio.BusType.SESSION)
     read_end, write_end = os.pipe()
+    # The list keeps a copy of the write end: both go before reading, so
+    # that the read ends when KWin has written all.
+    handles = Gio.UnixFDList()
+    handles.append(write_end)
+    os.close(write_end)
     reply, _ = bus.call_with_unix_fd_list_sync(
         "org.kde.KWin", "/org/kde/KWin/ScreenShot2", "org.kde.KWin.ScreenShot2", "CaptureWorkspace",
         GLib.Variant("(a{sv}h)", ({}, 0)), GLib.VariantType("(a{sv})"), Gio.DBusCallFlags.NONE, 10000,
-        Gio.UnixFDList.new_from_array([write_end]), None)
-    os.close(write_end)
+        handles, None)
+    del handles
     chunks = []
     while chunk := os.read(read_end, 1 << 20):
         chunks.append(chunk)
