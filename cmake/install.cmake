@@ -5,9 +5,12 @@
 #                                       executable where the saver looks
 #   PREFIX/bin/linesaver                -> ../lib/linesaver/linesaver
 #   PREFIX/bin/linesaver-render
+#   PREFIX/bin/linesaver-idle          the idle watcher
 #   PREFIX/share/man/man6/linesaver.6
+#   PREFIX/share/man/man1/linesaver-idle.1
 #   PREFIX/libexec/xscreensaver/linesaver          XScreenSaver's hack
 #   PREFIX/share/xscreensaver/config/linesaver.xml its settings
+#   PREFIX/share/applications/screensavers/linesaver.desktop  MATE's theme
 include(GNUInstallDirs)
 
 # A program folder of its own, not CMAKE_INSTALL_LIBDIR: it holds no library
@@ -20,11 +23,31 @@ install(DIRECTORY ${LINESAVER_DEMO_TRACKS}/ DESTINATION ${LINESAVER_PROGRAM_DIR}
 if(TARGET linesaver-render)
     install(TARGETS linesaver-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+install(TARGETS linesaver-idle RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/linesaver.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/linesaver-idle.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # Where Debian's xscreensaver looks for hacks and their settings, whatever
 # CMAKE_INSTALL_LIBEXECDIR says.
 install(TARGETS linesaver-hack RUNTIME DESTINATION libexec/xscreensaver)
 install(FILES ${PROJECT_SOURCE_DIR}/programs/xscreensaver/linesaver.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
+
+# mate-screensaver's theme runs the hack where this prefix puts it; written
+# at install time, when the prefix is known (cpack installs to /usr).
+# mate-screensaver runs only programs inside its own hack folders, of
+# which /usr/libexec/xscreensaver is one and no other prefix's is.
+install(CODE "
+    set(hack \"\${CMAKE_INSTALL_PREFIX}/libexec/xscreensaver/linesaver\")
+    set(theme \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications/screensavers/linesaver.desktop\")
+    message(STATUS \"Installing: \${theme}\")
+    file(READ ${PROJECT_SOURCE_DIR}/programs/xscreensaver/mate-theme.desktop.in entry)
+    string(REPLACE @HACK@ \${hack} entry \"\${entry}\")
+    file(WRITE \${theme} \"\${entry}\")
+    list(APPEND CMAKE_INSTALL_MANIFEST_FILES \${theme})
+    if(NOT hack STREQUAL /usr/libexec/xscreensaver/linesaver)
+        message(STATUS \"Note: MATE's screen saver lists linesaver but runs only hacks in /usr/libexec/xscreensaver, \"
+                       \"not \${hack}: use the Debian package (make deb) for MATE, or linesaver-idle --enable\")
+    endif()
+")
 
 # The command is a relative link, so an installed tree still works after a
 # move; the saver resolves it to find its music.
@@ -44,7 +67,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "linesaver covers the screen in black and draws an endless animation of\n"
     "coloured line figures while MIDI music from its music folder plays\n"
     "through a software synthesizer. Any input ends it. It is not a screen\n"
-    "locker. An idle watcher such as xss-lock, xautolock or swayidle starts it.")
+    "locker. Its idle watcher, linesaver-idle, starts it when the desktop is\n"
+    "idle (linesaver-idle --enable); MATE's screen saver lists it as a theme.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -54,5 +78,5 @@ set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 # dpkg-shlibdeps; the music needs a General MIDI soundfont at default-GM.sf2.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fluid-soundfont-gm | sf2-soundfont-gm")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | xss-lock | xautolock | swayidle")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | mate-screensaver | xss-lock | xautolock | swayidle")
 include(CPack)

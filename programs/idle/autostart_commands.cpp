@@ -45,9 +45,9 @@ std::string FirstLine(const std::string& path) {
     return line.rfind(prefix, 0) == 0 ? line.substr(prefix.size()) : line;
 }
 
-// Starts a watcher in a session of its own; its pid once it watches, or
-// -1 with why.
-pid_t StartDetached(WatcherOptions options, std::string& why) {
+// Starts a watcher in a session of its own; its pid, or -1 with why.
+// watching says whether it watched within the time allowed.
+pid_t StartDetached(WatcherOptions options, std::string& why, bool& watching) {
     int ready[2];
     if (::pipe2(ready, O_CLOEXEC) != 0) {
         why = "cannot make a pipe";
@@ -71,9 +71,11 @@ pid_t StartDetached(WatcherOptions options, std::string& why) {
     }
     // The pipe ends when the watcher watches, or when it has ended.
     pollfd entry{ready[0], POLLIN, 0};
-    while (::poll(&entry, 1, kStartWaitMilliseconds) < 0 && errno == EINTR) {
+    int readyCount;
+    while ((readyCount = ::poll(&entry, 1, kStartWaitMilliseconds)) < 0 && errno == EINTR) {
     }
     ::close(ready[0]);
+    watching = readyCount > 0;
     int status = 0;
     if (::waitpid(pid, &status, WNOHANG) == pid) {
         why = FirstLine(log);
@@ -99,13 +101,15 @@ int EnableWatcher(WatcherOptions options, const std::vector<std::string>& watche
         return 1;
     }
     std::string why;
-    const pid_t pid = StartDetached(options, why);
+    bool watching = false;
+    const pid_t pid = StartDetached(options, why, watching);
     if (pid < 0) {
         Say("wrote " + AutostartPath() + ", but no watcher could start now: " + why);
         return 1;
     }
-    Say("enabled: " + AutostartPath() + " starts it at login, and it watches now (pid " + std::to_string(pid) +
-        "); the saver starts after " + FormatDuration(options.idleAfter) + " idle");
+    Say("enabled: " + AutostartPath() + " starts it at login, and " +
+        (watching ? "it watches now" : "one started now has not begun watching yet") + " (pid " +
+        std::to_string(pid) + "); the saver starts after " + FormatDuration(options.idleAfter) + " idle");
     return 0;
 }
 

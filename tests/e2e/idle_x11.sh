@@ -34,7 +34,8 @@ saver_gone() { ! saver_runs; }
 saver_window() { xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | head -n 1; }
 saver_shows() { [ -n "$(saver_window)" ]; }
 
-# expect_saver NAME: the saver starts within 10 s and covers the screen.
+# expect_saver NAME: the saver starts within 10 s and covers the screen;
+# sets SAVER_CHILD to its pid.
 expect_saver() {
     if ! wait_for 10 saver_shows; then
         fail "$1: no saver window"; cat "$E2E_WORK/idle.err"; return 1
@@ -42,6 +43,7 @@ expect_saver() {
     local geometry
     geometry=$(geometry "$(saver_window)")
     [ "$geometry" == "1024x768+0+0" ] || { fail "$1: the saver's window is $geometry"; return 1; }
+    SAVER_CHILD=$(saver_pid)
     pass "$1: the saver starts and covers the screen"
 }
 
@@ -51,11 +53,11 @@ alive() { [ -e "/proc/$1" ] && ! grep -q '^[0-9]* (.*) Z' "/proc/$1/stat" 2>/dev
 # watcher_lines: how many lines the watcher (not the saver) has said.
 watcher_lines() { grep -c '^linesaver-idle: ' "$E2E_WORK/idle.err"; }
 
-# expect_watcher_end NAME STATUS LINES: the watcher ends with STATUS
-# having said LINES lines, and leaves no saver behind.
+# expect_watcher_end NAME STATUS LINES [SAVER]: the watcher ends with
+# STATUS having said LINES lines, and leaves the saver SAVER, if given,
+# ended too.
 expect_watcher_end() {
-    local saver
-    saver=$(saver_pid)
+    local saver=${4:-}
     if ! wait_exit "$WATCHER" 10; then
         fail "$1: the watcher still runs"
     elif [ "$EXIT_STATUS" -ne "$2" ] || [ "$(watcher_lines)" -ne "$3" ]; then
@@ -109,22 +111,36 @@ fi
 # --- An `xset s reset` loop holds the saver back as long as it runs.
 x xdotool key space
 wait_for 10 saver_gone || fail "the saver still runs after a key"
+# The loop notes when each reset was made: a machine too busy to run it
+# for a whole idle time lets the saver start rightly.
+( while :; do xset s reset 2>/dev/null; date +%s%N; sleep 0.25; done ) >"$E2E_WORK/resets" &
+resetter=$!
+E2E_PIDS+=("$resetter")
 held=0
-for _ in $(seq 16); do
-    x xset s reset
+for _ in $(seq 30); do
     saver_runs && held=1
-    sleep 0.5
+    sleep 0.2
 done
-[ "$held" -eq 0 ] && pass "xset s reset holds the saver back" || fail "the saver started during xset s reset"
+kill "$resetter"
+longest=$(awk 'NR > 1 && $1 - last > gap {gap = $1 - last} {last = $1} END {print int(gap / 1000000)}' "$E2E_WORK/resets")
+if [ "$held" -eq 0 ]; then
+    pass "xset s reset holds the saver back"
+elif [ "$longest" -ge 2000 ]; then
+    echo "skipped: the machine held the xset loop back for $longest ms, longer than the idle time"
+else
+    fail "the saver started during xset s reset"
+fi
 expect_saver "after xset s reset stops"
 
 # --- SIGTERM ends the watcher and the saver it started, status 0.
 kill -TERM "$WATCHER"
-expect_watcher_end "SIGTERM" 0 1
+expect_watcher_end "SIGTERM" 0 1 "$SAVER_CHILD"
 
 # --- A missing saver: one line, the watcher keeps watching, no restart loop.
 start_watcher --after 1s --run /nonexistent/saver
-sleep "$(scaled 5)"
+# Within the first back-off (10 s) nothing more may come.
+wait_for 10 grep -q "cannot run /nonexistent/saver" "$E2E_WORK/idle.err"
+sleep 4
 if ! running "$WATCHER" || [ "$(grep -c "cannot run /nonexistent/saver" "$E2E_WORK/idle.err")" -ne 1 ]; then
     fail "a missing saver: $(cat "$E2E_WORK/idle.err")"
 else
@@ -137,7 +153,7 @@ expect_watcher_end "SIGINT" 0 2
 start_watcher --after 1s
 expect_saver "before the X server goes"
 { kill -KILL "${E2E_PIDS[0]}"; wait "${E2E_PIDS[0]}"; } 2>/dev/null
-expect_watcher_end "the X server gone" 1 2
+expect_watcher_end "the X server gone" 1 2 "$SAVER_CHILD"
 
 start_xvfb 1024x768
 # --- --enable writes a valid autostart entry and starts a watcher now;

@@ -1,7 +1,7 @@
 # An installation holds the saver and its music side by side under
 # lib/linesaver, the command as a relative link to the saver, the render
-# tool, the manual page, and XScreenSaver's hack with its settings (valid
-# XML naming the hack), and nothing else. Started through a link to
+# tool, the idle watcher, the manual pages, XScreenSaver's hack with its
+# settings (valid XML naming the hack) and MATE's theme, and nothing else. Started through a link to
 # the command from another folder, it plays its own music and ends on a key.
 # The Debian package holds the same tree and depends on the libraries and a
 # soundfont.
@@ -24,12 +24,12 @@ demo=$(cd "$E2E_WORK/demo" && ls)
 # links to the saver, and the music is the demo tracks byte for byte.
 check_tree() {
     local name=$1 root=$2 t expected got
-    expected=$({ printf './%s\n' bin/linesaver bin/linesaver-render lib/linesaver/linesaver \
-                     share/man/man6/linesaver.6 libexec/xscreensaver/linesaver \
-                     share/xscreensaver/config/linesaver.xml
+    expected=$({ printf './%s\n' bin/linesaver bin/linesaver-render bin/linesaver-idle lib/linesaver/linesaver \
+                     share/man/man6/linesaver.6 share/man/man1/linesaver-idle.1 libexec/xscreensaver/linesaver \
+                     share/xscreensaver/config/linesaver.xml share/applications/screensavers/linesaver.desktop
                  printf './lib/linesaver/music/%s\n' $demo; } | sort)
     got=$(cd "$root" && find . ! -type d | sort)
-    [ "$got" == "$expected" ] && pass "$name: the files are the saver, its music, the render tool, the manual page, the hack and its settings" \
+    [ "$got" == "$expected" ] && pass "$name: the files are the saver, its music, the render tool, the idle watcher, the manual pages, the hack, its settings and MATE's theme" \
         || { fail "$name: other files:"; diff <(echo "$expected") <(echo "$got"); }
     t=$(readlink "$root/bin/linesaver")
     [ "$t" == ../lib/linesaver/linesaver ] && pass "$name: bin/linesaver -> $t" || fail "$name: bin/linesaver -> '$t'"
