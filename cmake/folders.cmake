@@ -49,7 +49,9 @@ linesaver_folder(linesaver_sdl platform/sdl
 linesaver_folder(linesaver_x11hack platform/x11hack
     DEPENDS linesaver_raster linesaver_x11image linesaver_event_loop linesaver_posix linesaver_fluidsynth linesaver_sdl
     PkgConfig::XCB)
-# The idle watcher's loop, and its X server source.
+# The idle watcher's loop, its X server source and its Wayland sources.
 linesaver_folder(linesaver_idle platform/idle DEPENDS linesaver_posix)
 linesaver_folder(linesaver_idle_x11 platform/idle_x11 DEPENDS linesaver_idle PkgConfig::XCB_IDLE)
+include(cmake/wayland_protocols.cmake)
+linesaver_folder(linesaver_idle_wayland platform/idle_wayland DEPENDS linesaver_idle linesaver_wayland_idle_protocols)
 linesaver_folder(linesaver_headless platform/headless DEPENDS linesaver_raster PkgConfig::CAIRO)

@@ -49,21 +49,28 @@ SdlBlankWindows SdlBlankWindows::Open(const PixelRect& primary, std::uint32_t fl
         if (!window) continue;
         AskX11FullScreen(window.get());
         std::unique_ptr<WaylandImage> black = wayland ? WaylandImage::Open(window.get(), d.w, d.h) : nullptr;
+        if (wayland && !black) SDL_SetWindowFullscreen(window.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
         if (!black && !FillBlack(window.get())) continue;
         const std::uint32_t id = SDL_GetWindowID(window.get());
-        self.blanks_.push_back({std::move(window), std::move(black), id, {d.x - primary.x, d.y - primary.y}});
+        const bool keepAfterClose = black != nullptr;
+        self.blanks_.push_back({std::move(window), std::move(black), keepAfterClose, id, {d.x - primary.x, d.y - primary.y}});
     }
     return self;
 }
 
 void SdlBlankWindows::Show() {
     for (const Blank& b : blanks_) {
-        SDL_ShowWindow(b.window.get());
-        if (b.black) b.black->ShowBlack();
+        if (b.black)
+            b.black->ShowFullScreen();
+        else
+            SDL_ShowWindow(b.window.get());
     }
 }
 
-void SdlBlankWindows::Close() { blanks_.clear(); }
+void SdlBlankWindows::Close() {
+    for (Blank& b : blanks_) b.black.reset();
+    std::erase_if(blanks_, [](const Blank& b) { return !b.keepAfterClose; });
+}
 
 bool SdlBlankWindows::Repaint(std::uint32_t windowId) {
     for (const Blank& b : blanks_) {

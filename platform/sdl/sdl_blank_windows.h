@@ -40,6 +40,8 @@ public:
     static SdlBlankWindows Open(const PixelRect& primary, std::uint32_t flags);
 
     void Show();
+    // Takes the windows off the screen; those shown by a Wayland image of
+    // their own stay, unmapped, until this object goes.
     void Close();
     // When windowId is one of these windows: brings its black to the screen
     // again and returns true.
@@ -54,6 +56,7 @@ private:
     struct Blank {
         std::unique_ptr<SDL_Window, WindowDeleter> window;
         std::unique_ptr<WaylandImage> black; // its image on Wayland; goes first
+        bool keepAfterClose = false;         // unmapped by its Wayland image
         std::uint32_t id = 0;
         WindowOffset offset;
     };

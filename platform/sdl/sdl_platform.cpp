@@ -65,7 +65,16 @@ SdlPlatform::SdlPlatform()
     : EventDesktop(ExecutableFolder()), lock_(LockPath()) {}
 
 bool SdlPlatform::OpenDisplay(std::string& error) {
+    // SDL waits for the display server without a limit while it opens the
+    // window: a compositor that hangs at start would keep a close signal
+    // waiting for ever. Until the window is open nothing of the saver is on
+    // the screen or on disk, and a close signal ends the process at once.
+    signals_.Start([this] { CloseSignalled(); });
     window_ = SdlWindow::Open(error);
+    {
+        const std::lock_guard lock(openingMutex_);
+        opening_ = false;
+    }
     if (!window_) return false;
     displayWatch_ = std::make_unique<DisplayLossWatch>(window_->Handle(), &SdlPlatform::DisplayLost, this);
     x11Events_ = X11Events::Of(window_->Handle());
@@ -76,12 +85,16 @@ bool SdlPlatform::OpenDisplay(std::string& error) {
         auto player = std::make_unique<MciPlayer>(*files, MakeSdlAudioOutput);
         OpenDrive(std::move(files), std::move(player));
     }
-    signals_.Start([] {
-        SDL_Event quit{};
-        quit.type = SDL_QUIT;
-        SDL_PushEvent(&quit);
-    });
     return true;
+}
+
+void SdlPlatform::CloseSignalled() {
+    const std::lock_guard lock(openingMutex_);
+    // Held to the end: the window cannot be opened meanwhile.
+    if (opening_) std::_Exit(0);
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
 }
 
 SdlPlatform::~SdlPlatform() {
@@ -197,6 +210,9 @@ void SdlPlatform::Dispatch(const SDL_Event& event) {
         case SDL_WINDOWEVENT_CLOSE:
             Deliver([this] { saver_->CloseRequested(); });
             break;
+        case SDL_WINDOWEVENT_ENTER:
+            enteredXWayland_ = !pointerMoved_ && x11Events_ && x11Events_->OnXWayland();
+            break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             if (window_) window_->ImageDropped(event.window.windowID);
             [[fallthrough]];
@@ -213,6 +229,14 @@ void SdlPlatform::Dispatch(const SDL_Event& event) {
         break;
     case SDL_MOUSEMOTION: {
         if (EdgeBeforeLeave(event.motion)) break;
+        // On XWayland the position that comes with the pointer's first entry
+        // may be the server's guess, not where the pointer is: the first
+        // position taken is that of the first move.
+        if (!pointerMoved_ && enteredXWayland_) {
+            enteredXWayland_ = false;
+            break;
+        }
+        pointerMoved_ = true;
         // Positions on the other displays' windows as the animated window
         // sees them, so that a step from one display to the next is its
         // true length.

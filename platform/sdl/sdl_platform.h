@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 union SDL_Event;
@@ -53,6 +54,9 @@ protected:
 private:
     SdlPlatform();
     bool OpenDisplay(std::string& error);
+    // On the signal watcher's thread: ends the process while the window is
+    // being opened, and asks the event loop to close from then on.
+    void CloseSignalled();
 
     [[noreturn]] void Loop();
     // Sleeps until the display has something to read, a close signal has
@@ -66,6 +70,8 @@ private:
     // Declared in the order they are made; the destructor takes the music
     // and the signal watcher down first, the window and SDL last.
     CloseSignals signals_;
+    std::mutex openingMutex_;
+    bool opening_ = true; // the window is being opened
     InstanceLock lock_;
     std::unique_ptr<SdlWindow> window_;
     std::unique_ptr<DisplayLossWatch> displayWatch_;
@@ -73,6 +79,8 @@ private:
 
     bool displayReady_ = false; // the last wait saw something to read
     bool displayLost_ = false;
+    bool pointerMoved_ = false;    // a move of the pointer has come
+    bool enteredXWayland_ = false; // the pointer's first entry, on XWayland
     std::function<void()> presented_;
 };
 

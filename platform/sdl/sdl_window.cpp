@@ -29,7 +29,8 @@ bool RealDisplay(const char* driver) {
 Uint32 CoverFlags(const char* driver) {
     const Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
     if (std::strcmp(driver, "x11") == 0) return flags | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
-    return flags | SDL_WINDOW_FULLSCREEN_DESKTOP;
+    // On Wayland it goes full screen once shown with its first picture.
+    return flags;
 }
 
 } // namespace
@@ -97,7 +98,11 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
     self->displayH_ = bounds.h;
     // On Wayland the canvas has pixels of its own, brought to the window's
     // surface through shared memory.
-    if (std::strcmp(driver, "wayland") == 0) self->wayland_ = WaylandImage::Open(self->window_.get(), bounds.w, bounds.h);
+    if (std::strcmp(driver, "wayland") == 0) {
+        self->wayland_ = WaylandImage::Open(self->window_.get(), bounds.w, bounds.h);
+        // SDL's image instead: full screen from the start.
+        if (!self->wayland_) SDL_SetWindowFullscreen(self->window_.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
     if (self->wayland_)
         self->canvas_ = std::make_unique<PixelCanvas>(bounds.w, bounds.h, 1.0 / kTwipsPerPixel);
     if (self->wayland_ && !self->canvas_->ok()) {
@@ -131,16 +136,19 @@ SdlWindow::SdlWindow(std::unique_ptr<Library> library, std::unique_ptr<SDL_Windo
 
 SdlWindow::~SdlWindow() {
     Close();
+    others_ = SdlBlankWindows();
+    window_.reset();
     library_.reset();
 }
 
 void SdlWindow::Close() {
     canvas_.reset(); // it may draw on the window's image
+    const bool unmapped = wayland_ != nullptr;
     wayland_.reset();
     x11_.reset();
     SDL_ShowCursor(SDL_ENABLE);
     others_.Close();
-    window_.reset();
+    if (!unmapped) window_.reset();
 }
 
 bool SdlWindow::TakeImage(std::string& error) {
@@ -210,7 +218,10 @@ bool SdlWindow::ImageStale() const {
 void SdlWindow::Show() {
     // The animated window last, so that it takes the focus.
     others_.Show();
-    SDL_ShowWindow(window_.get());
+    if (wayland_)
+        wayland_->ShowFullScreen();
+    else
+        SDL_ShowWindow(window_.get());
     if (raise_) SDL_RaiseWindow(window_.get());
     shown_ = true;
     showWhole_ = true;

@@ -33,7 +33,9 @@ public:
     static std::unique_ptr<SdlWindow> Open(std::string& error);
     // Shows the cursor again, destroys the windows and shuts SDL down.
     ~SdlWindow();
-    // Shows the cursor again and destroys the windows, leaving SDL up.
+    // Shows the cursor again and takes the windows off the screen, leaving
+    // SDL up. On Wayland they leave with their images and are destroyed
+    // only with this object: SDL would take them out of full screen first.
     void Close();
     SdlWindow(const SdlWindow&) = delete;
     SdlWindow& operator=(const SdlWindow&) = delete;

@@ -46,6 +46,7 @@ bool WaylandImage::Make(SDL_Window* window) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_WAYLAND) return false;
+    window_ = window;
     display_ = info.info.wl.display;
     surface_ = info.info.wl.surface;
     if (!display_ || !surface_) return false;
@@ -92,6 +93,15 @@ bool WaylandImage::Make(SDL_Window* window) {
 }
 
 WaylandImage::~WaylandImage() {
+    // Unmapped here, at once: SDL would first take the window out of full
+    // screen and then commit the geometry of that without a picture. The
+    // geometry SDL set at the last configure goes first, with the picture.
+    if (surface_) {
+        wl_surface_commit(surface_);
+        wl_surface_attach(surface_, nullptr, 0, 0);
+        wl_surface_commit(surface_);
+        wl_display_flush(display_);
+    }
     for (Buffer& b : buffers_)
         if (b.handle) wl_buffer_destroy(b.handle);
     if (shm_) wl_shm_destroy(shm_);
@@ -101,13 +111,22 @@ WaylandImage::~WaylandImage() {
 
 void WaylandImage::Released(void* buffer, wl_buffer*) { static_cast<Buffer*>(buffer)->busy = false; }
 
-void WaylandImage::ShowBlack() {
+void WaylandImage::ShowFullScreen() {
+    // The display it covers is the one at its position, which SDL moves to
+    // where the compositor first puts the window.
+    int x = 0;
+    int y = 0;
+    SDL_GetWindowPosition(window_, &x, &y);
+    SDL_ShowWindow(window_);
     // Fresh shared memory reads as zeros: black in XRGB.
     wl_surface_damage_buffer(surface_, 0, 0, width_, height_);
     wl_surface_attach(surface_, buffers_[0].handle, 0, 0);
     wl_surface_commit(surface_);
     buffers_[0].busy = true;
+    next_ = 1; // the compositor may hold the shown buffer until another comes
     wl_display_flush(display_);
+    SDL_SetWindowPosition(window_, x, y);
+    SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
 bool WaylandImage::Present(const PixelCanvas& canvas, std::span<const PixelRect> changed, bool whole) {

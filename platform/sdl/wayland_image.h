@@ -27,6 +27,7 @@ public:
     // Buffers of the window's size in pixels; nothing when the window is not
     // on Wayland or the compositor's shared memory cannot be had.
     static std::unique_ptr<WaylandImage> Open(SDL_Window* window, int widthPx, int heightPx);
+    // Takes the window off the screen with its picture.
     ~WaylandImage();
     WaylandImage(const WaylandImage&) = delete;
     WaylandImage& operator=(const WaylandImage&) = delete;
@@ -35,9 +36,11 @@ public:
     // the screen. False when no buffer was free: what changed is kept for
     // the next call.
     bool Present(const PixelCanvas& canvas, std::span<const PixelRect> changed, bool whole);
-    // Shows the buffers' first contents, all black, for a window that never
-    // changes.
-    void ShowBlack();
+    // Shows the window with the buffers' first contents, all black, then
+    // makes it cover its display. Asked for full screen before it has a
+    // picture, SDL would give the compositor a window geometry with nothing
+    // in it, which mutter rejects.
+    void ShowFullScreen();
 
 private:
     struct Buffer {
@@ -53,6 +56,7 @@ private:
     int width_;
     int height_;
     int stride_;
+    SDL_Window* window_ = nullptr;
     wl_display* display_ = nullptr;
     wl_surface* surface_ = nullptr;
     wl_event_queue* queue_ = nullptr; // the buffers' events, apart from SDL's

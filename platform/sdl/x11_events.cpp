@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <cerrno>
+#include <cstdlib>
 #include <poll.h>
 
 namespace linesaver {
@@ -31,6 +32,16 @@ void X11Events::Flush() {
     if (XNextRequest(display_) == flushedBefore_) return;
     XFlush(display_);
     flushedBefore_ = XNextRequest(display_);
+}
+
+bool X11Events::OnXWayland() const {
+    // A session of a Wayland compositor names it; XWayland from 23.1 on
+    // also says so itself.
+    if (const char* wayland = std::getenv("WAYLAND_DISPLAY"); wayland && *wayland) return true;
+    int opcode = 0;
+    int firstEvent = 0;
+    int firstError = 0;
+    return XQueryExtension(display_, "XWAYLAND", &opcode, &firstEvent, &firstError) != 0;
 }
 
 } // namespace linesaver

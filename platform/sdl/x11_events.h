@@ -25,6 +25,10 @@ public:
     // program goes to sleep. Xlib reads the socket as it flushes, so it is
     // asked to only when there have been requests since the last time.
     void Flush();
+    // Whether the server is XWayland. It learns where the pointer is only
+    // when the compositor moves it over one of its windows, and until then
+    // reports a position of its own, the middle of the screen at first.
+    bool OnXWayland() const;
 
 private:
     explicit X11Events(_XDisplay* display);

@@ -4,12 +4,15 @@
 #include "programs/idle/idle_backends.h"
 
 #include "platform/idle_dbus/mutter_idle.h"
+#include "platform/idle_wayland/wayland_idle.h"
 #include "platform/idle_x11/x11_idle_source.h"
 
 namespace linesaver::idle {
 namespace {
 
 constexpr IdleBackend kBackends[] = {
+    kExtIdleBackend,
+    kKdeIdleBackend,
     {"mutter", OpenMutterIdle},
     {"x11", OpenX11IdleSource},
 };

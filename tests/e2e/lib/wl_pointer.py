@@ -112,4 +112,5 @@ def main():
     wl.roundtrip()
 
 
-main()
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,89 @@
+#include "platform/idle_wayland/idle_notification.h"
+
+#include "platform/idle_wayland/wayland_connection.h"
+
+#include <algorithm>
+#include <limits>
+#include <wayland-client.h>
+
+namespace linesaver::idle {
+namespace {
+
+// How long the compositor may take to answer at start.
+constexpr std::chrono::seconds kAnswerLimit{5};
+
+class IdleNotification final : public IdleSource {
+public:
+    IdleNotification(const IdleProtocol& protocol, std::unique_ptr<WaylandConnection> connection)
+        : protocol_(protocol), connection_(std::move(connection)) {}
+
+    ~IdleNotification() override {
+        if (notification_) protocol_.unwatch(notification_);
+    }
+
+    bool Watch(std::chrono::milliseconds idle_after) {
+        const auto most = std::chrono::milliseconds(std::numeric_limits<std::uint32_t>::max());
+        const auto idle_ms = static_cast<std::uint32_t>(std::clamp(idle_after, std::chrono::milliseconds(1), most).count());
+        notification_ = protocol_.watch(connection_->Global(), connection_->Seat(), idle_ms);
+        if (!notification_) return false;
+        // Both protocols' notifications have the same two events, in the
+        // same order: one listener serves either.
+        using Handler = void (*)(void*, wl_proxy*);
+        static const Handler handlers[] = {&IdleNotification::Idled, &IdleNotification::Resumed};
+        wl_proxy_add_listener(notification_, reinterpret_cast<void (**)(void)>(const_cast<Handler*>(handlers)), this);
+        changes_.reserve(16);
+        connection_->Flush();
+        return true;
+    }
+
+    std::string Describe() const override { return std::string(protocol_.notifier.name) + " on " + connection_->Name(); }
+
+    int Fd() const override { return connection_->Fd(); }
+
+    bool Read(std::vector<IdleChange>& changes, std::string& why) override {
+        if (!connection_->ReadAndDispatch(why)) return false;
+        if (lostChange_) {
+            why = "out of memory";
+            return false;
+        }
+        changes.insert(changes.end(), changes_.begin(), changes_.end());
+        changes_.clear();
+        return true;
+    }
+
+    void Flush() override { connection_->Flush(); }
+
+private:
+    static void Idled(void* self, wl_proxy*) noexcept { static_cast<IdleNotification*>(self)->Note(IdleChange::Idle); }
+    static void Resumed(void* self, wl_proxy*) noexcept { static_cast<IdleNotification*>(self)->Note(IdleChange::Active); }
+
+    void Note(IdleChange change) noexcept {
+        try {
+            changes_.push_back(change);
+        } catch (...) {
+            lostChange_ = true;
+        }
+    }
+
+    const IdleProtocol& protocol_;
+    std::unique_ptr<WaylandConnection> connection_;
+    wl_proxy* notification_ = nullptr;
+    std::vector<IdleChange> changes_; // what the listeners heard since the last Read
+    bool lostChange_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<IdleSource> OpenIdleNotification(const IdleProtocol& protocol, std::chrono::milliseconds idle_after,
+                                                 std::string& why_not) {
+    auto connection = WaylandConnection::Open(protocol.notifier, protocol.release, kAnswerLimit, why_not);
+    if (!connection) return nullptr;
+    auto source = std::make_unique<IdleNotification>(protocol, std::move(connection));
+    if (!source->Watch(idle_after)) {
+        why_not = "the compositor gave no idle notification";
+        return nullptr;
+    }
+    return source;
+}
+
+} // namespace linesaver::idle

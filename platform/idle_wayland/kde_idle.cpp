@@ -1,0 +1,27 @@
+// org_kde_kwin_idle from plasma-wayland-protocols.
+#include "platform/idle_wayland/idle_notification.h"
+#include "platform/idle_wayland/wayland_idle.h"
+
+#include "wayland-kde-idle.h"
+
+namespace linesaver::idle {
+namespace {
+
+const IdleProtocol kKdeIdle{
+    org_kde_kwin_idle_interface,
+    [](wl_proxy* notifier, wl_seat* seat, std::uint32_t idle_ms) {
+        return reinterpret_cast<wl_proxy*>(
+            org_kde_kwin_idle_get_idle_timeout(reinterpret_cast<org_kde_kwin_idle*>(notifier), seat, idle_ms));
+    },
+    [](wl_proxy* timeout) { org_kde_kwin_idle_timeout_release(reinterpret_cast<org_kde_kwin_idle_timeout*>(timeout)); },
+    // The notifier has no destructor request.
+    [](wl_proxy* notifier) { wl_proxy_destroy(notifier); },
+};
+
+} // namespace
+
+std::unique_ptr<IdleSource> OpenKdeIdle(std::chrono::milliseconds idle_after, std::string& why_not) {
+    return OpenIdleNotification(kKdeIdle, idle_after, why_not);
+}
+
+} // namespace linesaver::idle

@@ -1,0 +1,75 @@
+# The saver on KWin 5.27 (headless, one 800x600 output), through XWayland
+# and natively on Wayland: its window covers the output (KWin's window list,
+# and no pixel of a backdrop window behind it on a picture), it draws, steps
+# of 1 and 2 pixels keep it, a 3-pixel step, a click, a key and the close
+# signals end it with status 0.
+source "$(dirname "$0")/lib/common.bash"
+source "$(dirname "$0")/lib/kwin.bash"
+source "$(dirname "$0")/lib/idle_watch.bash"
+e2e_init "$1"
+here=$(cd "$(dirname "$0")" && pwd)
+start_kwin 800x600
+
+coproc INPUT { python3 "$here/lib/kwin_input.py"; }
+E2E_PIDS+=("$INPUT_PID")
+# input STEP...: steps through KWin's fake input (see kwin_input.py).
+input() {
+    local step answer
+    for step in "$@"; do
+        echo "$step" >&"${INPUT[1]}"
+        read -r -t 5 answer <&"${INPUT[0]}" && [ "$answer" == ok ] || { fail "KWin did not take $step"; return 1; }
+    done
+}
+
+# A window of the output's size behind the saver, in a colour it never draws.
+"$1/idle_inhibitor" 800 600 >"$E2E_WORK/backdrop.out" 2>&1 &
+E2E_PIDS+=($!)
+wait_until 10 grep -q holding "$E2E_WORK/backdrop.out" || fail "no backdrop: $(cat "$E2E_WORK/backdrop.out")"
+
+# start_kwin_saver: the saver in the background as $SAVER, shown within 10 s.
+start_kwin_saver() {
+    "$SAVER_BIN" 2>"$E2E_WORK/saver.err" &
+    SAVER=$!
+    E2E_PIDS+=("$SAVER")
+    wait_until 10 eval 'kwin_windows | grep -q "^Form1 "' && return 0
+    fail "$MODE: no saver window: $(cat "$E2E_WORK/saver.err")"
+    return 1
+}
+
+# Natively the window asks for full screen; through XWayland a borderless
+# window of the screen's size covers it as well.
+for MODE in XWayland Wayland; do
+    if [ "$MODE" == XWayland ]; then
+        export DISPLAY=$KWIN_DISPLAY
+        covering="Form1 800x600+0+0 "*
+    else
+        unset DISPLAY
+        covering="Form1 800x600+0+0 1"
+    fi
+    input "to 500,400"
+    start_kwin_saver || continue
+    window=$(kwin_windows | grep "^Form1 ")
+    [[ "$window" == $covering ]] && pass "$MODE: the window covers the output" || fail "$MODE: the window is $window"
+    drawn=0
+    for _ in $(seq 20); do
+        kwin_screenshot "$E2E_WORK/shot.png" || break
+        [ "$(lit_fraction "$E2E_WORK/shot.png")" != 0 ] && drawn=1 && break
+        sleep 0.2
+    done
+    [ "$drawn" -eq 1 ] && pass "$MODE: it draws" || fail "$MODE: nothing drawn"
+    backdrop=$(backdrop_fraction "$E2E_WORK/shot.png")
+    [ "$backdrop" == 0 ] && pass "$MODE: nothing behind it shows" || fail "$MODE: $backdrop of the picture is the backdrop"
+    input "by 1,0" "by 0,1" "by -1,0" "by 2,0" "by 0,-2"
+    sleep 0.3
+    running "$SAVER" && pass "$MODE: steps of 1 and 2 pixels keep it" || fail "$MODE: ended by a small step"
+    input "by 3,0"
+    expect_end "$MODE: a 3-pixel step"
+    for c in "a click|input click" "a key|input key" "SIGTERM|kill -TERM \$SAVER" "SIGINT|kill -INT \$SAVER" \
+        "SIGHUP|kill -HUP \$SAVER"; do
+        start_kwin_saver || continue
+        sleep 0.3
+        eval "${c#*|}"
+        expect_end "$MODE: ${c%%|*}"
+    done
+done
+e2e_done
