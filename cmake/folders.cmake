@@ -23,14 +23,14 @@ linesaver_folder(linesaver_shell shell DEPENDS linesaver_engine linesaver_patter
 # The backends.
 linesaver_folder(linesaver_raster platform/raster DEPENDS linesaver_interface)
 linesaver_folder(linesaver_timing platform/timing)
+linesaver_folder(linesaver_event_loop platform/event_loop DEPENDS linesaver_interface linesaver_timing linesaver_raster)
 if(EMSCRIPTEN)
-    linesaver_folder(linesaver_web_platform platform/web DEPENDS linesaver_raster linesaver_timing)
+    linesaver_folder(linesaver_web_platform platform/web DEPENDS linesaver_event_loop)
     # The desktop's limiter, for the page's synthesizer: plain C++.
     add_library(linesaver_peak_limiter STATIC ${PROJECT_SOURCE_DIR}/platform/fluidsynth/peak_limiter.cpp)
     target_include_directories(linesaver_peak_limiter PUBLIC ${PROJECT_SOURCE_DIR})
     return()
 endif()
-linesaver_folder(linesaver_event_loop platform/event_loop DEPENDS linesaver_interface linesaver_timing linesaver_raster)
 if(WIN32)
     linesaver_folder(linesaver_win32 platform/win32 DEPENDS linesaver_raster linesaver_event_loop winmm)
     target_compile_definitions(linesaver_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX

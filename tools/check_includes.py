@@ -42,7 +42,7 @@ FOLDERS = {
     "platform/x11hack": (INTERFACE, "platform/raster", "platform/x11image",
                          "platform/posix", "platform/fluidsynth", "platform/sdl", "platform/event_loop"),
     "platform/win32": (INTERFACE, "platform/raster", "platform/event_loop"),
-    "platform/web": (INTERFACE, "platform/raster", "platform/timing"),
+    "platform/web": (INTERFACE, "platform/raster", "platform/timing", "platform/event_loop"),
     "platform/idle": ("platform/posix",),
     "platform/idle_x11": ("platform/idle", "platform/x11image"),
     "platform/idle_wayland": ("platform/idle",),

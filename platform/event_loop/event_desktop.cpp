@@ -29,15 +29,20 @@ void EventDesktop::OpenDrive(std::unique_ptr<DriveFiles> files, std::unique_ptr<
 
 void EventDesktop::CloseDrive() { player_.reset(); }
 
+std::optional<std::uint64_t> ParseSeed(const std::string& text) {
+    if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long seed = std::strtoull(text.c_str(), &end, 10);
+    if (*end != '\0' || errno != 0) return std::nullopt;
+    return seed;
+}
+
 std::uint64_t EventDesktop::ClockSeed() {
     // The same animation every time, for measurements: LINESAVER_SEED, a
     // whole number.
-    if (const char* fixed = std::getenv("LINESAVER_SEED")) {
-        char* end = nullptr;
-        errno = 0;
-        const unsigned long long seed = std::strtoull(fixed, &end, 10);
-        if (*fixed != '\0' && *end == '\0' && errno == 0) return seed;
-    }
+    if (const char* fixed = std::getenv("LINESAVER_SEED"))
+        if (const auto seed = ParseSeed(fixed)) return *seed;
     const auto wall = std::chrono::system_clock::now().time_since_epoch().count();
     const auto mono = std::chrono::steady_clock::now().time_since_epoch().count();
     return static_cast<std::uint64_t>(wall) * 0x9E3779B97F4A7C15ULL ^ static_cast<std::uint64_t>(mono);

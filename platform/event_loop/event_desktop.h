@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -20,6 +21,9 @@ namespace linesaver {
 
 class PixelCanvas;
 
+// A seed as LINESAVER_SEED gives it: a whole decimal number, nothing else.
+std::optional<std::uint64_t> ParseSeed(const std::string& text);
+
 class EventDesktop : public Desktop {
 public:
     ~EventDesktop() override;
@@ -28,7 +32,7 @@ public:
     std::uint64_t ClockSeed() override;
     void SetTimerInterval(TimerId timer, int milliseconds) override;
     // The window's events, then the timers that are due.
-    void YieldToEvents() final;
+    void YieldToEvents() override;
 
     // On the window's canvas; without a window nothing is drawn and the
     // screen has no size.
@@ -68,17 +72,24 @@ protected:
     // The saver from now on: the frame tick comes first after 10 ms, the
     // music poll waits until the saver sets it; then the saver starts.
     void Begin(SaverEvents& saver);
-    // Runs a handler; an error escaping it is reported in one line and the
-    // saver leaves with status 1.
+    // Runs a handler while the saver lives; an error escaping it is
+    // reported in one line and the saver leaves with status 1. The saver
+    // leaves outside the catch, with the reason in a plain array: a
+    // platform whose ending unwinds without destructors (a page's) leaves
+    // nothing behind on the way.
     template <class Handler>
     void Deliver(Handler handler) {
+        if (!Live()) return;
+        char reason[200] = "";
         try {
             handler();
+            return;
         } catch (const std::exception& e) {
-            Fail(e.what());
+            std::snprintf(reason, sizeof reason, "%s", e.what());
         } catch (...) {
-            Fail("unexpected error");
+            std::snprintf(reason, sizeof reason, "unexpected error");
         }
+        Fail(reason);
     }
     [[noreturn]] void Fail(const char* what);
     // How long the event loop may wait for events: until the next timer
@@ -94,12 +105,12 @@ protected:
     void Looked();
     void LookNext() { lastLook_ = {}; }
     bool Live() const { return saver_ != nullptr; }
+    // Runs the handlers of the timers that are due.
+    void RunDueTimers();
 
     SaverEvents* saver_ = nullptr; // null once the program is ending
 
 private:
-    void RunDueTimers();
-
     std::string programFolder_;
     TimerSchedule timers_;
     TimerSchedule::TimePoint lastLook_{}; // when the events were last read

@@ -1,7 +1,8 @@
 // The saver in a web page. The page owns the event loop: it hands its
 // input and its clock's wake-ups to this platform, which delivers them to
-// the saver, runs the timers that are due on the page's clock and sends
-// the tiles that changed to the page's canvas. Its files and player are the
+// the saver through the desktops' shared loop (the timers on the page's
+// clock, the handlers, leaving on an error, drawing on the canvas) and
+// sends the tiles that changed to the page's canvas. Its files and player are the
 // page's tracks and synthesizer (web_drive.h); without them it runs silent.
 //
 // Leaving ends no process here. End stops the timers, shows the cursor and
@@ -12,8 +13,7 @@
 // entry from the page and a handler of the saver.
 #pragma once
 
-#include "platform/platform.h"
-#include "platform/timing/timer_schedule.h"
+#include "platform/event_loop/event_desktop.h"
 #include "platform/web/web_canvas.h"
 #include "platform/web/web_drive.h"
 
@@ -35,11 +35,7 @@ struct WebScreen {
     double penPx = 1;
 };
 
-// The seed a page asked for with its "seed" parameter, read as
-// LINESAVER_SEED is on the desktop: a whole decimal number, nothing else.
-std::optional<std::uint64_t> ParseSeed(const std::string& text);
-
-class WebPlatform final : public Platform {
+class WebPlatform final : public EventDesktop {
 public:
     // With a fixed seed the clock's seed is that number every time, so the
     // animation is the same on every run. tracks: the music folder's names,
@@ -49,9 +45,9 @@ public:
     bool ok() const { return canvas_.ok(); }
     // The saver from now on: it starts, and its first frame tick comes
     // after 10 ms.
-    void Begin(SaverEvents& saver);
+    using EventDesktop::Begin;
     // Whether the saver has left; nothing is delivered after that.
-    bool Left() const { return saver_ == nullptr; }
+    bool Left() const { return !Live(); }
     int ExitStatus() const { return status_; }
 
     // The page's input; the pointer in CSS pixels of the page.
@@ -62,22 +58,18 @@ public:
     // Runs the timers that are due and shows what changed. Returns how
     // many milliseconds the page may wait before calling again, -1 when no
     // timer runs.
-    int RunDueTimers();
+    int RunClock();
     // `ticks` frame ticks at once, without the clock, each shown.
     void RunTicks(long ticks);
     const std::uint8_t* Rgba() const { return canvas_.Rgba(); }
 
+    // The page calls Begin and then hands over its events one by one.
+    [[noreturn]] void Run(SaverEvents& saver) override;
     bool AnotherInstanceRunning() override { return false; }
-    std::string ProgramFolder() override { return {}; }
     std::uint64_t ClockSeed() override;
-
+    // The screen in twips exactly as the page gave it.
     double ScreenWidth() override { return screen_.screenWidth; }
     double ScreenHeight() override { return screen_.screenHeight; }
-    void Clear() override { canvas_.Pixels().Clear(); }
-    void Line(float x1, float y1, float x2, float y2, Colour c) override { canvas_.Pixels().Line(x1, y1, x2, y2, c); }
-    void Circle(float x, float y, float r, Colour c) override { canvas_.Pixels().Circle(x, y, r, c); }
-
-    void SetTimerInterval(TimerId timer, int milliseconds) override;
     // A page cannot handle its events from inside a handler: they wait
     // for the handler to return.
     void YieldToEvents() override {}
@@ -92,21 +84,15 @@ public:
     }
 
 protected:
+    WindowSurface Surface() override;
+    void ReadEvents() override {}
     void EndProcess(int status) override;
 
 private:
-    // Runs a handler; an error escaping it is reported in one line on the
-    // console and the saver leaves with status 1.
-    template <class Handler>
-    void Deliver(Handler handler);
-    [[noreturn]] void Fail(const char* what);
-
     WebScreen screen_;
     std::optional<std::uint64_t> fixedSeed_;
     WebCanvas canvas_;
     WebDrive drive_;
-    TimerSchedule timers_;
-    SaverEvents* saver_ = nullptr; // null before Begin and once the saver has left
     int cursorLevel_ = 0;
     int status_ = 0;
 };

@@ -83,7 +83,7 @@ LINESAVER_PAGE_ENTRY void linesaver_begin(Session* session) {
         session->platform.Begin(session->saver);
 }
 
-LINESAVER_PAGE_ENTRY int linesaver_run_due(Session* session) { return session->platform.RunDueTimers(); }
+LINESAVER_PAGE_ENTRY int linesaver_run_due(Session* session) { return session->platform.RunClock(); }
 
 LINESAVER_PAGE_ENTRY void linesaver_run_ticks(Session* session, double ticks) {
     session->platform.RunTicks(static_cast<long>(ticks));
