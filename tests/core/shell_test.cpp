@@ -12,34 +12,16 @@ namespace {
 
 using testing::Rig;
 
-TEST(StartUp, FirstValuesFollowTheScreen) {
-    const struct {
-        double w, h, widthTwips, heightTwips, lengthUnit, v;
-    } screens[] = {
-        {1024, 768, 15360, 11520, 1, 59.904},
-        // The vertical speed follows the width too.
-        {1280, 1024, 19200, 15360, 1.25, 74.88},
-    };
-    for (const auto& c : screens)
-        for (std::uint64_t seed = 1; seed < 30; ++seed) {
-            RecordingPlatform pf(c.w * 15, c.h * 15);
-            pf.nextSeed = seed;
-            Saver saver(pf);
-            saver.Start();
-            const SaverState& s = saver.state();
-            EXPECT_EQ((std::vector{s.screenWidth, s.screenHeight, s.lengthUnit, s.velocity.x, s.velocity.y}),
-                      (std::vector{c.widthTwips, c.heightTwips, c.lengthUnit, c.v, c.v}));
-            EXPECT_TRUE(s.anchor.x >= 0 && s.anchor.x < c.widthTwips && s.anchor.y >= 0 && s.anchor.y < c.heightTwips)
-                << s.anchor.x << "," << s.anchor.y;
-            for (int channel = 0; channel < kChannels; ++channel)
-                EXPECT_TRUE(s.colourLevel[channel] >= 0 && s.colourLevel[channel] <= 255 &&
-                            s.colourDirection[channel] == 1)
-                    << channel << ": " << s.colourLevel[channel] << "/" << s.colourDirection[channel];
-            // The cursor hidden, the tick at 100 ms, nothing drawn yet.
-            EXPECT_EQ((std::vector<long>{pf.cursorLevel, pf.timerInterval[1], long(pf.Only(Call::Kind::Clear).size()),
-                                         long(pf.Only(Call::Kind::Yield).size())}),
-                      (std::vector<long>{-1, 100, 0, 0}));
-        }
+// The cursor hidden, the first music poll after 100 ms, nothing drawn yet.
+// (The first values themselves, at two screen sizes, the render tool's
+// recorded traces pin.)
+TEST(StartUp, HidesTheCursorAndDrawsNothingYet) {
+    RecordingPlatform pf;
+    Saver saver(pf);
+    saver.Start();
+    EXPECT_EQ((std::vector<long>{pf.cursorLevel, pf.timerInterval[1], long(pf.Only(Call::Kind::Clear).size()),
+                                 long(pf.Only(Call::Kind::Yield).size())}),
+              (std::vector<long>{-1, 100, 0, 0}));
 }
 
 // A resized window (the preview pane) starts the animation again at its new

@@ -2,7 +2,9 @@
 # time and covers the screen, a key ends it, idle starts it again; an
 # `xset s reset` loop holds it back; one watcher a session; close signals,
 # a missing saver, the X server going away, bad command lines, --enable and
-# --disable.
+# --disable. And the idle watchers of others start it too: xautolock when
+# told to lock now, xss-lock when the X server's screen saver comes on; a
+# key ends it with status 0, and xautolock starts it again the next time.
 source "$(dirname "$0")/lib/common.bash"
 e2e_init "$1"
 IDLE_BIN="$1/linesaver-idle"
@@ -202,4 +204,83 @@ sleep 0.2
 alive "$stranger" && grep -q "no watcher runs" "$E2E_WORK/disable.err" \
     && pass "--disable leaves a process that is not a linesaver-idle alone" \
     || fail "--disable and another program: $(cat "$E2E_WORK/disable.err")"
+
+# --- xautolock and xss-lock. They, not this script, start the saver: a
+# wrapper notes each exit status, one a line.
+statuses="$E2E_WORK/statuses"
+wrapper="$E2E_WORK/saver-run"
+printf '#!/bin/sh\n"%s" 2>>"%s"\necho $? >>"%s"\n' "$SAVER_BIN" "$E2E_WORK/saver.err" "$statuses" >"$wrapper"
+chmod +x "$wrapper"
+: >"$statuses"
+
+# shown_by_the_saver: the saver's window is shown by the saver itself (not
+# the wrapper); sets SAVER to that process.
+shown_by_the_saver() {
+    local id
+    id=$(saver_window)
+    [ -n "$id" ] && SAVER=$(x xdotool getwindowpid "$id") &&
+        [ "$(readlink "/proc/$SAVER/exe")" == "$(readlink -f "$SAVER_BIN")" ]
+}
+statuses_beyond() { [ "$(wc -l <"$statuses")" -gt "$1" ]; }
+
+# round NAME TRIGGER: TRIGGER makes the watcher start the saver; a key ends it.
+round() {
+    local name=$1 trigger=$2 before
+    before=$(wc -l <"$statuses")
+    x xdotool mousemove 500 400
+    eval "$trigger"
+    wait_for 10 shown_by_the_saver || { fail "$name: the saver did not start"; cat "$E2E_WORK/saver.err"; return 1; }
+    E2E_PIDS+=("$SAVER")
+    sleep 0.5
+    running "$SAVER" || { fail "$name: the saver ended by itself"; return 1; }
+    x xdotool key space
+    wait_for 10 statuses_beyond "$before"
+    if running "$SAVER"; then
+        fail "$name: the saver still runs after a key"
+    elif ! statuses_beyond "$before"; then
+        fail "$name: no exit status"
+    elif [ "$(tail -n 1 "$statuses")" != 0 ]; then
+        fail "$name: status $(tail -n 1 "$statuses")"
+    else
+        pass "$name starts the saver; a key ends it with status 0"
+    fi
+}
+
+stop_watcher() {
+    kill -TERM "$WATCHER" 2>/dev/null
+    wait_exit "$WATCHER" 5 || kill -KILL "$WATCHER" 2>/dev/null
+}
+
+# locknow: tells xautolock to start its locker. xautolock drops the request
+# when it comes while the last locker has not been reaped yet, and, on a
+# busy machine, when it comes while xautolock is still starting up; so the
+# request waits for the last one to be reaped and is made again until a
+# locker starts.
+locknow() {
+    local _
+    wait_for 5 saver_gone
+    for _ in $(seq "$(scaled 50)"); do
+        xautolock -locknow 2>/dev/null || { sleep 0.1; continue; }
+        wait_for 2 saver_runs && return 0
+    done
+    fail "xautolock started no locker on -locknow"
+}
+
+xautolock -time 60 -locker "$wrapper" 2>"$E2E_WORK/xautolock.err" &
+WATCHER=$!
+E2E_PIDS+=("$WATCHER")
+round "xautolock -locknow" locknow
+round "xautolock -locknow, again" locknow
+stop_watcher
+
+# xss-lock is given its time to listen: it has once it complains of a
+# missing login manager, or after a second. Without a login session it
+# lives through one start only, so it gets one round.
+xss-lock -- "$wrapper" 2>"$E2E_WORK/xss-lock.err" &
+WATCHER=$!
+E2E_PIDS+=("$WATCHER")
+wait_for 1 grep -q "login manager" "$E2E_WORK/xss-lock.err"
+sleep 0.2
+round "xss-lock, on xset s activate" "x xset s activate"
+stop_watcher
 e2e_done

@@ -7,7 +7,10 @@
 # when games set SDL_VIDEO_ALLOW_SCREENSAVER=0). Signs of life end it at
 # once with status 0: a step of more than about two pixels (not its first
 # move, nor steps of one or two), a key, a click, a close signal. On a
-# 16-bit screen it draws too.
+# 16-bit screen it draws too. With LINESAVER_SEED it shows, after some tick
+# N, the very picture `linesaver-render frame` writes for that seed, size
+# and N: the render tool (and the web page, which is checked against it)
+# make the same start-up and the same choices as the saver.
 source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/music.bash"
 e2e_init "$1"
@@ -123,4 +126,28 @@ colours=$(convert "$E2E_WORK/later.png" -format "%k" info:)
 [ "${colours:-0}" -gt 2 ] && pass "16 bits: $colours colours on the screen" || fail "16 bits: only ${colours:-no} colours"
 x xdotool key a
 expect_end "16 bits: a key"
+
+# --- The same picture as the render tool's.
+tool="$1/linesaver-render"
+size=320x240
+start_xvfb "$size"
+LINESAVER_SEED=11 start_saver || exit 1
+
+# The saver is held still for each look, so that no tick is half shown;
+# a look taken between two of a tick's pictures is tried again.
+matched=""
+for attempt in 1 2 3; do
+    sleep 0.3
+    kill -STOP "$SAVER"
+    screenshot "$E2E_WORK/screen.png"
+    kill -CONT "$SAVER"
+    convert "$E2E_WORK/screen.png" -depth 8 rgb:"$E2E_WORK/screen.rgb"
+    for ticks in $(seq 1 "$(scaled 600)"); do
+        "$tool" frame --seed 11 --size "$size" --ticks "$ticks" "$E2E_WORK/frame.png" || break
+        convert "$E2E_WORK/frame.png" -depth 8 rgb:"$E2E_WORK/frame.rgb"
+        if cmp -s "$E2E_WORK/screen.rgb" "$E2E_WORK/frame.rgb"; then matched=$ticks; break 2; fi
+    done
+done
+[ -n "$matched" ] && pass "the screen is linesaver-render's frame after $matched ticks, byte for byte" \
+    || fail "no frame of the first $(scaled 600) ticks is what the screen shows"
 e2e_done

@@ -1,8 +1,8 @@
 // The music as heard, through FluidSynth and SDL's disk audio driver: dense
 // and loud General MIDI files never reach -1 dBFS and are not silent, a
 // quiet passage after a loud one comes out as loud as on its own, and files
-// that use what real ones use play, or fail to open where FluidSynth cannot
-// play them.
+// that use what real ones use play. (Which files the player refuses to
+// open: midi_file_check_test.cpp and the player's fuzz corpus.)
 #include "platform/fluidsynth/mci_player.h"
 #include "platform/fluidsynth/midi_synth.h"
 #include "platform/posix/dos_files.h"
@@ -177,7 +177,7 @@ TEST_F(MusicLoudness, AQuietPassageAfterALoudOneIsNotLeftQuieter) {
     EXPECT_NEAR(quietAfter.peak, quietAlone.peak, 0.1);
 }
 
-TEST_F(MusicLoudness, FilesLikeRealOnesPlayOrAreRefused) {
+TEST_F(MusicLoudness, FilesLikeRealOnesPlay) {
     const Tracks band = Band(2, 80);
     Tracks resets = band;
     resets[0].SysEx(0, {0x7E, 0x7F, 0x09, 0x01, 0xF7});                                     // GM on
@@ -201,27 +201,21 @@ TEST_F(MusicLoudness, FilesLikeRealOnesPlayOrAreRefused) {
     Tracks kits = band;
     kits[kDrums + 1].Program(0, kDrums, 25);    // TR-808
     kits[kDrums + 1].Program(kBeat, kDrums, 40); // brushes
-    Tracks escaped = band;
-    escaped[0].Raw(0, {0xF7, 0x02, 0x01, 0x02});
     const struct {
         const char* what;
         std::string smf;
-        bool plays;
     } cases[] = {
-        {"format 1 with 17 tracks", Smf(band), true},
-        {"format 0 with running status", Smf(band, {.format = 0, .runningStatus = true}), true},
-        {"GM, GS and XG resets", Smf(resets), true},
-        {"tempo and time-signature changes", Smf(meters), true},
-        {"volume, expression, pan, reverb, chorus, pitch-bend range and bends", Smf(controllers), true},
-        {"drum kits chosen on channel 10", Smf(kits), true},
-        {"tracks without their end", Smf(band, {.endOfTrack = false}), true},
-        {"SMPTE time division (FluidSynth has none)", Smf(band, {.division = 0xE728}), false},
-        {"an escaped system exclusive (FluidSynth reads none)", Smf(escaped), false},
+        {"format 1 with 17 tracks", Smf(band)},
+        {"format 0 with running status", Smf(band, {.format = 0, .runningStatus = true})},
+        {"GM, GS and XG resets", Smf(resets)},
+        {"tempo and time-signature changes", Smf(meters)},
+        {"volume, expression, pan, reverb, chorus, pitch-bend range and bends", Smf(controllers)},
+        {"drum kits chosen on channel 10", Smf(kits)},
+        {"tracks without their end", Smf(band, {.endOfTrack = false})},
     };
     for (const auto& c : cases) {
         const auto samples = Play(c.smf);
-        ASSERT_EQ(samples.has_value(), c.plays) << c.what;
-        if (!samples) continue;
+        ASSERT_TRUE(samples) << c.what << ": not opened";
         const Level level = Measure(*samples);
         EXPECT_GT(level.rms, -40) << c.what << ": not silent";
         EXPECT_LT(level.peak, -1) << c.what;

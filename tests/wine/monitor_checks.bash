@@ -6,8 +6,8 @@
 # first server.
 source "$here/../e2e/lib/two_displays.bash"
 
-SAVER="$APP/linesaver.scr"
-if ! start_two_displays "$W_WORK" W_PIDS; then
+SAVER_BIN="$APP/linesaver.scr" # not the uninstalled copy
+if ! start_two_displays "$E2E_WORK" E2E_PIDS; then
     fail "no two displays on Xorg's dummy driver"
     return
 fi
@@ -28,10 +28,10 @@ for l in "${layouts[@]}"; do
     cursor_before=$(xprobe cursor)
     start_saver || { fail "$name: no window"; continue; }
     sleep 0.5
-    screenshot "$W_WORK/two-first.png"
+    screenshot "$E2E_WORK/two-first.png"
     cursor=$(xprobe cursor)
     sleep 1
-    screenshot "$W_WORK/two-later.png"
+    screenshot "$E2E_WORK/two-later.png"
     windows=$(for w in $(xdotool search --onlyvisible --name '^Form1$'); do
         xwininfo -id "$w" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
             /Width/{w=$NF} /Height/{h=$NF} END{print w "x" h "+" x "+" y}'
@@ -39,11 +39,11 @@ for l in "${layouts[@]}"; do
     expected=$(printf '%s\n' "$primary" "$other" | sort | xargs)
     [ "$windows" = "$expected" ] && pass "$name: a window over each monitor ($windows)" ||
         fail "$name: windows at '$windows', not '$expected'"
-    lit=$(lit_fraction "$W_WORK/two-later.png" "$primary")
+    lit=$(lit_fraction "$E2E_WORK/two-later.png" "$primary")
     awk -v l="$lit" 'BEGIN{exit !(l > 0)}' && pass "$name: the primary shows the animation" ||
         fail "$name: nothing drawn on the primary"
-    first=$(lit_fraction "$W_WORK/two-first.png" "$other")
-    later=$(lit_fraction "$W_WORK/two-later.png" "$other")
+    first=$(lit_fraction "$E2E_WORK/two-first.png" "$other")
+    later=$(lit_fraction "$E2E_WORK/two-later.png" "$other")
     [ "$first" = 0 ] && [ "$later" = 0 ] && pass "$name: the other is covered black" ||
         fail "$name: the other is not black ($first, then $later of it lit)"
     [ "$cursor_before" -gt 0 ] 2>/dev/null && [ "$cursor" = 0 ] && pass "$name: the cursor is hidden over the other" ||

@@ -7,7 +7,7 @@ setup_exe=$(ls "$BUILD"/package/linesaver-*-setup.exe 2>/dev/null | head -1)
 # icon_sizes FILE: the widths in the first icon group, the one Explorer
 # shows.
 icon_sizes() {
-    local first ico="$W_WORK/group.ico"
+    local first ico="$E2E_WORK/group.ico"
     rm -f "$ico"
     first=$(wrestool -l --type=14 "$1" 2>/dev/null | sed -n '1s/.*--name=\([^ ]*\).*/\1/p')
     [ -n "$first" ] && wrestool -x --type=14 --name="$first" "$1" -o "$ico" 2>/dev/null &&
@@ -22,7 +22,7 @@ versions() {
 # manifest FILE: empty unless the manifest is well-formed XML; then its
 # DPI awareness, execution level and supported systems.
 manifest() {
-    local xml="$W_WORK/manifest.xml"
+    local xml="$E2E_WORK/manifest.xml"
     wrestool -x --raw --type=24 --name=1 "$1" >"$xml" 2>/dev/null && xmllint --noout "$xml" 2>/dev/null || return
     local path
     for path in "//*[local-name()='dpiAwareness']" "//*[local-name()='requestedExecutionLevel']/@level" \
@@ -34,11 +34,11 @@ manifest() {
 
 # Each row: what is checked, the command, what it must print.
 resource_rows=(
-    "the .scr's icon sizes|icon_sizes '$SAVER'|16 24 32 48 64 256"
+    "the .scr's icon sizes|icon_sizes '$SAVER_BIN'|16 24 32 48 64 256"
     "the installer's icon sizes|icon_sizes '$setup_exe'|16 24 32 48 64 256"
-    "the .scr's version|versions '$SAVER'|${version//./,},0 $version $version"
+    "the .scr's version|versions '$SAVER_BIN'|${version//./,},0 $version $version"
     "the installer's version|versions '$setup_exe'|${version//./,},0 $version $version"
-    "the .scr's manifest|manifest '$SAVER'|PerMonitorV2 asInvoker {8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
+    "the .scr's manifest|manifest '$SAVER_BIN'|PerMonitorV2 asInvoker {8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
 )
 for row in "${resource_rows[@]}"; do
     IFS='|' read -r what command expected <<<"$row"

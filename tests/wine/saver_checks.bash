@@ -5,13 +5,13 @@
 # the copy of the track is one of the demo tracks, byte for byte; Wine's
 # MCI is asked to open and play that copy.
 xdotool mousemove 900 600
-python3 "$here/first_frame.py" 60000 >"$E2E_WORK/frame.txt" &
+xprobe first-frame 60000 >"$E2E_WORK/frame.txt" &
 E2E_PIDS+=($!)
 for _ in $(seq 100); do grep -q ready "$E2E_WORK/frame.txt" && break; sleep 0.05; done
 WINEDEBUG=-all,+mci wine "$SAVER_BIN" >"$E2E_WORK/saver.log" 2>&1 &
 SAVER=$!
 E2E_PIDS+=("$SAVER")
-wait "${E2E_PIDS[-2]}" || echo "first_frame.py: status $?"
+wait "${E2E_PIDS[-2]}" || echo "xprobe.py first-frame: status $?"
 { read -r _; read -r covered_ms; read -r drawn_ms; } <"$E2E_WORK/frame.txt"
 echo "after the saver was started (Wine's start-up included): the screen covered in ${covered_ms:-?} ms," \
     "the first frame in ${drawn_ms:-?} ms"

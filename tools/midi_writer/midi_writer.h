@@ -76,9 +76,7 @@ public:
         e.insert(e.end(), data.begin(), data.end());
         Add(tick, kSetup, std::move(e));
     }
-    // An event of the bytes given, written as they are.
-    void Raw(std::uint32_t tick, Bytes event) { Add(tick, kSetup, std::move(event)); }
-    // other's events as well, for one track of several parts.
+    // This track's events and the other's as well, for one track of several parts.
     void Merge(const Track& other) { events_.insert(events_.end(), other.events_.begin(), other.events_.end()); }
 
     // The MTrk chunk, closed by an end-of-track event after the last one
