@@ -33,11 +33,7 @@ start_kwin 800x600
 AS_USER=(env SDL_AUDIODRIVER=dummy)
 coproc INPUT { python3 "$here/lib/kwin_input.py"; }
 E2E_PIDS+=("$INPUT_PID")
-wake() {
-    local answer
-    echo key >&"${INPUT[1]}"
-    read -r -t 5 answer <&"${INPUT[0]}" && [ "$answer" == ok ] || fail "the key did not reach KWin"
-}
+wake() { send_steps INPUT KWin key; }
 saver_covers() { kwin_windows | grep -qx "Form1 800x600+0+0 1"; }
 compositor_pid() { echo "$KWIN"; }
 watcher_table "ext_idle_notifier_v1 on $WAYLAND_DISPLAY"

@@ -13,13 +13,7 @@ start_kwin 800x600
 coproc INPUT { python3 "$here/lib/kwin_input.py"; }
 E2E_PIDS+=("$INPUT_PID")
 # input STEP...: steps through KWin's fake input (see kwin_input.py).
-input() {
-    local step answer
-    for step in "$@"; do
-        echo "$step" >&"${INPUT[1]}"
-        read -r -t 5 answer <&"${INPUT[0]}" && [ "$answer" == ok ] || { fail "KWin did not take $step"; return 1; }
-    done
-}
+input() { send_steps INPUT KWin "$@"; }
 
 # A window of the output's size behind the saver, in a colour it never draws.
 "$1/idle_inhibitor" 800 600 >"$E2E_WORK/backdrop.out" 2>&1 &

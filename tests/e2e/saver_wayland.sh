@@ -13,13 +13,7 @@ here=$(dirname "$0")
 # pointer STEP...: the steps through the one virtual pointer of the test.
 coproc POINTER { "${AS_USER[@]}" python3 "$here/lib/wl_pointer.py" 1600 600; }
 E2E_PIDS+=("$POINTER_PID")
-pointer() {
-    local step answer
-    for step in "$@"; do
-        echo "$step" >&"${POINTER[1]}"
-        read -r -t 5 answer <&"${POINTER[0]}" && [ "$answer" == ok ] || { fail "the pointer did not take $step"; return 1; }
-    done
-}
+pointer() { send_steps POINTER "the pointer" "$@"; }
 # wtype's keyboard joins the seat with its first key; the key waits until
 # its keymap has reached the saver (see the README's Wayland notes).
 key() { as_user wtype -s 100 "$@"; }

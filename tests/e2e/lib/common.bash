@@ -54,6 +54,19 @@ fail() {
 
 pass() { echo "ok: $*"; }
 
+# send_steps COPROC WHAT STEP...: hands each step to a coprocess that
+# answers "ok" once it has carried it out (a virtual pointer or keyboard);
+# WHAT names it when one is not taken.
+send_steps() {
+    local -n proc=$1
+    local what=$2 step answer
+    shift 2
+    for step in "$@"; do
+        echo "$step" >&"${proc[1]}"
+        read -r -t 5 answer <&"${proc[0]}" && [ "$answer" == ok ] || { fail "$what did not take $step"; return 1; }
+    done
+}
+
 # The result of the whole test.
 e2e_done() {
     [ "$E2E_FAILED" -eq 0 ] && echo "all passed"
