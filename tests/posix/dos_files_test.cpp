@@ -16,11 +16,6 @@ namespace fs = std::filesystem;
 class DosFilesTest : public ::testing::Test {
 protected:
     DosFilesTest() : files(drive.drive().string()) {}
-    std::vector<std::string> List(const std::string& pattern) {
-        std::vector<std::string> names;
-        for (std::string n = files.FirstFileName(pattern); !n.empty(); n = files.NextFileName()) names.push_back(n);
-        return names;
-    }
     // Names in the drive folder, temporary ones included.
     std::vector<std::string> DriveNames() const {
         std::vector<std::string> names;
@@ -68,7 +63,7 @@ TEST_F(DosFilesTest, ListsLinksAndLongEndingsOnly) {
     fs::create_symlink(m / "b.mid", m / "link.mid");
     fs::create_symlink(m / "missing", m / "dangling.mid");
     ASSERT_EQ(::mkfifo((m / "fifo.mid").c_str(), 0600), 0);
-    EXPECT_EQ(List(Music("*.mid")), (std::vector<std::string>{"E.MiDi", "b.mid", "d.midi", "link.mid"}));
+    EXPECT_EQ(Listing(files, Music("*.mid")), (std::vector<std::string>{"E.MiDi", "b.mid", "d.midi", "link.mid"}));
 }
 
 // A lookup finds only a regular file itself; a delete removes a file or a
