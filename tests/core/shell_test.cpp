@@ -12,16 +12,25 @@ namespace {
 
 using testing::Rig;
 
-// The cursor hidden, the first music poll after 100 ms, nothing drawn yet.
-// (The first values themselves, at two screen sizes, the render tool's
-// recorded traces pin.)
-TEST(StartUp, HidesTheCursorAndDrawsNothingYet) {
+// At start-up the cursor hidden, the first music poll after 100 ms, nothing
+// drawn yet. The first tick sets the frame timer to 15 ms, then clears and
+// draws the pattern it chose in the same tick, and yields last. (The first
+// values themselves, and what every pattern draws, at two screen sizes, the
+// render tool's recorded traces pin.)
+TEST(StartUp, HidesTheCursorThenTheFirstTickSetsTheFrameTimerClearsAndDraws) {
     RecordingPlatform pf;
     Saver saver(pf);
     saver.Start();
     EXPECT_EQ((std::vector<long>{pf.cursorLevel, pf.timerInterval[1], long(pf.Only(Call::Kind::Clear).size()),
                                  long(pf.Only(Call::Kind::Yield).size())}),
               (std::vector<long>{-1, 100, 0, 0}));
+    pf.calls.clear();
+    saver.FrameTick();
+    const auto& calls = pf.calls;
+    ASSERT_GE(calls.size(), 4u);
+    EXPECT_EQ((std::vector<long>{long(calls[0].kind), long(calls[0].v[1]), long(calls[1].kind), long(calls.back().kind)}),
+              (std::vector<long>{long(Call::Kind::Timer), 15, long(Call::Kind::Clear), long(Call::Kind::Yield)}));
+    EXPECT_FALSE(pf.Only(Call::Kind::Line).empty() && pf.Only(Call::Kind::Circle).empty());
 }
 
 // A resized window (the preview pane) starts the animation again at its new
@@ -55,19 +64,6 @@ TEST(StartUp, ResizedWindowStartsTheAnimationAgain) {
         EXPECT_EQ(drawn->kind, Call::Kind::Clear);
         EXPECT_TRUE(s.patternActive);
     }
-}
-
-// The first tick sets the frame timer to 15 ms, then clears and draws the
-// pattern it chose in the same tick, and yields last. (What every pattern
-// draws is pinned by the render tool's recorded traces.)
-TEST(StartUp, FirstTickSetsTheFrameTimerClearsAndDraws) {
-    Rig rig;
-    rig.Tick();
-    const auto& calls = rig.pf.calls;
-    ASSERT_GE(calls.size(), 4u);
-    EXPECT_EQ((std::vector<long>{long(calls[0].kind), long(calls[0].v[1]), long(calls[1].kind), long(calls.back().kind)}),
-              (std::vector<long>{long(Call::Kind::Timer), 15, long(Call::Kind::Clear), long(Call::Kind::Yield)}));
-    EXPECT_FALSE(rig.pf.Only(Call::Kind::Line).empty() && rig.pf.Only(Call::Kind::Circle).empty());
 }
 
 TEST(StartUp, SecondCopyEndsBeforeTouchingAnything) {
