@@ -19,6 +19,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace linesaver {
@@ -244,10 +245,8 @@ TEST_F(X11ImageTest, TakesOnlyWindowsWhosePixelsAreTheCanvas) {
         std::string error;
         EXPECT_EQ(DescribeWindow(c_, window, described, error, c.directColour), c.taken) << error;
         if (c.taken) {
-            EXPECT_EQ(described.id, window);
-            EXPECT_EQ(described.depth, 24);
-            EXPECT_EQ(described.width, 64);
-            EXPECT_EQ(described.height, 48);
+            EXPECT_EQ(std::tuple(described.id, described.depth, described.width, described.height),
+                      std::tuple(window, 24, 64, 48));
         } else {
             EXPECT_EQ(error.rfind("window " + WindowIdText(window) + " has depth " + std::to_string(c.depth), 0), 0u)
                 << error;
