@@ -29,26 +29,27 @@ import time
 x11 = ctypes.CDLL("libX11.so.6")
 xfixes = ctypes.CDLL("libXfixes.so.3")
 xss = ctypes.CDLL("libXss.so.1")
-x11.XOpenDisplay.restype = ctypes.c_void_p
-x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-x11.XInternAtom.restype = ctypes.c_ulong
-x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
-x11.XFlush.argtypes = [ctypes.c_void_p]
-x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-x11.XDefaultRootWindow.restype = ctypes.c_ulong
-x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-x11.XCreateSimpleWindow.restype = ctypes.c_ulong
-x11.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
-                                    ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_ulong]
-x11.XMapWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-x11.XDefaultScreen.argtypes = [ctypes.c_void_p]
-x11.XDisplayWidth.argtypes = [ctypes.c_void_p, ctypes.c_int]
-x11.XDisplayHeight.argtypes = [ctypes.c_void_p, ctypes.c_int]
-x11.XGetImage.restype = ctypes.c_void_p
-x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
-                          ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+DISPLAY, XID, INT, UINT = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_uint
+# (function, what it returns, its arguments)
+for function, restype, argtypes in [
+        (x11.XOpenDisplay, DISPLAY, [ctypes.c_char_p]),
+        (x11.XInternAtom, XID, [DISPLAY, ctypes.c_char_p, INT]),
+        (x11.XSendEvent, INT, [DISPLAY, XID, INT, ctypes.c_long, ctypes.c_void_p]),
+        (x11.XChangeProperty, INT, [DISPLAY, XID, XID, XID, INT, INT, ctypes.c_void_p, INT]),
+        (x11.XFlush, INT, [DISPLAY]),
+        (x11.XCloseDisplay, INT, [DISPLAY]),
+        (x11.XDefaultRootWindow, XID, [DISPLAY]),
+        (x11.XCreateSimpleWindow, XID, [DISPLAY, XID, INT, INT, UINT, UINT, UINT, XID, XID]),
+        (x11.XMapWindow, INT, [DISPLAY, XID]),
+        (x11.XSync, INT, [DISPLAY, INT]),
+        (x11.XDefaultScreen, INT, [DISPLAY]),
+        (x11.XDisplayWidth, INT, [DISPLAY, INT]),
+        (x11.XDisplayHeight, INT, [DISPLAY, INT]),
+        (x11.XGetImage, ctypes.c_void_p, [DISPLAY, XID, INT, INT, UINT, UINT, ctypes.c_ulong, INT]),
+        (xfixes.XFixesQueryVersion, INT, [DISPLAY, ctypes.POINTER(INT), ctypes.POINTER(INT)]),
+        (xfixes.XFixesGetCursorImage, ctypes.c_void_p, [DISPLAY]),
+        (xss.XScreenSaverQueryInfo, INT, [DISPLAY, XID, ctypes.c_void_p])]:
+    function.restype, function.argtypes = restype, argtypes
 
 
 class CursorImage(ctypes.Structure):
@@ -68,11 +69,6 @@ class Event(ctypes.Union):
     _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
 
 
-xfixes.XFixesQueryVersion.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int)]
-xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(CursorImage)
-xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
-
-
 def cursor(display):
     major, minor = ctypes.c_int(6), ctypes.c_int(0)
     if not xfixes.XFixesQueryVersion(display, ctypes.byref(major), ctypes.byref(minor)):
@@ -80,16 +76,13 @@ def cursor(display):
     image = xfixes.XFixesGetCursorImage(display)
     if not image:
         sys.exit("no cursor image")
-    c = image.contents
+    c = ctypes.cast(image, ctypes.POINTER(CursorImage)).contents
     print(sum(1 for i in range(c.width * c.height) if c.pixels[i] >> 24))
 
 
 class ScreenSaverInfo(ctypes.Structure):
     _fields_ = [("window", ctypes.c_ulong), ("state", ctypes.c_int), ("kind", ctypes.c_int),
                 ("til_or_since", ctypes.c_ulong), ("idle", ctypes.c_ulong), ("event_mask", ctypes.c_ulong)]
-
-
-xss.XScreenSaverQueryInfo.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ScreenSaverInfo)]
 
 
 def idle(display):
@@ -112,10 +105,6 @@ def close(display, window):
 
 
 def make_top_bar(display, window, x, w, h):
-    x11.XInternAtom.restype = ctypes.c_ulong
-    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    x11.XChangeProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_int,
-                                    ctypes.c_int, ctypes.c_void_p, ctypes.c_int]
     xa_atom, xa_cardinal, replace = 4, 6, 0
 
     def atom(name):
