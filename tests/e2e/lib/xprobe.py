@@ -138,7 +138,7 @@ class XImage(ctypes.Structure):
                 ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
                 ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
                 ("bits_per_pixel", ctypes.c_int), ("red_mask", ctypes.c_ulong), ("green_mask", ctypes.c_ulong),
-                ("blue_mask", ctypes.c_ulong), ("obdata", ctypes.c_void_p),
+                ("blue_mask", ctypes.c_ulong), ("obdata", ctypes.c_void_p), ("create_image", ctypes.c_void_p),
                 ("destroy_image", ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p))]
 
 
