@@ -46,6 +46,7 @@ for function, restype, argtypes in [
         (x11.XDisplayWidth, INT, [DISPLAY, INT]),
         (x11.XDisplayHeight, INT, [DISPLAY, INT]),
         (x11.XGetImage, ctypes.c_void_p, [DISPLAY, XID, INT, INT, UINT, UINT, ctypes.c_ulong, INT]),
+        (x11.XDestroyImage, INT, [ctypes.c_void_p]),
         (xfixes.XFixesQueryVersion, INT, [DISPLAY, ctypes.POINTER(INT), ctypes.POINTER(INT)]),
         (xfixes.XFixesGetCursorImage, ctypes.c_void_p, [DISPLAY]),
         (xss.XScreenSaverQueryInfo, INT, [DISPLAY, XID, ctypes.c_void_p])]:
@@ -132,14 +133,11 @@ def window(display, geometry, top_bar):
         signal.pause()
 
 
-class XImage(ctypes.Structure):
+class XImage(ctypes.Structure):  # its leading fields, as far as this reads
     _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
                 ("format", ctypes.c_int), ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
                 ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
-                ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
-                ("bits_per_pixel", ctypes.c_int), ("red_mask", ctypes.c_ulong), ("green_mask", ctypes.c_ulong),
-                ("blue_mask", ctypes.c_ulong), ("obdata", ctypes.c_void_p), ("create_image", ctypes.c_void_p),
-                ("destroy_image", ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p))]
+                ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int)]
 
 
 ALL_PLANES = 0xFFFFFFFF
@@ -160,7 +158,7 @@ def first_frame(display, limit):
         pointer = x11.XGetImage(display, root, 0, 0, width, height, ALL_PLANES, Z_PIXMAP)
         image = ctypes.cast(pointer, ctypes.POINTER(XImage)).contents
         data = ctypes.string_at(image.data, image.bytes_per_line * image.height)
-        image.destroy_image(pointer)
+        x11.XDestroyImage(pointer)
         # Pixels are 32 bits with the colour in the low 24: the padding goes.
         colours = bytearray(data)
         del colours[3::4]
