@@ -27,14 +27,10 @@ def default_actions():
         signal.signal(sig, signal.SIG_DFL)
 
 
-def leftovers(runtime):
-    drive = os.path.join(runtime, "linesaver", "c")
-    return sorted(os.listdir(drive)) if os.path.isdir(drive) else []
-
-
 def main():
     saver, runtime = sys.argv[1], sys.argv[2]
     last_ms, step_ms, runs = (int(a) for a in sys.argv[3:6])
+    drive = os.path.join(runtime, "linesaver", "c")  # where the copies of tracks go
     moments = [delay_ms for delay_ms in range(0, last_ms + 1, step_ms) for _ in range(runs)]
     faults = []
     by_status = collections.Counter()
@@ -55,9 +51,9 @@ def main():
         by_status[status] += 1
         if status not in (0, -sig) or (status == 0 and err):
             faults.append(f"{at}: status {status}, said {said!r}")
-        for name in leftovers(runtime):
+        for name in sorted(os.listdir(drive)) if os.path.isdir(drive) else []:
             faults.append(f"{at}: left {name} behind")
-            os.remove(os.path.join(runtime, "linesaver", "c", name))
+            os.remove(os.path.join(drive, name))
     figures = ", ".join(f"{n} {f'by {signal.Signals(-s).name}' if s < 0 else f'status {s}'}"
                         for s, n in sorted(by_status.items()))
     print(f"{len(moments)} signals 0-{last_ms} ms after start: {len(faults)} faults; {figures}")
