@@ -60,14 +60,11 @@ class CursorImage(ctypes.Structure):
                 ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
 
 
-class ClientMessage(ctypes.Structure):
+class ClientMessage(ctypes.Structure):  # an XEvent of that type
     _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
                 ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                ("format", ctypes.c_int), ("l", ctypes.c_long * 5)]
-
-
-class Event(ctypes.Union):
-    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+                ("format", ctypes.c_int), ("l", ctypes.c_long * 5),
+                ("pad", ctypes.c_long * 12)]  # the rest of an XEvent's 24 longs
 
 
 def cursor(display):
@@ -94,12 +91,12 @@ def idle(display):
 
 
 def close(display, window):
-    event = Event()
-    event.xclient.type = 33  # ClientMessage
-    event.xclient.window = window
-    event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
-    event.xclient.format = 32
-    event.xclient.l[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+    event = ClientMessage()
+    event.type = 33  # ClientMessage
+    event.window = window
+    event.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+    event.format = 32
+    event.l[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
     if not x11.XSendEvent(display, window, 0, 0, ctypes.byref(event)):
         sys.exit("cannot send to the window")
     x11.XFlush(display)
