@@ -10,6 +10,7 @@ released), and answers each with "ok" once the compositor has handled it.
 One pointer serves all the steps, as a mouse would: a new one would join
 the seat first, and its first event would only bring it in.
 """
+import itertools
 import os
 import socket
 import struct
@@ -27,11 +28,7 @@ class Connection:
         self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
         self.sock.connect(path)
         self.stream = self.sock.makefile("rb")
-        self.next_id = 3
-
-    def new_id(self):
-        self.next_id += 1
-        return self.next_id - 1
+        self.ids = itertools.count(3)  # the new objects' ids, after the display and the registry
 
     def send(self, obj, opcode, *args):
         body = b""
@@ -52,7 +49,7 @@ class Connection:
 
     def roundtrip(self):
         """The events that come before the compositor has answered a sync."""
-        callback = self.new_id()
+        callback = next(self.ids)
         self.send(DISPLAY_ID, 0, callback)  # wl_display.sync
         received = []
         while (event := self.event())[0] != callback:
@@ -76,9 +73,9 @@ def main():
     interface = "zwlr_virtual_pointer_manager_v1"
     if interface not in globals_:
         sys.exit("the compositor has no virtual pointers")
-    manager = wl.new_id()
+    manager = next(wl.ids)
     wl.send(REGISTRY_ID, 0, globals_[interface], interface, 1, manager)  # wl_registry.bind
-    pointer = wl.new_id()
+    pointer = next(wl.ids)
     wl.send(manager, 0, 0, pointer)  # create_virtual_pointer, the default seat
     wl.roundtrip()
     for line in sys.stdin:
