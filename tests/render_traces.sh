@@ -33,8 +33,7 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-all_traces > "$work/traces"
-if ! diff "$golden" "$work/traces" > "$work/diff"; then
+if ! diff "$golden" <(all_traces) > "$work/diff"; then
     echo "traces differ from the recorded ones:"
     grep '^>' "$work/diff" | head -10
     exit 1

@@ -35,7 +35,6 @@
 #include <string>
 #include <string_view>
 #include <thread>
-#include <vector>
 
 namespace linesaver::fuzz {
 namespace {
@@ -43,15 +42,6 @@ namespace {
 namespace fs = std::filesystem;
 const std::string kCopy = "c:\\test.mid";
 constexpr std::string_view kModes[] = {"not ready", "playing", "stopped"};
-
-// The command's words, in lower case.
-std::vector<std::string> Words(std::string command) {
-    for (char& c : command) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    std::istringstream in(command);
-    std::vector<std::string> words;
-    for (std::string w; in >> w;) words.push_back(w);
-    return words;
-}
 
 char Canary(std::size_t i) { return static_cast<char>('a' + i % 26); }
 
@@ -127,7 +117,7 @@ struct Rig {
 };
 
 // Sends one command; open is the device the target knows open ("" none).
-void SendOne(Rig& rig, std::string& open, const std::string& command, int length, bool noBuffer,
+void SendOne(Rig& rig, std::string& open, std::string command, int length, bool noBuffer,
              const std::optional<std::string>& file) {
     std::array<char, 272> buffer; // the longest reply length, and a guard
     for (std::size_t i = 0; i < buffer.size(); ++i) buffer[i] = Canary(i);
@@ -143,21 +133,22 @@ void SendOne(Rig& rig, std::string& open, const std::string& command, int length
         Check(buffer[i] == Canary(i), "the reply buffer changed after the reply or past its length");
 
     // A successful status, and nothing else, replies with a mode (cut to the length).
-    const std::vector<std::string> words = Words(command);
-    const std::string verb = words.empty() ? "" : words[0];
+    std::string verb, device; // its first two words, in lower case
+    for (char& c : command) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::istringstream(command) >> verb >> device;
     const bool mode = std::any_of(std::begin(kModes), std::end(kModes),
                                   [&](std::string_view m) { return text == m.substr(0, within - 1); });
     Check(code == 0 && verb == "status" && within > 1 ? mode : text.empty(), "a reply that is not the mode of a status");
     if (code != 0) return;
     if (verb == "open") {
-        Check(open.empty(), "a second device opened while one is open");
+        Check(open.empty() && !device.empty(), "a second device opened while one is open, or none named");
         Check(file && file->starts_with("MThd"), "a file that is no MIDI file opened");
-        open = words.at(1);
+        open = device;
         Check(rig.PlaySilently(*file), "a file that opened does not load in FluidSynth's player");
         return;
     }
     Check((verb == "play" || verb == "status" || verb == "stop" || verb == "close") && !open.empty() &&
-              words.size() >= 2 && words[1] == open,
+              device == open,
           "a command succeeded that is not one of the five on the open device");
     if (verb == "close") open.clear();
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs each fuzz target for a while over a writable copy of its corpus, one
 # after the other, minimizes what it found and reports speed, coverage and
-# crashes. The minimized corpus can replace tests/fuzz/corpus/<target>.
+# crashes as each ends. The minimized corpus can replace
+# tests/fuzz/corpus/<target>.
 # Usage: tests/fuzz/run.sh BUILD_DIR SECONDS
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -9,7 +10,6 @@ build=$(cd "${1:-build-fuzz}" && pwd)
 seconds=${2:-600}
 runs=$build/fuzz-runs
 found=0
-report=()
 for corpus in "$here"/corpus/*/; do
   name=$(basename "$corpus")
   bin=$build/tests/fuzz/fuzz_$name
@@ -27,12 +27,11 @@ for corpus in "$here"/corpus/*/; do
   done_line=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$work/log" | tail -1)
   crashes=$(find "$work/artifacts" -type f | wc -l)
   found=$((found + crashes))
-  report+=("$name: ${done_line:-no final stats (see the log)}"
-           "  corpus $(ls "$work/corpus" | wc -l) files, minimized to $(ls "$work/minimized" | wc -l) in $work/minimized"
-           "  crashes and broken invariants: $crashes")
+  echo "$name: ${done_line:-no final stats (see the log)}"
+  echo "  corpus $(ls "$work/corpus" | wc -l) files, minimized to $(ls "$work/minimized" | wc -l) in $work/minimized"
+  echo "  crashes and broken invariants: $crashes"
   for artifact in "$work/artifacts"/*; do
-    [ -f "$artifact" ] && report+=("    $artifact: $(grep -m1 -E 'invariant broken|ERROR: ' "$work/log")")
+    [ -f "$artifact" ] && echo "    $artifact: $(grep -m1 -E 'invariant broken|ERROR: ' "$work/log")"
   done
 done
-printf '%s\n' "${report[@]}"
 [ "$found" -eq 0 ]

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """The include checker on small trees: a clean one passes, each planted
 fault is reported as exactly one line naming file, line and target."""
+import contextlib
 import os
+import pathlib
 import subprocess
 import sys
 import tempfile
@@ -44,11 +46,9 @@ CLEAN = {
 
 # (what, files planted over the clean tree, the one line's start)
 FAULTS = [
-    ("upward include", {"engine/motion.cpp": '#include "engine/state.h"\n'
-                                             '#include "shell/saver.h"\n'},
+    ("upward include", {"engine/motion.cpp": '#include "engine/state.h"\n#include "shell/saver.h"\n'},
      "engine/motion.cpp:2: engine may not include shell/saver.h"),
-    ("upward include written relative",
-     {"engine/run.cpp": '\n\n#include "../shell/saver.h"\n'},
+    ("upward include written relative", {"engine/run.cpp": '\n\n#include "../shell/saver.h"\n'},
      "engine/run.cpp:3: engine may not include shell/saver.h"),
     ("SDL in the core", {"patterns/draw.cpp": "#include <SDL.h>\n"},
      "patterns/draw.cpp:1: patterns may not include SDL.h"),
@@ -62,11 +62,9 @@ FAULTS = [
      "platform/sdl/win.cpp:1: platform/sdl may not include Windows.h"),
     ("FluidSynth outside its places", {"tests/unit/synth_test.cpp": "#include <fluidsynth.h>\n"},
      "tests/unit/synth_test.cpp:1: tests may not include fluidsynth.h"),
-    ("interface including a backend",
-     {"platform/platform.h": '#include "platform/raster/canvas.h"\n'},
+    ("interface including a backend", {"platform/platform.h": '#include "platform/raster/canvas.h"\n'},
      "platform/platform.h:1: platform may not include platform/raster/canvas.h"),
-    ("folder missing from the table",
-     {"platform/cocoa/view.cpp": '#include "platform/platform.h"\n'},
+    ("folder missing from the table", {"platform/cocoa/view.cpp": '#include "platform/platform.h"\n'},
      "platform/cocoa/view.cpp:1: platform/cocoa may not include platform/platform.h"),
     ("circle between two backends",
      {"platform/raster/canvas.cpp": '#include "platform/raster/canvas.h"\n'
@@ -75,43 +73,37 @@ FAULTS = [
 ]
 
 
-class Tree:
-    def __init__(self, files):
-        self.dir = tempfile.TemporaryDirectory()
+@contextlib.contextmanager
+def tree(files):
+    with tempfile.TemporaryDirectory() as root:
         for path, text in files.items():
-            full = os.path.join(self.dir.name, path)
-            os.makedirs(os.path.dirname(full), exist_ok=True)
-            with open(full, "w") as f:
-                f.write(text)
+            full = pathlib.Path(root, path)
+            full.parent.mkdir(parents=True, exist_ok=True)
+            full.write_text(text)
+        yield root
 
-    def __enter__(self):
-        return self.dir.name
 
-    def __exit__(self, *exc):
-        self.dir.cleanup()
+def run_script(files):
+    with tree(files) as root:
+        return subprocess.run([sys.executable, SCRIPT, root], capture_output=True, text=True)
 
 
 class CheckIncludes(unittest.TestCase):
     def test_clean_tree_passes(self):
-        with Tree(CLEAN) as root:
-            result = subprocess.run([sys.executable, SCRIPT, root],
-                                    capture_output=True, text=True)
+        result = run_script(CLEAN)
         self.assertEqual(result.returncode, 0, result.stdout)
         self.assertEqual(len(result.stdout.splitlines()), 1, result.stdout)
 
     def test_each_fault_is_one_line(self):
         for what, planted, expected in FAULTS:
-            with self.subTest(what), Tree({**CLEAN, **planted}) as root:
+            with self.subTest(what), tree({**CLEAN, **planted}) as root:
                 lines, _ = check_includes.check(root)
                 self.assertEqual(len(lines), 1, lines)
                 self.assertTrue(lines[0].startswith(expected + " ("), lines[0])
 
     def test_faults_exit_one_with_every_line(self):
-        planted = {path: text for _, files, _ in FAULTS[:3]
-                   for path, text in files.items()}
-        with Tree({**CLEAN, **planted}) as root:
-            result = subprocess.run([sys.executable, SCRIPT, root],
-                                    capture_output=True, text=True)
+        planted = {path: text for _, files, _ in FAULTS[:3] for path, text in files.items()}
+        result = run_script({**CLEAN, **planted})
         self.assertEqual(result.returncode, 1)
         self.assertEqual([line.split(" (")[0] for line in result.stdout.splitlines()],
                          [expected for _, _, expected in FAULTS[:3]])
@@ -120,7 +112,7 @@ class CheckIncludes(unittest.TestCase):
         folders = dict(check_includes.FOLDERS)
         folders["platform/raster"] = ("platform", "platform/sdl")
         planted = {"platform/raster/canvas.cpp": '#include "platform/sdl/window.h"\n'}
-        with Tree({**CLEAN, **planted}) as root:
+        with tree({**CLEAN, **planted}) as root:
             lines, _ = check_includes.check(root, folders=folders)
         self.assertEqual(len(lines), 1, lines)
         self.assertIn("platform/raster -> platform/sdl -> platform/raster", lines[0])

@@ -10,8 +10,6 @@ e2e_init "$1"
 minutes=${SOAK_MINUTES:-30}
 limit_kib=2048
 
-rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
-
 start_xvfb 1920x1080
 use_disk_audio /dev/null
 start_saver || exit 1
@@ -21,7 +19,7 @@ tracks=0 last=
 end=$((SECONDS + minutes * 60 - 60))
 while :; do
     running "$SAVER" || { fail "the saver ended by itself"; e2e_done; }
-    rss_kib "$SAVER" >>"$samples"
+    awk '/^VmRSS:/ { print $2 }' "/proc/$SAVER/status" >>"$samples"
     sum=$(cksum <"$(drive_copy)" 2>/dev/null)
     [ -n "$sum" ] && [ "$sum" != "$last" ] && { tracks=$((tracks + 1)); last=$sum; }
     [ $SECONDS -ge $end ] && break

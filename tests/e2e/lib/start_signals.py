@@ -9,6 +9,7 @@ seconds: with status 0, or, when it came before the saver could watch for
 it, by the signal itself; either way with no copy of a track left in
 RUNTIME_DIR. Prints one line of figures and one per fault; exits 1 on any.
 """
+import collections
 import os
 import signal
 import subprocess
@@ -26,48 +27,38 @@ def default_actions():
         signal.signal(sig, signal.SIG_DFL)
 
 
-def leftovers(runtime):
-    drive = os.path.join(runtime, "linesaver", "c")
-    return sorted(os.listdir(drive)) if os.path.isdir(drive) else []
-
-
 def main():
     saver, runtime = sys.argv[1], sys.argv[2]
     last_ms, step_ms, runs = (int(a) for a in sys.argv[3:6])
+    drive = os.path.join(runtime, "linesaver", "c")  # where the copies of tracks go
+    moments = [delay_ms for delay_ms in range(0, last_ms + 1, step_ms) for _ in range(runs)]
     faults = []
-    by_status = {}
-    tries = 0
-    for delay_ms in range(0, last_ms + 1, step_ms):
-        for run in range(runs):
-            sig = SIGNALS[tries % len(SIGNALS)]
-            tries += 1
-            proc = subprocess.Popen([saver], stderr=subprocess.PIPE, preexec_fn=default_actions)
-            time.sleep(delay_ms / 1000)
-            proc.send_signal(sig)
-            try:
-                _, err = proc.communicate(timeout=3)
-            except subprocess.TimeoutExpired:
-                faults.append(f"{sig.name} at {delay_ms} ms: lost, the saver still runs")
-                proc.kill()
-                proc.communicate()
-                continue
-            status = proc.returncode
-            by_status[status] = by_status.get(status, 0) + 1
-            if status not in (0, -sig):
-                faults.append(f"{sig.name} at {delay_ms} ms: status {status}, said {err.decode(errors='replace').strip()!r}")
-            elif status == 0 and err:
-                faults.append(f"{sig.name} at {delay_ms} ms: said {err.decode(errors='replace').strip()!r}")
-            left = leftovers(runtime)
-            if left:
-                faults.append(f"{sig.name} at {delay_ms} ms: left {left} behind")
-                for name in left:
-                    os.remove(os.path.join(runtime, "linesaver", "c", name))
+    by_status = collections.Counter()
+    for tries, delay_ms in enumerate(moments):
+        sig = SIGNALS[tries % len(SIGNALS)]
+        at = f"{sig.name} at {delay_ms} ms"
+        proc = subprocess.Popen([saver], stderr=subprocess.PIPE, preexec_fn=default_actions)
+        time.sleep(delay_ms / 1000)
+        proc.send_signal(sig)
+        try:
+            _, err = proc.communicate(timeout=3)
+        except subprocess.TimeoutExpired:
+            faults.append(f"{at}: lost, the saver still runs")
+            proc.kill()
+            proc.communicate()
+            continue
+        status, said = proc.returncode, err.decode(errors="replace").strip()
+        by_status[status] += 1
+        if status not in (0, -sig) or (status == 0 and err):
+            faults.append(f"{at}: status {status}, said {said!r}")
+        for name in sorted(os.listdir(drive)) if os.path.isdir(drive) else []:
+            faults.append(f"{at}: left {name} behind")
+            os.remove(os.path.join(drive, name))
     figures = ", ".join(f"{n} {f'by {signal.Signals(-s).name}' if s < 0 else f'status {s}'}"
                         for s, n in sorted(by_status.items()))
-    print(f"{tries} signals 0-{last_ms} ms after start: {len(faults)} faults; {figures}")
+    print(f"{len(moments)} signals 0-{last_ms} ms after start: {len(faults)} faults; {figures}")
     for fault in faults:
         print("  " + fault)
     sys.exit(1 if faults else 0)
-
 
 main()

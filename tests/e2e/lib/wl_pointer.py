@@ -10,6 +10,7 @@ released), and answers each with "ok" once the compositor has handled it.
 One pointer serves all the steps, as a mouse would: a new one would join
 the seat first, and its first event would only bring it in.
 """
+import itertools
 import os
 import socket
 import struct
@@ -26,12 +27,8 @@ class Connection:
         path = name if name.startswith("/") else os.path.join(os.environ["XDG_RUNTIME_DIR"], name)
         self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
         self.sock.connect(path)
-        self.next_id = 3
-        self.buffer = b""
-
-    def new_id(self):
-        self.next_id += 1
-        return self.next_id - 1
+        self.stream = self.sock.makefile("rb")
+        self.ids = itertools.count(3)  # the new objects' ids, after the display and the registry
 
     def send(self, obj, opcode, *args):
         body = b""
@@ -43,56 +40,42 @@ class Connection:
                 body += struct.pack("<I", a & 0xFFFFFFFF)
         self.sock.sendall(struct.pack("<II", obj, (8 + len(body)) << 16 | opcode) + body)
 
-    def events(self):
-        while True:
-            while len(self.buffer) >= 8:
-                obj, word = struct.unpack_from("<II", self.buffer)
-                size = word >> 16
-                if len(self.buffer) < size:
-                    break
-                body, self.buffer = self.buffer[8:size], self.buffer[size:]
-                yield obj, word & 0xFFFF, body
-            chunk = self.sock.recv(4096)
-            if not chunk:
-                sys.exit("the compositor closed the connection")
-            self.buffer += chunk
+    def event(self):
+        header = self.stream.read(8)
+        if len(header) < 8:
+            sys.exit("the compositor closed the connection")
+        obj, word = struct.unpack("<II", header)
+        return obj, word & 0xFFFF, self.stream.read((word >> 16) - 8)
 
-    def roundtrip(self, on_event=lambda obj, opcode, body: None):
-        callback = self.new_id()
+    def roundtrip(self):
+        """The events that come before the compositor has answered a sync."""
+        callback = next(self.ids)
         self.send(DISPLAY_ID, 0, callback)  # wl_display.sync
-        for obj, opcode, body in self.events():
-            if obj == callback:
-                return
-            if obj == DISPLAY_ID and opcode == 0:  # wl_display.error
-                length = struct.unpack_from("<I", body, 8)[0]
-                sys.exit("protocol error: " + body[12:12 + length - 1].decode())
-            on_event(obj, opcode, body)
+        received = []
+        while (event := self.event())[0] != callback:
+            if event[:2] == (DISPLAY_ID, 0):  # wl_display.error
+                sys.exit("protocol error: " + string_at(event[2], 8))
+            received.append(event)
+        return received
 
 
 def string_at(body, offset):
     length = struct.unpack_from("<I", body, offset)[0]
-    return body[offset + 4:offset + 4 + length - 1].decode(), offset + 4 + length + (-length % 4)
+    return body[offset + 4:offset + 4 + length - 1].decode()
 
 
 def main():
     width, height = int(sys.argv[1]), int(sys.argv[2])
     wl = Connection()
     wl.send(DISPLAY_ID, 1, REGISTRY_ID)  # wl_display.get_registry
-    globals_ = {}
-
-    def on_global(obj, opcode, body):
-        if obj == REGISTRY_ID and opcode == 0:
-            name = struct.unpack_from("<I", body)[0]
-            interface, _ = string_at(body, 4)
-            globals_[interface] = name
-
-    wl.roundtrip(on_global)
+    globals_ = {string_at(body, 4): struct.unpack_from("<I", body)[0]
+                for obj, opcode, body in wl.roundtrip() if (obj, opcode) == (REGISTRY_ID, 0)}  # wl_registry.global
     interface = "zwlr_virtual_pointer_manager_v1"
     if interface not in globals_:
         sys.exit("the compositor has no virtual pointers")
-    manager = wl.new_id()
+    manager = next(wl.ids)
     wl.send(REGISTRY_ID, 0, globals_[interface], interface, 1, manager)  # wl_registry.bind
-    pointer = wl.new_id()
+    pointer = next(wl.ids)
     wl.send(manager, 0, 0, pointer)  # create_virtual_pointer, the default seat
     wl.roundtrip()
     for line in sys.stdin:

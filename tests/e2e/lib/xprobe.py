@@ -29,26 +29,28 @@ import time
 x11 = ctypes.CDLL("libX11.so.6")
 xfixes = ctypes.CDLL("libXfixes.so.3")
 xss = ctypes.CDLL("libXss.so.1")
-x11.XOpenDisplay.restype = ctypes.c_void_p
-x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-x11.XInternAtom.restype = ctypes.c_ulong
-x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
-x11.XFlush.argtypes = [ctypes.c_void_p]
-x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-x11.XDefaultRootWindow.restype = ctypes.c_ulong
-x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-x11.XCreateSimpleWindow.restype = ctypes.c_ulong
-x11.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
-                                    ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_ulong]
-x11.XMapWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-x11.XDefaultScreen.argtypes = [ctypes.c_void_p]
-x11.XDisplayWidth.argtypes = [ctypes.c_void_p, ctypes.c_int]
-x11.XDisplayHeight.argtypes = [ctypes.c_void_p, ctypes.c_int]
-x11.XGetImage.restype = ctypes.c_void_p
-x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
-                          ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+DISPLAY, XID, INT, UINT = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_uint
+# (function, what it returns, its arguments)
+for function, restype, argtypes in [
+        (x11.XOpenDisplay, DISPLAY, [ctypes.c_char_p]),
+        (x11.XInternAtom, XID, [DISPLAY, ctypes.c_char_p, INT]),
+        (x11.XSendEvent, INT, [DISPLAY, XID, INT, ctypes.c_long, ctypes.c_void_p]),
+        (x11.XChangeProperty, INT, [DISPLAY, XID, XID, XID, INT, INT, ctypes.c_void_p, INT]),
+        (x11.XFlush, INT, [DISPLAY]),
+        (x11.XCloseDisplay, INT, [DISPLAY]),
+        (x11.XDefaultRootWindow, XID, [DISPLAY]),
+        (x11.XCreateSimpleWindow, XID, [DISPLAY, XID, INT, INT, UINT, UINT, UINT, XID, XID]),
+        (x11.XMapWindow, INT, [DISPLAY, XID]),
+        (x11.XSync, INT, [DISPLAY, INT]),
+        (x11.XDefaultScreen, INT, [DISPLAY]),
+        (x11.XDisplayWidth, INT, [DISPLAY, INT]),
+        (x11.XDisplayHeight, INT, [DISPLAY, INT]),
+        (x11.XGetImage, ctypes.c_void_p, [DISPLAY, XID, INT, INT, UINT, UINT, ctypes.c_ulong, INT]),
+        (x11.XDestroyImage, INT, [ctypes.c_void_p]),
+        (xfixes.XFixesQueryVersion, INT, [DISPLAY, ctypes.POINTER(INT), ctypes.POINTER(INT)]),
+        (xfixes.XFixesGetCursorImage, ctypes.c_void_p, [DISPLAY]),
+        (xss.XScreenSaverQueryInfo, INT, [DISPLAY, XID, ctypes.c_void_p])]:
+    function.restype, function.argtypes = restype, argtypes
 
 
 class CursorImage(ctypes.Structure):
@@ -58,19 +60,11 @@ class CursorImage(ctypes.Structure):
                 ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
 
 
-class ClientMessage(ctypes.Structure):
+class ClientMessage(ctypes.Structure):  # an XEvent of that type
     _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
                 ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                ("format", ctypes.c_int), ("l", ctypes.c_long * 5)]
-
-
-class Event(ctypes.Union):
-    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
-
-
-xfixes.XFixesQueryVersion.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int)]
-xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(CursorImage)
-xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+                ("format", ctypes.c_int), ("l", ctypes.c_long * 5),
+                ("pad", ctypes.c_long * 12)]  # the rest of an XEvent's 24 longs
 
 
 def cursor(display):
@@ -80,16 +74,13 @@ def cursor(display):
     image = xfixes.XFixesGetCursorImage(display)
     if not image:
         sys.exit("no cursor image")
-    c = image.contents
+    c = ctypes.cast(image, ctypes.POINTER(CursorImage)).contents
     print(sum(1 for i in range(c.width * c.height) if c.pixels[i] >> 24))
 
 
 class ScreenSaverInfo(ctypes.Structure):
     _fields_ = [("window", ctypes.c_ulong), ("state", ctypes.c_int), ("kind", ctypes.c_int),
                 ("til_or_since", ctypes.c_ulong), ("idle", ctypes.c_ulong), ("event_mask", ctypes.c_ulong)]
-
-
-xss.XScreenSaverQueryInfo.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ScreenSaverInfo)]
 
 
 def idle(display):
@@ -100,22 +91,18 @@ def idle(display):
 
 
 def close(display, window):
-    event = Event()
-    event.xclient.type = 33  # ClientMessage
-    event.xclient.window = window
-    event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
-    event.xclient.format = 32
-    event.xclient.l[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+    event = ClientMessage()
+    event.type = 33  # ClientMessage
+    event.window = window
+    event.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+    event.format = 32
+    event.l[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
     if not x11.XSendEvent(display, window, 0, 0, ctypes.byref(event)):
         sys.exit("cannot send to the window")
     x11.XFlush(display)
 
 
 def make_top_bar(display, window, x, w, h):
-    x11.XInternAtom.restype = ctypes.c_ulong
-    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    x11.XChangeProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_int,
-                                    ctypes.c_int, ctypes.c_void_p, ctypes.c_int]
     xa_atom, xa_cardinal, replace = 4, 6, 0
 
     def atom(name):
@@ -143,14 +130,11 @@ def window(display, geometry, top_bar):
         signal.pause()
 
 
-class XImage(ctypes.Structure):
+class XImage(ctypes.Structure):  # its leading fields, as far as this reads
     _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
                 ("format", ctypes.c_int), ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
                 ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
-                ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
-                ("bits_per_pixel", ctypes.c_int), ("red_mask", ctypes.c_ulong), ("green_mask", ctypes.c_ulong),
-                ("blue_mask", ctypes.c_ulong), ("obdata", ctypes.c_void_p),
-                ("destroy_image", ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p))]
+                ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int)]
 
 
 ALL_PLANES = 0xFFFFFFFF
@@ -171,7 +155,7 @@ def first_frame(display, limit):
         pointer = x11.XGetImage(display, root, 0, 0, width, height, ALL_PLANES, Z_PIXMAP)
         image = ctypes.cast(pointer, ctypes.POINTER(XImage)).contents
         data = ctypes.string_at(image.data, image.bytes_per_line * image.height)
-        image.destroy_image(pointer)
+        x11.XDestroyImage(pointer)
         # Pixels are 32 bits with the colour in the low 24: the padding goes.
         colours = bytearray(data)
         del colours[3::4]
