@@ -12,6 +12,9 @@ e2e_init "$1"
 SIZE=800x600
 start_gnome "$SIZE"
 
+# monitor_covered: whether a picture shows the saver covering the monitor.
+monitor_covered() { gnome_shot "$E2E_WORK/shown.ppm" && covered "$E2E_WORK/shown.ppm" "$SIZE"; }
+
 # start_gnome_saver MODE: the saver through XWayland (x11) or natively
 # (wayland), waited for until a picture shows it covering the monitor;
 # false, with REASON, when it does not within 10 s.
@@ -26,7 +29,7 @@ start_gnome_saver() {
     local started
     started=$(date +%s%N)
     while [ $(( ($(date +%s%N) - started) / 1000000 )) -lt "$(scaled 10000)" ]; do
-        gnome_shot "$E2E_WORK/shown.ppm" && covered "$E2E_WORK/shown.ppm" "$SIZE" && return 0
+        monitor_covered && return 0
         running "$SAVER" || { REASON="the saver ended: $(cat "$E2E_WORK/saver.err")"; return 1; }
     done
     REASON="the saver did not cover the monitor within $(scaled 10) s"
@@ -83,30 +86,16 @@ start_watcher() {
 }
 # saver_starts N SECONDS: whether the saver has started N times within
 # SECONDS (scaled) and covers the monitor; SAVER is then the last one.
+started_at_least() { [ "$(wc -l <"$starts")" -ge "$1" ]; }
 saver_starts() {
-    local _
-    for _ in $(seq $(($(scaled "$2") * 10))); do
-        [ "$(wc -l <"$starts")" -ge "$1" ] && break
-        sleep 0.1
-    done
+    wait_until "$2" started_at_least "$1"
     [ "$(wc -l <"$starts")" -eq "$1" ] || return 1
     SAVER=$(tail -n 1 "$starts")
     E2E_PIDS+=("$SAVER")
-    for _ in $(seq "$(scaled 20)"); do
-        gnome_shot "$E2E_WORK/shown.ppm" && covered "$E2E_WORK/shown.ppm" "$SIZE" && return 0
-        sleep 0.2
-    done
-    return 1
+    wait_until 4 monitor_covered
 }
 # gone PID [SECONDS]: whether PID, not a child of this shell, ends in time.
-gone() {
-    local _
-    for _ in $(seq $(($(scaled "${2:-5}") * 10))); do
-        running "$1" || return 0
-        sleep 0.1
-    done
-    return 1
-}
+gone() { wait_until "${2:-5}" eval '! running '"$1"; }
 
 # The idle time counts from the key, also when the watcher takes longer
 # than that to start.

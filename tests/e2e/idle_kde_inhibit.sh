@@ -28,19 +28,8 @@ chmod +x "$E2E_WORK/saver-run"
 started() { [ "$(wc -l <"$starts")" -eq "$1" ]; }
 # starts_within N SECONDS: whether the saver has started N times in time
 # and shows its window.
-starts_within() {
-    local _
-    for _ in $(seq $(($(scaled "$2") * 10))); do
-        started "$1" && break
-        sleep 0.1
-    done
-    started "$1" || return 1
-    for _ in $(seq "$(scaled 100)"); do
-        x xdotool search --onlyvisible --name '^Form1$' >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
+saver_shows() { x xdotool search --onlyvisible --name '^Form1$' >/dev/null 2>&1; }
+starts_within() { wait_until "$2" started "$1" && wait_until 10 saver_shows; }
 
 agent hold
 x xdotool key shift
@@ -56,8 +45,7 @@ starts_within 1 2 && pass "released, the saver starts at once" || fail "the save
 
 x xdotool key shift
 saver=$(tail -n 1 "$starts")
-for _ in $(seq "$(scaled 50)"); do running "$saver" || break; sleep 0.1; done
-running "$saver" && fail "a key did not end the saver"
+wait_until 5 eval '! running '"$saver" || fail "a key did not end the saver"
 agent hold
 sleep "$(scaled 4)"
 started 1 && pass "an inhibition taken after input holds the saver back" || fail "the saver started again while inhibited"

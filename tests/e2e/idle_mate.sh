@@ -15,6 +15,7 @@ if [ "${IDLE_MATE_INSIDE:-}" != 1 ]; then
     IDLE_MATE_INSIDE=1 exec unshare --user --map-root-user --mount --pid --fork --mount-proc bash "$0" "$@"
 fi
 source "$(dirname "$0")/lib/common.bash"
+source "$(dirname "$0")/lib/session_bus.bash"
 e2e_init "$1"
 build=$(cd "$1/.." && pwd)
 root="$E2E_WORK/root"
@@ -45,11 +46,7 @@ export XDG_DATA_DIRS="$root/usr/share:/usr/share" NO_AT_BRIDGE=1
 # mate-screensaver 1.26 crashes on --activate with XDG_CURRENT_DESKTOP=GNOME.
 unset XDG_CURRENT_DESKTOP
 mkdir -p "$HOME"
-mkfifo "$E2E_WORK/bus"
-dbus-daemon --session --nofork --print-address=3 3>"$E2E_WORK/bus" 2>"$E2E_WORK/bus.log" &
-E2E_PIDS+=($!)
-read -r -t "$(scaled 10)" DBUS_SESSION_BUS_ADDRESS <"$E2E_WORK/bus" || { echo "no session bus"; exit 1; }
-export DBUS_SESSION_BUS_ADDRESS
+start_bus DBUS_SESSION_BUS_ADDRESS
 gsettings set org.mate.screensaver mode single &&
     gsettings set org.mate.screensaver themes "['screensavers-linesaver']" &&
     gsettings set org.mate.screensaver lock-enabled false || { echo "gsettings failed"; exit 1; }
@@ -57,16 +54,12 @@ gsettings set org.mate.screensaver mode single &&
 mate-screensaver --no-daemon >"$E2E_WORK/mate.log" 2>&1 &
 daemon=$!
 E2E_PIDS+=("$daemon")
-for _ in $(seq "$(scaled 100)"); do
-    mate-screensaver-command --query >/dev/null 2>&1 && break
-    sleep 0.1
-done
+wait_until 10 mate-screensaver-command --query >/dev/null 2>&1
 
 hack_pid() { ps -o pid=,args= --ppid "$daemon" | awk -v h="$hack" '$2 == h && $3 == "-root" {print $1}'; }
 hack_runs() { [ -n "$(hack_pid)" ]; }
 mate-screensaver-command --activate >/dev/null 2>&1
-for _ in $(seq "$(scaled 100)"); do hack_runs && break; sleep 0.1; done
-if ! hack_runs; then
+if ! wait_until 10 hack_runs; then
     fail "--activate: no hack; mate-screensaver runs: $(ps -o args= --ppid "$daemon")"; cat "$E2E_WORK/mate.log"
 else
     pass "--activate runs $hack -root"
@@ -80,7 +73,6 @@ else
         && pass "the screen animates ($changed pixels changed in half a second)" \
         || fail "the screen does not animate: lit $lit, $changed pixels changed"
     mate-screensaver-command --deactivate >/dev/null 2>&1
-    for _ in $(seq "$(scaled 100)"); do hack_runs || break; sleep 0.1; done
-    hack_runs && fail "--deactivate left the hack running" || pass "--deactivate ends the hack"
+    wait_until 10 eval '! hack_runs' && pass "--deactivate ends the hack" || fail "--deactivate left the hack running"
 fi
 e2e_done

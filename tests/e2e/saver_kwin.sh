@@ -30,6 +30,9 @@ start_kwin_saver() {
     return 1
 }
 
+# drawn: whether a picture of the output shows something besides black.
+drawn() { kwin_screenshot "$E2E_WORK/shot.png" && [ "$(lit_fraction "$E2E_WORK/shot.png")" != 0 ]; }
+
 # Natively the window asks for full screen; through XWayland a borderless
 # window of the screen's size covers it as well.
 for MODE in XWayland Wayland; do
@@ -44,13 +47,7 @@ for MODE in XWayland Wayland; do
     start_kwin_saver || continue
     window=$(kwin_windows | grep "^Form1 ")
     [[ "$window" == $covering ]] && pass "$MODE: the window covers the output" || fail "$MODE: the window is $window"
-    drawn=0
-    for _ in $(seq 20); do
-        kwin_screenshot "$E2E_WORK/shot.png" || break
-        [ "$(lit_fraction "$E2E_WORK/shot.png")" != 0 ] && drawn=1 && break
-        sleep 0.2
-    done
-    [ "$drawn" -eq 1 ] && pass "$MODE: it draws" || fail "$MODE: nothing drawn"
+    wait_until 4 drawn && pass "$MODE: it draws" || fail "$MODE: nothing drawn"
     backdrop=$(backdrop_fraction "$E2E_WORK/shot.png")
     [ "$backdrop" == 0 ] && pass "$MODE: nothing behind it shows" || fail "$MODE: $backdrop of the picture is the backdrop"
     input "by 1,0" "by 0,1" "by -1,0" "by 2,0" "by 0,-2"

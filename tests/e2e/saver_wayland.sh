@@ -72,35 +72,25 @@ done
 
 # swayidle starts the saver after a second of idleness, and its later
 # timeout fires while the saver shows: the saver holds no idle inhibitor.
-statuses="$E2E_WORK/statuses"
 wrapper="$E2E_WORK/bin/saver-run"
-printf '#!/bin/sh\n"%s" 2>>"%s"\necho $? >>"%s"\n' "$SAVER_BIN" "$E2E_WORK/user/saver.err" "$E2E_WORK/user/statuses" >"$wrapper"
-chmod 755 "$wrapper"
+status_wrapper "$wrapper" "$E2E_WORK/user/statuses" "$E2E_WORK/user/saver.err"
 as_user touch "$E2E_WORK/user/statuses"
 "${AS_USER[@]}" swayidle timeout 1 "$wrapper" timeout 3 "touch $E2E_WORK/user/idle" resume "rm -f $E2E_WORK/user/idle" \
     >"$E2E_WORK/swayidle.log" 2>&1 &
 E2E_PIDS+=($!)
+saver_shows() { [ -n "$(saver_window)" ]; }
+ended() { [ "$(wc -l <"$E2E_WORK/user/statuses")" -gt "$1" ]; }
 for round in 1 2; do
-    for _ in $(seq 100); do
-        SAVER=$(as_user swaymsg -t get_tree 2>/dev/null | python3 -c '
-import json, sys
-def walk(n):
-    if n.get("name") == "Form1" and n.get("pid"): print(n["pid"])
-    for c in n.get("nodes", []) + n.get("floating_nodes", []): walk(c)
-walk(json.load(sys.stdin))')
-        [ -n "$SAVER" ] && break
-        sleep 0.1
-    done
-    [ -n "$SAVER" ] || { fail "swayidle, round $round: the saver did not start"; break; }
-    for _ in $(seq 100); do [ -e "$E2E_WORK/user/idle" ] && break; sleep 0.1; done
+    wait_until 10 saver_shows || { fail "swayidle, round $round: the saver did not start"; break; }
+    wait_until 10 test -e "$E2E_WORK/user/idle"
     sleep 0.5
-    [ -e "$E2E_WORK/user/idle" ] && running "$SAVER" && pass "swayidle, round $round: its later timeout fires while the saver shows" ||
+    [ -e "$E2E_WORK/user/idle" ] && saver_shows && pass "swayidle, round $round: its later timeout fires while the saver shows" ||
         fail "swayidle, round $round: its later timeout did not fire while the saver showed"
-    before=$(wc -l <"$E2E_WORK/user/statuses" 2>/dev/null || echo 0)
+    before=$(wc -l <"$E2E_WORK/user/statuses")
     key -k space
-    for _ in $(seq 100); do [ "$(wc -l <"$E2E_WORK/user/statuses" 2>/dev/null || echo 0)" -gt "$before" ] && break; sleep 0.1; done
-    [ "$(tail -n 1 "$E2E_WORK/user/statuses" 2>/dev/null)" == 0 ] && pass "swayidle, round $round: a key ends it with status 0" ||
-        fail "swayidle, round $round: status $(tail -n 1 "$E2E_WORK/user/statuses" 2>/dev/null)"
+    wait_until 10 ended "$before"
+    [ "$(tail -n 1 "$E2E_WORK/user/statuses")" == 0 ] && pass "swayidle, round $round: a key ends it with status 0" ||
+        fail "swayidle, round $round: status $(tail -n 1 "$E2E_WORK/user/statuses")"
 done
 kill -TERM "${E2E_PIDS[-1]}"
 exec {POINTER[1]}>&-

@@ -25,7 +25,7 @@ held = []
 while True:
     held.append(listener.accept())' "$hung" &
 E2E_PIDS+=($!)
-for _ in $(seq 50); do [ -S "$hung" ] && break; sleep 0.1; done
+wait_until 5 test -S "$hung"
 WAYLAND_DISPLAY=$hung SDL_VIDEODRIVER=wayland "$SAVER_BIN" 2>"$E2E_WORK/saver.err" &
 SAVER=$!
 E2E_PIDS+=("$SAVER")

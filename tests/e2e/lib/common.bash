@@ -144,6 +144,16 @@ wait_exit() {
 
 running() { kill -0 "$1" 2>/dev/null; }
 
+# wait_until SECONDS CMD...: until CMD succeeds, at most SECONDS (scaled).
+wait_until() {
+    local _
+    for _ in $(seq $(($(scaled "$1") * 10))); do
+        "${@:2}" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # expect_end NAME [COPY]: the saver ends within 10 s with status 0 and
 # says nothing (but for SDL's note on its file audio), and COPY, when
 # given, is gone. One still running is ended, so the next case starts
@@ -195,3 +205,11 @@ white_fraction() { convert "$1" -crop "$2" +repage -fill black +opaque white -th
 
 # differing_pixels A B: how many pixels differ between two screenshots.
 differing_pixels() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
+
+# status_wrapper WRAPPER STATUSES ERRORS: a script WRAPPER that runs the
+# saver, its lines added to ERRORS, and then adds its exit status to
+# STATUSES, one a line; for the idle watchers of others to start.
+status_wrapper() {
+    printf '#!/bin/sh\n"%s" 2>>"%s"\necho $? >>"%s"\n' "$SAVER_BIN" "$3" "$2" >"$1"
+    chmod 755 "$1"
+}

@@ -4,27 +4,18 @@
 #   wake                 input that resets the idle time (and ends a saver)
 #   saver_covers         whether the saver's window covers the output
 #   compositor_pid       the compositor's process id
-# then calls watcher_table SOURCE, SOURCE being what the watcher's first
+# and may define hold_back (below: an idle inhibitor) and IDLE_BIN (the
+# watcher to run), then calls watcher_table SOURCE, SOURCE being what the watcher's first
 # line must name ("org_kde_kwin_idle on wayland-1").
 
 # backdrop_fraction PICTURE: how much of it shows #fe0101, a colour the
 # saver never draws (idle_inhibitor's, the background's).
 backdrop_fraction() { convert "$1" -fill black +opaque '#fe0101' -fill white -opaque '#fe0101' -format '%[fx:mean]' info:; }
 
-# wait_until SECONDS CMD...: until CMD succeeds, at most SECONDS (scaled).
-wait_until() {
-    local _
-    for _ in $(seq $(($(scaled "$1") * 10))); do
-        "${@:2}" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
 # start_watcher ARGS...: linesaver-idle as the test user in the background
 # as $WATCHER, its lines in $E2E_WORK/idle.err; waits for its first line.
 start_watcher() {
-    "${AS_USER[@]}" "$E2E_WORK/bin/linesaver-idle" "$@" 2>"$E2E_WORK/idle.err" &
+    "${AS_USER[@]}" "${IDLE_BIN:-$E2E_WORK/bin/linesaver-idle}" "$@" 2>"$E2E_WORK/idle.err" &
     WATCHER=$!
     E2E_PIDS+=("$WATCHER")
     wait_until 10 test -s "$E2E_WORK/idle.err"
@@ -34,20 +25,24 @@ start_watcher() {
 watched_saver() { ps -o pid= --ppid "$WATCHER" | tr -d ' '; }
 no_saver() { [ -z "$(watched_saver)" ]; }
 
-# expect_watcher_end NAME STATUS LINES SAVER: the watcher ends with STATUS
-# having said LINES lines, and the saver it ran (SAVER) has ended too.
+# alive PID: the process runs (a zombie nobody reaps does not).
+alive() { [ -e "/proc/$1" ] && ! grep -q '^[0-9]* (.*) Z' "/proc/$1/stat" 2>/dev/null; }
+
+# expect_watcher_end NAME STATUS LINES [SAVER]: the watcher ends with
+# STATUS having said LINES lines, and the saver it ran (SAVER), when
+# named, has ended too.
 expect_watcher_end() {
-    local saver=$4
-    if [ -z "$saver" ]; then
+    local saver=${4-}
+    if [ $# -ge 4 ] && [ -z "$saver" ]; then
         fail "$1: no saver ran"
     elif ! wait_exit "$WATCHER" 10; then
         fail "$1: the watcher still runs"
     elif [ "$EXIT_STATUS" -ne "$2" ] || [ "$(grep -c '^linesaver-idle: ' "$E2E_WORK/idle.err")" -ne "$3" ]; then
         fail "$1: status $EXIT_STATUS, said: $(cat "$E2E_WORK/idle.err")"
-    elif ! wait_until 5 eval '! running '"$saver"; then
+    elif [ -n "$saver" ] && ! wait_until 5 eval '! alive '"$saver"; then
         fail "$1: the saver still runs"
     else
-        pass "$1: status $2, the saver ended too"
+        pass "$1: status $2${saver:+, the saver ended too}"
     fi
 }
 
@@ -59,6 +54,22 @@ expect_saver() {
         fail "$1: no saver covering the output"
         cat "$E2E_WORK/idle.err"
     fi
+}
+
+# hold_back: an idle inhibitor holds the saver back for as long as it
+# lives; it holds its inhibitor until its input closes.
+hold_back() {
+    rm -f "$E2E_WORK/inhibitor.in"
+    mkfifo -m 644 "$E2E_WORK/inhibitor.in"
+    "${AS_USER[@]}" "$E2E_WORK/bin/idle_inhibitor" <"$E2E_WORK/inhibitor.in" >"$E2E_WORK/inhibitor.out" 2>&1 &
+    local inhibitor=$! hold
+    E2E_PIDS+=("$inhibitor")
+    exec {hold}>"$E2E_WORK/inhibitor.in"
+    wait_until 10 grep -q holding "$E2E_WORK/inhibitor.out" || fail "the idle inhibitor: $(cat "$E2E_WORK/inhibitor.out")"
+    sleep "$(scaled 5)"
+    no_saver && pass "an idle inhibitor holds the saver back" || fail "the saver started under an idle inhibitor"
+    exec {hold}>&-
+    wait_exit "$inhibitor" 5 || fail "the idle inhibitor did not end"
 }
 
 watcher_table() {
@@ -73,27 +84,15 @@ watcher_table() {
     local waited=$((($(date +%s%N) - woken) / 1000000))
     [ "$waited" -ge 1800 ] || fail "the saver came back $waited ms after the input, before the idle time"
 
-    "${AS_USER[@]}" "$E2E_WORK/bin/linesaver-idle" --after 2s 2>"$E2E_WORK/second.err"
+    "${AS_USER[@]}" "${IDLE_BIN:-$E2E_WORK/bin/linesaver-idle}" --after 2s 2>"$E2E_WORK/second.err"
     local status=$?
-    [ "$status" -eq 1 ] && [ "$(wc -l <"$E2E_WORK/second.err")" -eq 1 ] &&
+    [ "$status" -eq 1 ] && [ "$(wc -l <"$E2E_WORK/second.err")" -eq 1 ] && [ "$(watched_saver | wc -l)" -eq 1 ] &&
         pass "a second watcher refuses in one line" || fail "a second watcher: status $status, said $(cat "$E2E_WORK/second.err")"
 
-    # An idle inhibitor holds the saver back for as long as it lives.
     wake
     wait_until 10 no_saver || fail "the saver still runs after input"
-    # It holds its inhibitor until its input closes.
-    rm -f "$E2E_WORK/inhibitor.in"
-    mkfifo -m 644 "$E2E_WORK/inhibitor.in"
-    "${AS_USER[@]}" "$E2E_WORK/bin/idle_inhibitor" <"$E2E_WORK/inhibitor.in" >"$E2E_WORK/inhibitor.out" 2>&1 &
-    local inhibitor=$! hold
-    E2E_PIDS+=("$inhibitor")
-    exec {hold}>"$E2E_WORK/inhibitor.in"
-    wait_until 10 grep -q holding "$E2E_WORK/inhibitor.out" || fail "the idle inhibitor: $(cat "$E2E_WORK/inhibitor.out")"
-    sleep "$(scaled 5)"
-    no_saver && pass "an idle inhibitor holds the saver back" || fail "the saver started under an idle inhibitor"
-    exec {hold}>&-
-    wait_exit "$inhibitor" 5 || fail "the idle inhibitor did not end"
-    expect_saver "the inhibitor gone"
+    hold_back
+    expect_saver "the hold gone"
 
     local saver
     saver=$(watched_saver)

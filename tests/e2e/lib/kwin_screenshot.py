@@ -29,12 +29,9 @@ def main():
     info = reply.unpack()[0]
     width, height, stride = info["width"], info["height"], info["stride"]
     # 32-bit pixels, blue first in memory (QImage's (A)RGB32).
+    rows = b"".join(data[y * stride:y * stride + width * 4] for y in range(height))
     rgb = bytearray(width * height * 3)
-    for y in range(height):
-        row = data[y * stride:y * stride + width * 4]
-        line = rgb[y * width * 3:(y + 1) * width * 3]
-        line[0::3], line[1::3], line[2::3] = row[2::4], row[1::4], row[0::4]
-        rgb[y * width * 3:(y + 1) * width * 3] = line
+    rgb[0::3], rgb[1::3], rgb[2::3] = rows[2::4], rows[1::4], rows[0::4]
     with open(sys.argv[1], "wb") as out:
         out.write(b"P6 %d %d 255\n" % (width, height) + rgb)
 
