@@ -55,10 +55,12 @@ start_hack() {
     E2E_PIDS+=("$HACK")
 }
 
-# draws_only_in NAME REGION: within two seconds the region changes, and
-# nothing outside it does.
+# draws_only_in NAME REGION ARGS...: the hack, started with ARGS, changes
+# the region within two seconds, and nothing outside it.
 draws_only_in() {
     local name=$1 region=$2 inside=0 all=0 _
+    screenshot "$E2E_WORK/before.png"
+    start_hack "${@:3}"
     for _ in $(seq 10); do
         sleep 0.2
         screenshot "$E2E_WORK/after.png"
@@ -95,14 +97,10 @@ stops_on_sigterm() {
 
 # -window-id, in hex and in decimal.
 test_window 400x300+100+100
-screenshot "$E2E_WORK/before.png"
-start_hack -window-id "$WINDOW"
-draws_only_in "-window-id $WINDOW" 400x300+100+100
+draws_only_in "-window-id $WINDOW" 400x300+100+100 -window-id "$WINDOW"
 stops_on_sigterm "-window-id"
 
-screenshot "$E2E_WORK/before.png"
-start_hack --window-id "$((WINDOW))"
-draws_only_in "--window-id $((WINDOW))" 400x300+100+100
+draws_only_in "--window-id $((WINDOW))" 400x300+100+100 --window-id "$((WINDOW))"
 
 # Resized (a preview pane that grows): the animation comes to the new area.
 x xdotool windowsize "$WINDOW" 700 500
@@ -116,16 +114,12 @@ wait_exit "$HACK" 5 && [ "$EXIT_STATUS" -eq 0 ] && [ ! -s "$E2E_WORK/hack.err" ]
 
 # The daemon's way: -root and XSCREENSAVER_WINDOW naming its window.
 test_window 300x200+600+500
-screenshot "$E2E_WORK/before.png"
-XSCREENSAVER_WINDOW=$WINDOW start_hack --root
-draws_only_in "XSCREENSAVER_WINDOW with --root" 300x200+600+500
+XSCREENSAVER_WINDOW=$WINDOW draws_only_in "XSCREENSAVER_WINDOW with --root" 300x200+600+500 --root
 stops_on_sigterm "XSCREENSAVER_WINDOW"
 kill -TERM "$KEEPER"
 
 # -root: the whole screen.
-screenshot "$E2E_WORK/before.png"
-start_hack -root
-draws_only_in "-root" 1024x768+0+0
+draws_only_in "-root" 1024x768+0+0 -root
 # Input and the cursor are the daemon's: the hack leaves both alone.
 x xdotool mousemove 100 100 sleep 0.1 mousemove 900 700 click 1 key space
 sleep 0.3
@@ -199,9 +193,7 @@ sigterm third "$HACK"
 # picture over the connection.
 start_xvfb 1024x768 24 -extension MIT-SHM
 server=${E2E_PIDS[-1]}
-screenshot "$E2E_WORK/before.png"
-start_hack -root
-draws_only_in "-root without shared memory" 1024x768+0+0
+draws_only_in "-root without shared memory" 1024x768+0+0 -root
 stops_on_sigterm "-root without shared memory"
 
 # The X server goes away: one line, status 1.
