@@ -68,11 +68,8 @@ cd "$E2E_WORK/links" || exit 1
 SAVER_BIN="$E2E_WORK/links/screensaver"
 x xdotool mousemove 500 400
 start_saver || exit 1
-if wait_for_copy && name=$(copy_of "$music"); then
-    pass "a link to a link plays $name from the installed music folder"
-else
+wait_for_copy && name=$(copy_of "$music") && pass "a link to a link plays $name from the installed music folder" ||
     fail "through a link to a link: no copy of an installed track on the drive"
-fi
 x xdotool key space
 expect_music_end "a key, through links,"
 
