@@ -70,11 +70,8 @@ draws_only_in() {
         inside=$(differing_pixels "$E2E_WORK/before-in.png" "$E2E_WORK/after-in.png")
         [ "${inside:-0}" -gt 0 ] && break
     done
-    if [ "${inside:-0}" -gt 0 ] && [ "$all" = "$inside" ]; then
-        pass "$name: $inside pixels drawn inside $region, none outside"
-    else
+    [ "${inside:-0}" -gt 0 ] && [ "$all" = "$inside" ] && pass "$name: $inside pixels drawn inside $region, none outside" ||
         fail "$name: $inside pixels changed inside $region, $all in all"
-    fi
 }
 
 # stops_on_sigterm NAME: SIGTERM ends the hack with status 0 within 100 ms (scaled),
@@ -88,11 +85,9 @@ stops_on_sigterm() {
     wait "$HACK"
     status=$?
     took=$(( (${EPOCHREALTIME/./} - start) / 1000 ))
-    if [ "$status" -eq 0 ] && [ "$took" -lt "$(scaled 100)" ] && [ ! -s "$E2E_WORK/hack.err" ]; then
-        pass "$1: SIGTERM ended it with 0 in $took ms"
-    else
+    [ "$status" -eq 0 ] && [ "$took" -lt "$(scaled 100)" ] && [ ! -s "$E2E_WORK/hack.err" ] &&
+        pass "$1: SIGTERM ended it with 0 in $took ms" ||
         fail "$1: SIGTERM: status $status after $took ms, said: $(cat "$E2E_WORK/hack.err")"
-    fi
 }
 
 # -window-id, in hex and in decimal.
