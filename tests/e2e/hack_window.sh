@@ -23,13 +23,8 @@ start_xvfb 1024x768
 refused() {
     local name=$1
     shift
-    timeout 10 "$HACK_BIN" "$@" >"$E2E_WORK/out" 2>"$E2E_WORK/err"
-    local status=$?
-    if [ "$status" -eq 1 ] && [ ! -s "$E2E_WORK/out" ] && [ "$(wc -l <"$E2E_WORK/err")" -eq 1 ]; then
-        pass "$name: $(cat "$E2E_WORK/err")"
-    else
-        fail "$name: status $status, said: $(cat "$E2E_WORK/out" "$E2E_WORK/err")"
-    fi
+    refuses 1 timeout 10 "$HACK_BIN" "$@" && pass "$name: $(cat "$E2E_WORK/err")" ||
+        fail "$name: status $REFUSED_STATUS, said: $(cat "$E2E_WORK/out" "$E2E_WORK/err")"
 }
 refused "no such window" -window-id 0x3ffffff1
 refused "not a window id" --window-id 12zz
@@ -52,17 +47,20 @@ test_window() {
     [ -n "$WINDOW" ] || { echo "no test window"; exit 1; }
 }
 
-# start_hack ARGS...: the hack in the background as $HACK.
+# start_hack ARGS...: the hack in the background as $HACK, its stderr in
+# $E2E_WORK/$HACK_NAME.err (hack.err by default).
 start_hack() {
-    "$HACK_BIN" "$@" 2>"$E2E_WORK/hack.err" &
+    "$HACK_BIN" "$@" 2>"$E2E_WORK/${HACK_NAME:-hack}.err" &
     HACK=$!
     E2E_PIDS+=("$HACK")
 }
 
-# draws_only_in NAME REGION: within two seconds the region changes, and
-# nothing outside it does.
+# draws_only_in NAME REGION ARGS...: the hack, started with ARGS, changes
+# the region within two seconds, and nothing outside it.
 draws_only_in() {
     local name=$1 region=$2 inside=0 all=0 _
+    screenshot "$E2E_WORK/before.png"
+    start_hack "${@:3}"
     for _ in $(seq 10); do
         sleep 0.2
         screenshot "$E2E_WORK/after.png"
@@ -72,11 +70,8 @@ draws_only_in() {
         inside=$(differing_pixels "$E2E_WORK/before-in.png" "$E2E_WORK/after-in.png")
         [ "${inside:-0}" -gt 0 ] && break
     done
-    if [ "${inside:-0}" -gt 0 ] && [ "$all" = "$inside" ]; then
-        pass "$name: $inside pixels drawn inside $region, none outside"
-    else
+    [ "${inside:-0}" -gt 0 ] && [ "$all" = "$inside" ] && pass "$name: $inside pixels drawn inside $region, none outside" ||
         fail "$name: $inside pixels changed inside $region, $all in all"
-    fi
 }
 
 # stops_on_sigterm NAME: SIGTERM ends the hack with status 0 within 100 ms (scaled),
@@ -90,56 +85,36 @@ stops_on_sigterm() {
     wait "$HACK"
     status=$?
     took=$(( (${EPOCHREALTIME/./} - start) / 1000 ))
-    if [ "$status" -eq 0 ] && [ "$took" -lt "$(scaled 100)" ] && [ ! -s "$E2E_WORK/hack.err" ]; then
-        pass "$1: SIGTERM ended it with 0 in $took ms"
-    else
+    [ "$status" -eq 0 ] && [ "$took" -lt "$(scaled 100)" ] && [ ! -s "$E2E_WORK/hack.err" ] &&
+        pass "$1: SIGTERM ended it with 0 in $took ms" ||
         fail "$1: SIGTERM: status $status after $took ms, said: $(cat "$E2E_WORK/hack.err")"
-    fi
 }
 
 # -window-id, in hex and in decimal.
 test_window 400x300+100+100
-screenshot "$E2E_WORK/before.png"
-start_hack -window-id "$WINDOW"
-draws_only_in "-window-id $WINDOW" 400x300+100+100
+draws_only_in "-window-id $WINDOW" 400x300+100+100 -window-id "$WINDOW"
 stops_on_sigterm "-window-id"
 
-screenshot "$E2E_WORK/before.png"
-start_hack --window-id "$((WINDOW))"
-draws_only_in "--window-id $((WINDOW))" 400x300+100+100
+draws_only_in "--window-id $((WINDOW))" 400x300+100+100 --window-id "$((WINDOW))"
 
 # Resized (a preview pane that grows): the animation comes to the new area.
 x xdotool windowsize "$WINDOW" 700 500
-grown=0
-for _ in $(seq 20); do
-    sleep 0.2
-    screenshot "$E2E_WORK/grown.png"
-    grown=$(lit_fraction "$E2E_WORK/grown.png" 200x500+600+100)
-    awk -v l="$grown" 'BEGIN{exit !(l > 0)}' && break
-done
-awk -v l="$grown" 'BEGIN{exit !(l > 0)}' && pass "resized to 700x500: the new area is drawn" \
+drawn_within 4000 "$(date +%s%N)" 200x500+600+100 && pass "resized to 700x500: the new area is drawn" \
     || fail "resized to 700x500: nothing drawn in the new area"
 
 # The window goes (the preview closed): the hack ends with 0.
 kill -TERM "$KEEPER"
-if wait_exit "$HACK" 5 && [ "$EXIT_STATUS" -eq 0 ] && [ ! -s "$E2E_WORK/hack.err" ]; then
-    pass "its window gone, it ended with 0"
-else
+wait_exit "$HACK" 5 && [ "$EXIT_STATUS" -eq 0 ] && [ ! -s "$E2E_WORK/hack.err" ] && pass "its window gone, it ended with 0" ||
     fail "its window gone: status ${EXIT_STATUS:-running}, said: $(cat "$E2E_WORK/hack.err")"
-fi
 
 # The daemon's way: -root and XSCREENSAVER_WINDOW naming its window.
 test_window 300x200+600+500
-screenshot "$E2E_WORK/before.png"
-XSCREENSAVER_WINDOW=$WINDOW start_hack --root
-draws_only_in "XSCREENSAVER_WINDOW with --root" 300x200+600+500
+XSCREENSAVER_WINDOW=$WINDOW draws_only_in "XSCREENSAVER_WINDOW with --root" 300x200+600+500 --root
 stops_on_sigterm "XSCREENSAVER_WINDOW"
 kill -TERM "$KEEPER"
 
 # -root: the whole screen.
-screenshot "$E2E_WORK/before.png"
-start_hack -root
-draws_only_in "-root" 1024x768+0+0
+draws_only_in "-root" 1024x768+0+0 -root
 # Input and the cursor are the daemon's: the hack leaves both alone.
 x xdotool mousemove 100 100 sleep 0.1 mousemove 900 700 click 1 key space
 sleep 0.3
@@ -150,20 +125,15 @@ stops_on_sigterm "-root"
 
 # -window: a window of its own, closed as a window manager closes it.
 start_hack -window
-own=
 for _ in $(seq 50); do
     own=$(x xdotool search --onlyvisible --name '^linesaver$' 2>/dev/null | head -1)
     [ -n "$own" ] && break
     sleep 0.1
 done
-if [ -n "$own" ]; then
-    pass "-window opens a window of its own ($(geometry "$own"))"
-    x python3 "$lib/xprobe.py" close "$own"
-    wait_exit "$HACK" 5 && [ "$EXIT_STATUS" -eq 0 ] && pass "closing it ends the hack with 0" \
-        || fail "closing its window: status ${EXIT_STATUS:-running}"
-else
-    fail "-window: no window named linesaver"
-fi
+[ -n "$own" ] && pass "-window opens a window of its own ($(geometry "$own"))" || fail "-window: no window named linesaver"
+x python3 "$lib/xprobe.py" close "$own"
+wait_exit "$HACK" 5 && [ "$EXIT_STATUS" -eq 0 ] && pass "closing it ends the hack with 0" \
+    || fail "closing its window: status ${EXIT_STATUS:-running}"
 
 # Music: off unless -music. Of several hacks with -music (one a screen, and
 # the preview) only the one holding the music lock plays; the others draw
@@ -175,23 +145,16 @@ drive_copy() { echo "$hacks_drive/test.mid"; }
 # start_music_hack NAME ARGS...: a hack on the root window whose sound goes
 # to $E2E_WORK/NAME.raw; its process id in $HACK.
 start_music_hack() {
-    local name=$1
-    shift
-    SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$E2E_WORK/$name.raw" "$HACK_BIN" -root "$@" 2>"$E2E_WORK/$name.err" &
-    HACK=$!
-    E2E_PIDS+=("$HACK")
+    HACK_NAME=$1 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$E2E_WORK/$1.raw" start_hack -root "${@:2}"
 }
 
 # sigterm NAME PID: ends with 0, says nothing (but for SDL's note on its
 # file audio), and leaves no copy.
 sigterm() {
     kill -TERM "$2"
-    if wait_exit "$2" 5 && [ "$EXIT_STATUS" -eq 0 ] && ! grep -qv '^CRITICAL: ' "$E2E_WORK/$1.err" &&
-        [ ! -e "$(drive_copy)" ]; then
-        pass "$1: SIGTERM ends it with 0 and leaves no copy"
-    else
+    wait_exit "$2" 5 && [ "$EXIT_STATUS" -eq 0 ] && ! grep -qv '^CRITICAL: ' "$E2E_WORK/$1.err" && [ ! -e "$(drive_copy)" ] &&
+        pass "$1: SIGTERM ends it with 0 and leaves no copy" ||
         fail "$1: status ${EXIT_STATUS:-running}, copy $(ls "$(drive_copy)" 2>&1), said: $(cat "$E2E_WORK/$1.err")"
-    fi
 }
 
 start_music_hack silent
@@ -225,21 +188,16 @@ sigterm third "$HACK"
 # picture over the connection.
 start_xvfb 1024x768 24 -extension MIT-SHM
 server=${E2E_PIDS[-1]}
-screenshot "$E2E_WORK/before.png"
-start_hack -root
-draws_only_in "-root without shared memory" 1024x768+0+0
+draws_only_in "-root without shared memory" 1024x768+0+0 -root
 stops_on_sigterm "-root without shared memory"
 
 # The X server goes away: one line, status 1.
 start_hack -root
 sleep 0.5
 kill -TERM "$server"
-if wait_exit "$HACK" 5 && [ "$EXIT_STATUS" -eq 1 ] &&
-    [ "$(cat "$E2E_WORK/hack.err")" = "linesaver: the display has gone" ]; then
-    pass "the display gone: status 1, said: $(cat "$E2E_WORK/hack.err")"
-else
+wait_exit "$HACK" 5 && [ "$EXIT_STATUS" -eq 1 ] && [ "$(cat "$E2E_WORK/hack.err")" = "linesaver: the display has gone" ] &&
+    pass "the display gone: status 1, said: $(cat "$E2E_WORK/hack.err")" ||
     fail "the display gone: status ${EXIT_STATUS:-running}, said: $(cat "$E2E_WORK/hack.err")"
-fi
 
 # A screen of other pixels than the canvas's is refused, not drawn wrong.
 start_xvfb 640x480 16
@@ -276,31 +234,24 @@ fi
 HOME="$home" XDG_RUNTIME_DIR="$home/run" "${as_user[@]}" xscreensaver -no-splash >"$E2E_WORK/daemon.log" 2>&1 &
 DAEMON=$!
 E2E_PIDS+=("$DAEMON")
-daemon_gone() { echo "the daemon ended:"; cat "$E2E_WORK/daemon.log"; exit 1; }
 for _ in $(seq 100); do
     x xscreensaver-command -time >/dev/null 2>&1 && break
-    running "$DAEMON" || daemon_gone
+    running "$DAEMON" || { echo "the daemon ended:"; cat "$E2E_WORK/daemon.log"; exit 1; }
     sleep 0.1
 done
 
 hack_pid() { pgrep -u "$user" -x linesaver; }
 
 # activate NAME: the hack runs and the screen shows its drawing within
-# five seconds; $TOOK says after how many milliseconds.
+# five seconds (scaled).
 activate() {
-    local start lit=0
+    local start
     start=$(date +%s%N)
     x xscreensaver-command -activate >/dev/null
-    while [ $(( ($(date +%s%N) - start) / 1000000 )) -lt 5000 ]; do
-        screenshot "$E2E_WORK/shown.png"
-        lit=$(lit_fraction "$E2E_WORK/shown.png")
-        awk -v l="$lit" 'BEGIN{exit !(l > 0)}' && break
-    done
-    TOOK=$(( ($(date +%s%N) - start) / 1000000 ))
-    if awk -v l="$lit" 'BEGIN{exit !(l > 0)}' && [ -n "$(hack_pid)" ]; then
-        pass "$1: the hack drew $TOOK ms after the daemon was told to activate"
+    if drawn_within 5000 "$start" && [ -n "$(hack_pid)" ]; then
+        pass "$1: the hack drew $(( ($(date +%s%N) - start) / 1000000 )) ms after the daemon was told to activate"
     else
-        fail "$1: after $TOOK ms: hack ${HACK:-not running}, lit $lit"
+        fail "$1: hack $(hack_pid), nothing drawn or no hack after $(scaled 5) s"
         cat "$E2E_WORK/daemon.log"
         return 1
     fi
@@ -316,19 +267,12 @@ ended() {
     done
     sleep 0.3
     screenshot "$E2E_WORK/after.png"
-    if [ -z "$(hack_pid)" ] && [ "$(lit_fraction "$E2E_WORK/after.png")" = 0 ]; then
-        pass "$1 ends it"
-    else
+    [ -z "$(hack_pid)" ] && ! lit "$E2E_WORK/after.png" && pass "$1 ends it" ||
         fail "$1: the hack still runs or the screen is not clear"
-    fi
 }
 
 if activate "-activate"; then
-    screenshot "$E2E_WORK/a.png"
-    sleep 0.5
-    screenshot "$E2E_WORK/b.png"
-    changed=$(differing_pixels "$E2E_WORK/a.png" "$E2E_WORK/b.png")
-    [ "${changed:-0}" -gt 0 ] && pass "the screen animates ($changed pixels in half a second)" \
+    screen_changes && pass "the screen animates ($CHANGED pixels in half a second)" \
         || fail "the screen does not change"
     x xscreensaver-command -deactivate >/dev/null
     ended "-deactivate"

@@ -22,9 +22,11 @@ mkdir "$E2E_WORK/demo"
 demo=$(cd "$E2E_WORK/demo" && ls)
 
 # check_tree NAME ROOT: ROOT holds exactly the installed files, the command
-# links to the saver, and the music is the demo tracks byte for byte.
+# links to the saver, the music is the demo tracks byte for byte, and
+# XScreenSaver's settings for the hack are well-formed XML of its format,
+# name the installed hack, start it on the daemon's window and offer music.
 check_tree() {
-    local name=$1 root=$2 t expected got
+    local name=$1 root=$2 t expected got program xml="$2/share/xscreensaver/config/linesaver.xml"
     expected=$({ printf './%s\n' bin/linesaver bin/linesaver-render bin/linesaver-idle lib/linesaver/linesaver \
                      share/man/man6/linesaver.6 share/man/man1/linesaver-idle.1 libexec/xscreensaver/linesaver \
                      share/xscreensaver/config/linesaver.xml share/applications/screensavers/linesaver.desktop \
@@ -36,23 +38,15 @@ check_tree() {
         || { fail "$name: other files:"; diff <(echo "$expected") <(echo "$got"); }
     t=$(readlink "$root/bin/linesaver")
     [ "$t" == ../lib/linesaver/linesaver ] && pass "$name: bin/linesaver -> $t" || fail "$name: bin/linesaver -> '$t'"
-    check_hack_settings "$name" "$root"
     for t in $demo; do
         cmp -s "$E2E_WORK/demo/$t" "$root/lib/linesaver/music/$t" || fail "$name: $t is not the demo track byte for byte"
     done
-}
-
-# check_hack_settings NAME ROOT: XScreenSaver's settings for the hack are
-# well-formed XML of its format, name the installed hack, start it on the
-# daemon's window and offer the music.
-check_hack_settings() {
-    local name=$1 xml="$2/share/xscreensaver/config/linesaver.xml" program
     if ! xmllint --noout "$xml" 2>"$E2E_WORK/xmllint.err"; then
         fail "$name: linesaver.xml: $(cat "$E2E_WORK/xmllint.err")"
         return
     fi
     program=$(xmllint --xpath 'string(/screensaver/@name)' "$xml")
-    [ -x "$2/libexec/xscreensaver/$program" ] && [ -n "$program" ] \
+    [ -x "$root/libexec/xscreensaver/$program" ] && [ -n "$program" ] \
         && pass "$name: linesaver.xml names the installed hack libexec/xscreensaver/$program" \
         || fail "$name: linesaver.xml names '$program', not an installed hack"
     [ "$(xmllint --xpath 'string(/screensaver/command/@arg)' "$xml")" = "--root" ] &&
@@ -74,11 +68,8 @@ cd "$E2E_WORK/links" || exit 1
 SAVER_BIN="$E2E_WORK/links/screensaver"
 x xdotool mousemove 500 400
 start_saver || exit 1
-if wait_for_copy && name=$(copy_of "$music"); then
-    pass "a link to a link plays $name from the installed music folder"
-else
+wait_for_copy && name=$(copy_of "$music") && pass "a link to a link plays $name from the installed music folder" ||
     fail "through a link to a link: no copy of an installed track on the drive"
-fi
 x xdotool key space
 expect_music_end "a key, through links,"
 

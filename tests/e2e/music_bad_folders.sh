@@ -67,11 +67,10 @@ for c in "${cases[@]}"; do
     made=$(stat -c '%i %z' "$(drive_copy)" 2>/dev/null)
     sleep 1.5
     screenshot "$E2E_WORK/shot.png"
-    lit=$(lit_fraction "$E2E_WORK/shot.png")
     copied=no
     copy_of "$M" >/dev/null 2>&1 && copied=yes
-    if ! running "$SAVER" || ! awk -v l="$lit" 'BEGIN { exit !(l > 0) }'; then
-        fail "$what: the animation stopped (lit $lit)"
+    if ! running "$SAVER" || ! lit "$E2E_WORK/shot.png"; then
+        fail "$what: the animation stopped"
     elif [ "$copied" != "$copies" ]; then
         fail "$what: a track copied is $copied, expected $copies"
     elif [ "$(stat -c '%i %z' "$(drive_copy)" 2>/dev/null)" != "$made" ]; then
@@ -84,7 +83,6 @@ for c in "${cases[@]}"; do
     x xdotool key Escape
     expect_music_end "$what: a key"
     [ -z "$(ls -A "$XDG_RUNTIME_DIR/linesaver/c")" ] || fail "$what: left $(ls -A "$XDG_RUNTIME_DIR/linesaver/c")"
-    [ -s "$E2E_WORK/saver.err" ] && fail "$what: printed $(cat "$E2E_WORK/saver.err")"
 done
 
 # A track the saver may not read is not copied. Root reads any file, so
@@ -99,13 +97,10 @@ if [ "$(id -u)" -eq 0 ]; then
     SAVER_BIN="$E2E_WORK/as-nobody"
     export XDG_RUNTIME_DIR="$E2E_WORK/nobody-run"
 fi
-if start_saver; then
-    sleep 1
-    if running "$SAVER" && [ -d "$(dirname "$(drive_copy)")" ] && [ ! -e "$(drive_copy)" ]; then pass "an unreadable x.mid: drawing, nothing copied"
-    else fail "an unreadable x.mid: ended or copied"; fi
-    x xdotool key Escape
-    expect_music_end "an unreadable x.mid: a key"
-else
-    fail "an unreadable x.mid: no window"
-fi
+start_saver || exit 1
+sleep 1
+running "$SAVER" && [ -d "$(dirname "$(drive_copy)")" ] && [ ! -e "$(drive_copy)" ] &&
+    pass "an unreadable x.mid: drawing, nothing copied" || fail "an unreadable x.mid: ended or copied"
+x xdotool key Escape
+expect_music_end "an unreadable x.mid: a key"
 e2e_done

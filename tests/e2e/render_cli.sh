@@ -17,11 +17,7 @@ grep -q '^state .* px2=64.000000 py2=-48.000000 a4=0.000000 col=13,14,39/1,-1,1$
 # Bad arguments: status 2, exactly one line on stderr, nothing on stdout.
 while IFS= read -r args; do
     eval "set -- $args"
-    "$tool" "$@" >"$work/out" 2>"$work/err"
-    status=$?
-    [ "$status" -eq 2 ] || fail "'$args' exited $status"
-    [ "$(wc -l <"$work/err")" -eq 1 ] || fail "'$args' stderr: $(cat "$work/err")"
-    [ ! -s "$work/out" ] || fail "'$args' wrote to stdout"
+    refuses 2 "$tool" "$@" || fail "'$args': status $REFUSED_STATUS, said: $(cat "$work/out" "$work/err")"
 done <<'CASES'
 
 nonsense

@@ -10,19 +10,18 @@ private_saver
 cp "$1"/music/*.mid "$APP/music/"
 lock="$XDG_RUNTIME_DIR/linesaver/instance.lock"
 
-bad=0
+problem=
 for n in $(seq "$cycles"); do
-    start_saver || { fail "cycle $n: no window"; bad=1; break; }
+    start_saver || { problem="no window"; break; }
     sleep 0.3
     x xdotool key space
-    if ! wait_exit "$SAVER" 5; then
-        fail "cycle $n: still running 5 s after the key"; bad=1; break
+    if ! wait_exit "$SAVER" 5; then problem="still running 5 s after the key"
+    elif [ "$EXIT_STATUS" -ne 0 ]; then problem="status $EXIT_STATUS"
+    elif [ -n "$(ls -A "$XDG_RUNTIME_DIR/linesaver/c" 2>/dev/null)" ]; then problem="left $(ls -A "$XDG_RUNTIME_DIR/linesaver/c") behind"
+    elif pgrep -f "^$SAVER_BIN" >/dev/null; then problem="a saver process is left"
+    elif ! flock -n "$lock" true; then problem="the lock is still held"
     fi
-    [ "$EXIT_STATUS" -eq 0 ] || { fail "cycle $n: status $EXIT_STATUS"; bad=1; break; }
-    left=$(ls -A "$XDG_RUNTIME_DIR/linesaver/c" 2>/dev/null)
-    [ -z "$left" ] || { fail "cycle $n: left $left behind"; bad=1; break; }
-    pgrep -f "^$SAVER_BIN" >/dev/null && { fail "cycle $n: a saver process is left"; bad=1; break; }
-    flock -n "$lock" true || { fail "cycle $n: the lock is still held"; bad=1; break; }
+    [ -n "$problem" ] && break
 done
-[ "$bad" -eq 0 ] && pass "$cycles cycles: each ended with 0 and left nothing behind"
+[ -z "$problem" ] && pass "$cycles cycles: each ended with 0 and left nothing behind" || fail "cycle $n: $problem"
 e2e_done

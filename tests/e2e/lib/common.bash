@@ -183,12 +183,16 @@ geometry() {
 # drawn_within_a_second SHOWN [WxH+X+Y]: whether the screen, or a region of
 # it, shows something besides black within a second (scaled) of SHOWN
 # (date +%s%N); the last screenshot stays in $E2E_WORK/drawn.png.
-drawn_within_a_second() {
+drawn_within_a_second() { drawn_within 1000 "$@"; }
+
+# drawn_within MILLISECONDS SHOWN [WxH+X+Y]: the same within that many
+# milliseconds (scaled).
+drawn_within() {
     local limit
-    limit=$(scaled 1000)
+    limit=$(scaled "$1")
+    shift
     while [ $(( ($(date +%s%N) - $1) / 1000000 )) -lt "$limit" ]; do
-        screenshot "$E2E_WORK/drawn.png" &&
-            awk -v l="$(lit_fraction "$E2E_WORK/drawn.png" "${2:-}")" 'BEGIN{exit !(l > 0)}' && return 0
+        screenshot "$E2E_WORK/drawn.png" && lit "$E2E_WORK/drawn.png" "${2:-}" && return 0
     done
     return 1
 }
@@ -212,4 +216,29 @@ differing_pixels() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
 status_wrapper() {
     printf '#!/bin/sh\n"%s" 2>>"%s"\necho $? >>"%s"\n' "$SAVER_BIN" "$3" "$2" >"$1"
     chmod 755 "$1"
+}
+
+# lit FILE [WxH+X+Y]: whether the picture, or a region of it, shows
+# anything besides black.
+lit() { awk -v l="$(lit_fraction "$@")" 'BEGIN{exit !(l > 0)}'; }
+
+# screen_changes: whether the screen changes within half a second; CHANGED
+# says how many pixels did.
+screen_changes() {
+    screenshot "$E2E_WORK/a.png"
+    sleep 0.5
+    screenshot "$E2E_WORK/b.png"
+    CHANGED=$(differing_pixels "$E2E_WORK/a.png" "$E2E_WORK/b.png")
+    [ "${CHANGED:-0}" -gt 0 ]
+}
+
+# refuses STATUS COMMAND...: the command ends with STATUS, writes nothing
+# on stdout and one line on stderr ($E2E_WORK/err); it ended with
+# $REFUSED_STATUS.
+refuses() {
+    local want=$1
+    shift
+    "$@" >"$E2E_WORK/out" 2>"$E2E_WORK/err"
+    REFUSED_STATUS=$?
+    [ "$REFUSED_STATUS" -eq "$want" ] && [ ! -s "$E2E_WORK/out" ] && [ "$(wc -l <"$E2E_WORK/err")" -eq 1 ]
 }
