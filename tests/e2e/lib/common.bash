@@ -62,6 +62,7 @@ send_steps() {
     local what=$2 step answer
     shift 2
     for step in "$@"; do
+        [ -n "${proc[1]:-}" ] || { fail "$what is gone before $step"; return 1; }
         echo "$step" >&"${proc[1]}"
         read -r -t 5 answer <&"${proc[0]}" && [ "$answer" == ok ] || { fail "$what did not take $step"; return 1; }
     done

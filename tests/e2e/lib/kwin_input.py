@@ -24,17 +24,12 @@ def fixed(value):
 def main():
     wl = Connection()
     wl.send(DISPLAY_ID, 1, REGISTRY_ID)  # wl_display.get_registry
-    globals_ = {}
-
-    def on_global(obj, opcode, body):
-        if obj == REGISTRY_ID and opcode == 0:
-            globals_[string_at(body, 4)[0]] = struct.unpack_from("<I", body)[0]
-
-    wl.roundtrip(on_global)
+    globals_ = {string_at(body, 4): struct.unpack_from("<I", body)[0]
+                for obj, opcode, body in wl.roundtrip() if (obj, opcode) == (REGISTRY_ID, 0)}  # wl_registry.global
     interface = "org_kde_kwin_fake_input"
     if interface not in globals_:
         sys.exit("the compositor offers no fake input")
-    fake = wl.new_id()
+    fake = next(wl.ids)
     wl.send(REGISTRY_ID, 0, globals_[interface], interface, 4, fake)  # wl_registry.bind
     wl.send(fake, AUTHENTICATE, "linesaver tests", "input for the tests")
     wl.roundtrip()
