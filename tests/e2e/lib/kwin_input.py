@@ -8,10 +8,9 @@ pixel), "by DX,DY" (a step of the pointer), "click" (the left button) or
 "key" (the space bar, pressed and released), and answers each with "ok"
 once the compositor has handled it.
 """
-import struct
 import sys
 
-from wl_pointer import DISPLAY_ID, REGISTRY_ID, BTN_LEFT, Connection, string_at
+from wl_pointer import BTN_LEFT, Connection
 
 KEY_SPACE = 57
 AUTHENTICATE, MOTION, BUTTON, MOTION_ABSOLUTE, KEY = 0, 1, 2, 9, 10
@@ -23,14 +22,7 @@ def fixed(value):
 
 def main():
     wl = Connection()
-    wl.send(DISPLAY_ID, 1, REGISTRY_ID)  # wl_display.get_registry
-    globals_ = {string_at(body, 4): struct.unpack_from("<I", body)[0]
-                for obj, opcode, body in wl.roundtrip() if (obj, opcode) == (REGISTRY_ID, 0)}  # wl_registry.global
-    interface = "org_kde_kwin_fake_input"
-    if interface not in globals_:
-        sys.exit("the compositor offers no fake input")
-    fake = next(wl.ids)
-    wl.send(REGISTRY_ID, 0, globals_[interface], interface, 4, fake)  # wl_registry.bind
+    fake = wl.bind("org_kde_kwin_fake_input", 4, "the compositor offers no fake input")
     wl.send(fake, AUTHENTICATE, "linesaver tests", "input for the tests")
     wl.roundtrip()
     for line in sys.stdin:

@@ -58,6 +58,18 @@ class Connection:
             received.append(event)
         return received
 
+    def bind(self, interface, version, missing):
+        """A new id bound to the compositor's global of that interface;
+        exits with the words `missing` when it offers none."""
+        self.send(DISPLAY_ID, 1, REGISTRY_ID)  # wl_display.get_registry
+        names = {string_at(body, 4): struct.unpack_from("<I", body)[0]
+                 for obj, opcode, body in self.roundtrip() if (obj, opcode) == (REGISTRY_ID, 0)}  # wl_registry.global
+        if interface not in names:
+            sys.exit(missing)
+        bound = next(self.ids)
+        self.send(REGISTRY_ID, 0, names[interface], interface, version, bound)  # wl_registry.bind
+        return bound
+
 
 def string_at(body, offset):
     length = struct.unpack_from("<I", body, offset)[0]
@@ -67,14 +79,7 @@ def string_at(body, offset):
 def main():
     width, height = int(sys.argv[1]), int(sys.argv[2])
     wl = Connection()
-    wl.send(DISPLAY_ID, 1, REGISTRY_ID)  # wl_display.get_registry
-    globals_ = {string_at(body, 4): struct.unpack_from("<I", body)[0]
-                for obj, opcode, body in wl.roundtrip() if (obj, opcode) == (REGISTRY_ID, 0)}  # wl_registry.global
-    interface = "zwlr_virtual_pointer_manager_v1"
-    if interface not in globals_:
-        sys.exit("the compositor has no virtual pointers")
-    manager = next(wl.ids)
-    wl.send(REGISTRY_ID, 0, globals_[interface], interface, 1, manager)  # wl_registry.bind
+    manager = wl.bind("zwlr_virtual_pointer_manager_v1", 1, "the compositor has no virtual pointers")
     pointer = next(wl.ids)
     wl.send(manager, 0, 0, pointer)  # create_virtual_pointer, the default seat
     wl.roundtrip()
