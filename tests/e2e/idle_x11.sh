@@ -47,22 +47,17 @@ hold_back() {
     fi
 }
 
-# says_one_line STATUS CMD...: runs CMD, its lines in $E2E_WORK/said and its
-# status in SAID_STATUS; true when that is STATUS and it said one line.
-says_one_line() {
-    "${@:2}" 2>"$E2E_WORK/said"
-    SAID_STATUS=$?
-    [ "$SAID_STATUS" -eq "$1" ] && [ "$(wc -l <"$E2E_WORK/said")" -eq 1 ]
-}
-said() { echo "status $SAID_STATUS, said $(cat "$E2E_WORK/said")"; }
+# What the last `refuses` (common.bash: the status, one line on stderr and
+# nothing on stdout) saw; the watcher says all it says in such one line.
+said() { echo "status $REFUSED_STATUS, said $(cat "$E2E_WORK/out" "$E2E_WORK/err")"; }
 
 # --- Bad command lines: one line, status 2; no source: one line, status 1.
 start_xvfb 1024x768
 for after in 0 -5 10x 99999999999999999999 1m30 ""; do
-    says_one_line 2 "$IDLE_BIN" --after "$after" || fail "--after '$after': $(said)"
+    refuses 2 "$IDLE_BIN" --after "$after" || fail "--after '$after': $(said)"
 done
 pass "bad --after values: one line, status 2"
-says_one_line 1 env DISPLAY= "$IDLE_BIN" --after 2s && grep -q "x11 (DISPLAY is not set)" "$E2E_WORK/said" &&
+refuses 1 env DISPLAY= "$IDLE_BIN" --after 2s && grep -q "x11 (DISPLAY is not set)" "$E2E_WORK/err" &&
     pass "no idle source: one line naming what was tried, status 1" || fail "no display: $(said)"
 
 watcher_table "IDLETIME through SYNC on $DISPLAY"
@@ -84,10 +79,11 @@ entry="$XDG_CONFIG_HOME/autostart/linesaver-idle.desktop"
 # enable ARGS...: runs linesaver-idle --enable ARGS; sets ENABLED to the pid
 # of the watcher it started.
 enable() {
-    says_one_line 0 "$IDLE_BIN" --enable "$@"
-    ENABLED=$(grep -o 'pid [0-9]*' "$E2E_WORK/said" | cut -d' ' -f2)
+    local ok
+    refuses 0 "$IDLE_BIN" --enable "$@" && ok=1
+    ENABLED=$(grep -o 'pid [0-9]*' "$E2E_WORK/err" | cut -d' ' -f2)
     [ -n "$ENABLED" ] && E2E_PIDS+=("$ENABLED")
-    if [ "$SAID_STATUS" -ne 0 ] || [ "$(wc -l <"$E2E_WORK/said")" -ne 1 ] || [ -z "$ENABLED" ] || ! alive "$ENABLED"; then
+    if [ -z "${ok:-}" ] || [ -z "$ENABLED" ] || ! alive "$ENABLED"; then
         fail "--enable $*: $(said)"; return 1
     fi
     if ! desktop-file-validate "$entry" >"$E2E_WORK/validate.out" 2>&1 || [ -s "$E2E_WORK/validate.out" ]; then
@@ -100,7 +96,7 @@ enable --after 90s
 first=$ENABLED
 enable --after 2m
 alive "$first" && fail "--enable again left the first watcher running"
-says_one_line 0 "$IDLE_BIN" --disable && [ ! -e "$entry" ] && ! alive "$ENABLED" &&
+refuses 0 "$IDLE_BIN" --disable && [ ! -e "$entry" ] && ! alive "$ENABLED" &&
     pass "--disable removes the entry and ends the watcher" || fail "--disable: $(said)"
 
 # --- --disable signals only a linesaver-idle: here the lock is held and
