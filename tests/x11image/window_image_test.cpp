@@ -1,9 +1,9 @@
 // The picture sender against a real X server, started by with_xvfb.sh with
 // shared memory or without (LINESAVER_EXPECT_SHM says which): the window
 // shows, pixel for pixel, what the canvas holds after a first showing, a
-// present of a change, a repaint over someone else's clearing, a resize,
-// and a picture larger than one request; and only windows whose pixels are
-// the canvas's are taken.
+// present of a change, a repaint over someone else's clearing and a
+// resize, also for a picture larger than one request; and only windows
+// whose pixels are the canvas's are taken.
 #include "platform/raster/pixel_canvas.h"
 #include "platform/x11image/window_connection.h"
 #include "platform/x11image/window_image.h"
@@ -20,6 +20,7 @@
 #include <string>
 #include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace linesaver {
@@ -118,100 +119,76 @@ protected:
     const xcb_screen_t* screen_ = nullptr;
 };
 
-TEST_F(X11ImageTest, WindowShowsTheCanvasThroughPresentsAndRepaints) {
-    struct Size {
+// Each size once on a white background and once on the black one the
+// window's owner gives it (the server then paints what is exposed black,
+// and a repaint sends only what is not); then a resize, keeping the
+// picture or starting black.
+TEST_F(X11ImageTest, WindowShowsTheCanvasThroughPresentsRepaintsAndResizes) {
+    const int screenW = screen_->width_in_pixels, screenH = screen_->height_in_pixels;
+    // Without shared memory it goes in bands: one request carries at most
+    // 16 MiB (BIG-REQUESTS cannot be switched off in Xvfb).
+    ASSERT_GT(std::size_t(screenW) * screenH * 4, std::size_t{xcb_get_maximum_request_length(c_)} * 4);
+    const struct {
         const char* name;
         int width, height;
-    };
-    const std::vector<Size> sizes = {
-        {"small", 320, 240},
-        {"odd", 333, 97},
-        // Without shared memory it goes in bands: one request carries at
-        // most 16 MiB (BIG-REQUESTS cannot be switched off in Xvfb).
-        {"larger than one request", screen_->width_in_pixels, screen_->height_in_pixels},
-    };
-    ASSERT_GT(std::size_t{screen_->width_in_pixels} * screen_->height_in_pixels * 4,
-              std::size_t{xcb_get_maximum_request_length(c_)} * 4);
-    // On a black background the server paints what is exposed black, and
-    // a repaint sends only what is not.
-    for (const bool blackBackground : {false, true})
-        for (const Size& size : sizes) {
-            SCOPED_TRACE(std::string(size.name) + (blackBackground ? ", black background" : ""));
-            const std::uint32_t window = MakeWindow(size.width, size.height);
-            if (blackBackground) {
-                const std::uint32_t black = 0;
-                xcb_change_window_attributes(c_, window, XCB_CW_BACK_PIXEL, &black);
-                xcb_clear_area(c_, 0, window, 0, 0, 0, 0);
-            }
-            X11Window described;
-            std::string error;
-            ASSERT_TRUE(DescribeWindow(c_, window, described, error)) << error;
-            auto image =
-                WindowImage::Make(c_, described, size.width, size.height, kPixelsPerTwip, blackBackground, error);
-            ASSERT_TRUE(image) << error;
-            EXPECT_EQ(image->Shared(), expectShared_);
-
-            // A new picture is first shown whole, as its users do.
-            DrawFigures(image->ForDrawing(), 0, 12);
-            image->Repaint();
-            EXPECT_EQ(Differing(window, image->Canvas(), 1), 0) << "first showing";
-            DrawFigures(image->ForDrawing(), 20, 3);
-            image->Present();
-            EXPECT_EQ(Differing(window, image->Canvas(), 1), 0) << "a change";
-            image->ForDrawing().Clear();
-            DrawFigures(image->ForDrawing(), 40, 2);
-            image->Present();
-            EXPECT_EQ(Differing(window, image->Canvas(), 1), 0) << "cleared and drawn again";
-
-            xcb_clear_area(c_, 0, window, 0, 0, 0, 0);
-            ASSERT_GT(Differing(window, image->Canvas(), 1), 0) << "the clearing changed nothing";
-            image->Repaint();
-            EXPECT_EQ(Differing(window, image->Canvas(), 1), 0) << "repaint";
-            image.reset();
-            xcb_destroy_window(c_, window);
-        }
-}
-
-TEST_F(X11ImageTest, ResizeKeepsThePictureOrStartsBlack) {
-    struct Case {
-        const char* name;
-        int width, height;
+        bool ownsWindow;
+        int newWidth, newHeight;
         bool keep;
+    } cases[] = {
+        {"small, larger kept", 320, 240, false, 400, 300, true},
+        {"small, larger black", 320, 240, true, 400, 300, false},
+        {"odd, smaller kept", 333, 97, false, 150, 90, true},
+        {"odd, wider and lower kept", 333, 97, true, 500, 60, true},
+        {"larger than one request, smaller kept", screenW, screenH, false, screenW / 2, screenH - 1, true},
+        {"larger than one request, black", screenW, screenH, true, screenW - 3, screenH / 3, false},
     };
-    const std::vector<Case> cases = {
-        {"larger, kept", 300, 260, true},
-        {"smaller, kept", 150, 90, true},
-        {"wider and lower, kept", 400, 100, true},
-        {"larger, black", 300, 260, false},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::uint32_t window = MakeWindow(200, 150);
+        const std::uint32_t window = MakeWindow(c.width, c.height);
+        if (c.ownsWindow) { // black already, as the owner makes it
+            const std::uint32_t black = 0;
+            xcb_change_window_attributes(c_, window, XCB_CW_BACK_PIXEL, &black);
+            xcb_clear_area(c_, 0, window, 0, 0, 0, 0);
+            RoundTrip();
+        }
         std::string error;
-        auto connection = WindowConnection::Open(nullptr, window, kPixelsPerTwip, {}, error);
+        auto connection = WindowConnection::Open(nullptr, window, kPixelsPerTwip, {.ownsWindow = c.ownsWindow}, error);
         ASSERT_TRUE(connection) << error;
-        EXPECT_EQ(connection->Image().Shared(), expectShared_);
-        DrawFigures(connection->Image().ForDrawing(), 3, 10);
-        connection->Image().Repaint();
-        ASSERT_EQ(Differing(window, connection->Image().Canvas()), 0) << "before the resize";
-        std::vector<std::uint32_t> before;
-        for (int y = 0; y < 150; ++y)
-            for (int x = 0; x < 200; ++x) before.push_back(PixelAt(connection->Image().Canvas(), x, y));
+        WindowImage& image = connection->Image();
+        EXPECT_EQ(image.Shared(), expectShared_);
 
-        const std::uint32_t size[] = {static_cast<std::uint32_t>(c.width), static_cast<std::uint32_t>(c.height)};
+        // A new picture is first shown whole, as its users do.
+        DrawFigures(image.ForDrawing(), 0, 12);
+        image.Repaint();
+        EXPECT_EQ(Differing(window, image.Canvas()), 0) << "first showing";
+        DrawFigures(image.ForDrawing(), 20, 3);
+        connection->Present();
+        EXPECT_EQ(Differing(window, image.Canvas()), 0) << "a change";
+        image.ForDrawing().Clear();
+        DrawFigures(image.ForDrawing(), 40, 2);
+        connection->Present();
+        EXPECT_EQ(Differing(window, image.Canvas()), 0) << "cleared and drawn again";
+        xcb_clear_area(c_, 0, window, 0, 0, 0, 0);
+        ASSERT_GT(Differing(window, image.Canvas(), 1), 0) << "the clearing changed nothing";
+        image.Repaint();
+        EXPECT_EQ(Differing(window, image.Canvas()), 0) << "repaint";
+
+        std::vector<std::uint32_t> before;
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x) before.push_back(PixelAt(image.Canvas(), x, y));
+        const std::uint32_t size[] = {std::uint32_t(c.newWidth), std::uint32_t(c.newHeight)};
         xcb_configure_window(c_, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
         RoundTrip();
-        ASSERT_TRUE(connection->Resize(c.width, c.height, c.keep, error)) << error;
+        ASSERT_TRUE(connection->Resize(c.newWidth, c.newHeight, c.keep, error)) << error;
         const PixelCanvas& canvas = connection->Image().Canvas();
-        ASSERT_EQ(canvas.Width(), c.width);
-        ASSERT_EQ(canvas.Height(), c.height);
+        ASSERT_EQ(std::pair(canvas.Width(), canvas.Height()), std::pair(c.newWidth, c.newHeight));
         long unexpected = 0;
-        for (int y = 0; y < c.height; ++y)
-            for (int x = 0; x < c.width; ++x) {
-                const bool old = c.keep && x < 200 && y < 150;
-                unexpected += PixelAt(canvas, x, y) != (old ? before[y * 200 + x] : 0u);
+        for (int y = 0; y < c.newHeight; ++y)
+            for (int x = 0; x < c.newWidth; ++x) {
+                const bool old = c.keep && x < c.width && y < c.height;
+                unexpected += PixelAt(canvas, x, y) != (old ? before[std::size_t(y) * c.width + x] : 0u);
             }
-        EXPECT_EQ(unexpected, 0) << "pixels of the new picture";
+        EXPECT_EQ(unexpected, 0) << "pixels of the resized picture";
         connection->Image().Repaint();
         EXPECT_EQ(Differing(window, canvas), 0) << "after the resize";
         DrawFigures(connection->Image().ForDrawing(), 30, 4);
