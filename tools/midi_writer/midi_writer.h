@@ -64,25 +64,13 @@ public:
         Add(tick, kOn, {Status(0x90, channel), Data(key), Data(velocity)});
         Add(tick + duration, kOff, {Status(0x80, channel), Data(key), 0});
     }
-    // value: -8192 (down) to 8191 (up), 0 in the middle.
-    void PitchBend(std::uint32_t tick, int channel, int value) {
-        const int v = std::clamp(value + 8192, 0, 16383);
-        Add(tick, kSetup, {Status(0xE0, channel), Data(v & 0x7F), Data(v >> 7)});
-    }
-    // A system-exclusive message; data is what follows F0, up to its F7.
-    void SysEx(std::uint32_t tick, const Bytes& data) {
-        Bytes e{0xF0};
-        PutVarLen(e, static_cast<std::uint32_t>(data.size()));
-        e.insert(e.end(), data.begin(), data.end());
-        Add(tick, kSetup, std::move(e));
-    }
     // This track's events and the other's as well, for one track of several parts.
     void Merge(const Track& other) { events_.insert(events_.end(), other.events_.begin(), other.events_.end()); }
 
-    // The MTrk chunk, closed by an end-of-track event after the last one
-    // unless told otherwise. With runningStatus a channel message's status
+    // The MTrk chunk, closed by an end-of-track event after the last one.
+    // With runningStatus a channel message's status
     // byte is left out when it repeats the one before.
-    Bytes Encode(bool runningStatus = false, bool endOfTrack = true) const {
+    Bytes Encode(bool runningStatus = false) const {
         std::vector<Event> sorted = events_;
         std::stable_sort(sorted.begin(), sorted.end(), [](const Event& a, const Event& b) {
             return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
@@ -98,7 +86,7 @@ public:
             running = channel ? e.data[0] : 0;
             now = e.tick;
         }
-        if (endOfTrack) body.insert(body.end(), {0x00, 0xFF, 0x2F, 0x00});
+        body.insert(body.end(), {0x00, 0xFF, 0x2F, 0x00});
         Bytes chunk{'M', 'T', 'r', 'k'};
         PutBigEndian(chunk, static_cast<std::uint32_t>(body.size()), 4);
         chunk.insert(chunk.end(), body.begin(), body.end());
@@ -125,7 +113,6 @@ private:
 struct Layout {
     int format = 1;               // 0: the tracks merged into one
     bool runningStatus = false;   // see Track::Encode
-    bool endOfTrack = true;
     std::uint16_t division = kTicksPerQuarter; // a negative high byte: SMPTE frames
 };
 
@@ -139,7 +126,7 @@ inline Bytes File(const std::vector<Track>& tracks, const Layout& layout = {}) {
     PutBigEndian(out, static_cast<std::uint32_t>(written.size()), 2);
     PutBigEndian(out, layout.division, 2);
     for (const Track& t : written) {
-        const Bytes chunk = t.Encode(layout.runningStatus, layout.endOfTrack);
+        const Bytes chunk = t.Encode(layout.runningStatus);
         out.insert(out.end(), chunk.begin(), chunk.end());
     }
     return out;
