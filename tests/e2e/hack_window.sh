@@ -35,7 +35,7 @@ XSCREENSAVER_WINDOW=nonsense refused "a bad XSCREENSAVER_WINDOW" -root
 # the process $KEEPER.
 test_window() {
     rm -f "$E2E_WORK/window.id" # not the last window's id
-    python3 "$lib/xprobe.py" window "$1" >"$E2E_WORK/window.id" &
+    /usr/bin/python3 "$lib/xprobe.py" window "$1" >"$E2E_WORK/window.id" &
     KEEPER=$!
     E2E_PIDS+=("$KEEPER")
     local _
@@ -118,7 +118,7 @@ draws_only_in "-root" 1024x768+0+0 -root
 # Input and the cursor are the daemon's: the hack leaves both alone.
 x xdotool mousemove 100 100 sleep 0.1 mousemove 900 700 click 1 key space
 sleep 0.3
-cursor=$(x python3 "$lib/xprobe.py" cursor)
+cursor=$(x /usr/bin/python3 "$lib/xprobe.py" cursor)
 running "$HACK" && [ "${cursor:-0}" -gt 0 ] && pass "input ignored, the cursor left shown ($cursor pixels)" \
     || fail "after input: running $(running "$HACK" && echo yes || echo no), cursor pixels ${cursor:-none}"
 stops_on_sigterm "-root"
@@ -131,7 +131,7 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 [ -n "$own" ] && pass "-window opens a window of its own ($(geometry "$own"))" || fail "-window: no window named linesaver"
-x python3 "$lib/xprobe.py" close "$own"
+x /usr/bin/python3 "$lib/xprobe.py" close "$own"
 wait_exit "$HACK" 5 && [ "$EXIT_STATUS" -eq 0 ] && pass "closing it ends the hack with 0" \
     || fail "closing its window: status ${EXIT_STATUS:-running}"
 

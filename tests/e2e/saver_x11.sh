@@ -31,9 +31,9 @@ x xdotool mousemove 900 600
 idle_timers() {
     local first second state
     x xset s 2 0
-    read -r _ first <<<"$(x python3 "$(dirname "$0")/lib/xprobe.py" idle)"
+    read -r _ first <<<"$(x /usr/bin/python3 "$(dirname "$0")/lib/xprobe.py" idle)"
     sleep 3
-    read -r state second <<<"$(x python3 "$(dirname "$0")/lib/xprobe.py" idle)"
+    read -r state second <<<"$(x /usr/bin/python3 "$(dirname "$0")/lib/xprobe.py" idle)"
     x xset s off
     running "$SAVER" && [ "$second" -ge $((first + 2500)) ] && [ "$state" == on ] &&
         pass "$1: the server's idle time grows ($first, then $second ms) and its screen saver comes on" ||
