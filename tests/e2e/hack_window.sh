@@ -131,7 +131,6 @@ wait_exit "$HACK" 5 && [ "$EXIT_STATUS" -eq 0 ] && pass "closing it ends the hac
 # the one holding the music lock plays; the others draw in silence. SIGTERM
 # stops the music and deletes the copy, and the next hack to start takes
 # the lock over.
-music="$1/music"
 drive_copy() { echo "$hacks_drive/test.mid"; }
 # start_music_hack NAME ARGS...: a hack on the root window whose sound goes
 # to $E2E_WORK/NAME.raw; its process id in $HACK.
@@ -150,7 +149,7 @@ sigterm() {
 
 start_music_hack first -music
 first=$HACK
-wait_for_copy && name=$(copy_of "$music") && pass "-music: the first hack plays $name" \
+wait_for_copy && name=$(copy_of "$1/music") && pass "-music: the first hack plays $name" \
     || fail "-music: no copy of a demo track in the hacks' drive"
 start_music_hack second --music
 second=$HACK
