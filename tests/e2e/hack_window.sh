@@ -35,16 +35,11 @@ XSCREENSAVER_WINDOW=nonsense refused "a bad XSCREENSAVER_WINDOW" -root
 # the process $KEEPER.
 test_window() {
     rm -f "$E2E_WORK/window.id" # not the last window's id
-    python3 "$lib/xprobe.py" window "$1" >"$E2E_WORK/window.id" &
+    /usr/bin/python3 "$lib/xprobe.py" window "$1" >"$E2E_WORK/window.id" &
     KEEPER=$!
     E2E_PIDS+=("$KEEPER")
-    local _
-    for _ in $(seq 50); do
-        [ -s "$E2E_WORK/window.id" ] && break
-        sleep 0.1
-    done
+    wait_until 5 test -s "$E2E_WORK/window.id" || { echo "no test window"; exit 1; }
     WINDOW=$(cat "$E2E_WORK/window.id")
-    [ -n "$WINDOW" ] || { echo "no test window"; exit 1; }
 }
 
 # start_hack ARGS...: the hack in the background as $HACK, its stderr in
@@ -65,9 +60,7 @@ draws_only_in() {
         sleep 0.2
         screenshot "$E2E_WORK/after.png"
         all=$(differing_pixels "$E2E_WORK/before.png" "$E2E_WORK/after.png")
-        convert "$E2E_WORK/before.png" -crop "$region" +repage "$E2E_WORK/before-in.png"
-        convert "$E2E_WORK/after.png" -crop "$region" +repage "$E2E_WORK/after-in.png"
-        inside=$(differing_pixels "$E2E_WORK/before-in.png" "$E2E_WORK/after-in.png")
+        inside=$(differing_pixels "$E2E_WORK/before.png[$region]" "$E2E_WORK/after.png[$region]")
         [ "${inside:-0}" -gt 0 ] && break
     done
     [ "${inside:-0}" -gt 0 ] && [ "$all" = "$inside" ] && pass "$name: $inside pixels drawn inside $region, none outside" ||
@@ -113,34 +106,31 @@ XSCREENSAVER_WINDOW=$WINDOW draws_only_in "XSCREENSAVER_WINDOW with --root" 300x
 stops_on_sigterm "XSCREENSAVER_WINDOW"
 kill -TERM "$KEEPER"
 
-# -root: the whole screen.
-draws_only_in "-root" 1024x768+0+0 -root
-# Input and the cursor are the daemon's: the hack leaves both alone.
+# -root: the whole screen. Input and the cursor are the daemon's: the hack
+# leaves both alone. Music is off unless -music: no drive, no sound.
+hacks_drive="$XDG_RUNTIME_DIR/linesaver/hack"
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$E2E_WORK/silent.raw" draws_only_in "-root" 1024x768+0+0 -root
 x xdotool mousemove 100 100 sleep 0.1 mousemove 900 700 click 1 key space
 sleep 0.3
-cursor=$(x python3 "$lib/xprobe.py" cursor)
+cursor=$(x /usr/bin/python3 "$lib/xprobe.py" cursor)
 running "$HACK" && [ "${cursor:-0}" -gt 0 ] && pass "input ignored, the cursor left shown ($cursor pixels)" \
     || fail "after input: running $(running "$HACK" && echo yes || echo no), cursor pixels ${cursor:-none}"
+[ ! -e "$hacks_drive" ] && [ ! -e "$E2E_WORK/silent.raw" ] && pass "without -music: no drive, no sound" \
+    || fail "without -music: $(ls "$hacks_drive" "$E2E_WORK/silent.raw" 2>&1)"
 stops_on_sigterm "-root"
 
 # -window: a window of its own, closed as a window manager closes it.
 start_hack -window
-for _ in $(seq 50); do
-    own=$(x xdotool search --onlyvisible --name '^linesaver$' 2>/dev/null | head -1)
-    [ -n "$own" ] && break
-    sleep 0.1
-done
-[ -n "$own" ] && pass "-window opens a window of its own ($(geometry "$own"))" || fail "-window: no window named linesaver"
-x python3 "$lib/xprobe.py" close "$own"
+own_window() { own=$(x xdotool search --onlyvisible --name '^linesaver$' 2>/dev/null | head -1); [ -n "$own" ]; }
+wait_until 5 own_window && pass "-window opens a window of its own ($(geometry "$own"))" || fail "-window: no window named linesaver"
+x /usr/bin/python3 "$lib/xprobe.py" close "$own"
 wait_exit "$HACK" 5 && [ "$EXIT_STATUS" -eq 0 ] && pass "closing it ends the hack with 0" \
     || fail "closing its window: status ${EXIT_STATUS:-running}"
 
-# Music: off unless -music. Of several hacks with -music (one a screen, and
-# the preview) only the one holding the music lock plays; the others draw
-# in silence. SIGTERM stops the music and deletes the copy, and the next
-# hack to start takes the lock over.
-music="$1/music"
-hacks_drive="$XDG_RUNTIME_DIR/linesaver/hack"
+# Music: of several hacks with -music (one a screen, and the preview) only
+# the one holding the music lock plays; the others draw in silence. SIGTERM
+# stops the music and deletes the copy, and the next hack to start takes
+# the lock over.
 drive_copy() { echo "$hacks_drive/test.mid"; }
 # start_music_hack NAME ARGS...: a hack on the root window whose sound goes
 # to $E2E_WORK/NAME.raw; its process id in $HACK.
@@ -157,15 +147,9 @@ sigterm() {
         fail "$1: status ${EXIT_STATUS:-running}, copy $(ls "$(drive_copy)" 2>&1), said: $(cat "$E2E_WORK/$1.err")"
 }
 
-start_music_hack silent
-sleep 1.5
-[ ! -e "$hacks_drive" ] && [ ! -e "$E2E_WORK/silent.raw" ] && pass "without -music: no drive, no sound" \
-    || fail "without -music: $(ls "$hacks_drive" "$E2E_WORK/silent.raw" 2>&1)"
-sigterm silent "$HACK"
-
 start_music_hack first -music
 first=$HACK
-wait_for_copy && name=$(copy_of "$music") && pass "-music: the first hack plays $name" \
+wait_for_copy && name=$(copy_of "$1/music") && pass "-music: the first hack plays $name" \
     || fail "-music: no copy of a demo track in the hacks' drive"
 start_music_hack second --music
 second=$HACK
@@ -234,13 +218,10 @@ fi
 HOME="$home" XDG_RUNTIME_DIR="$home/run" "${as_user[@]}" xscreensaver -no-splash >"$E2E_WORK/daemon.log" 2>&1 &
 DAEMON=$!
 E2E_PIDS+=("$DAEMON")
-for _ in $(seq 100); do
-    x xscreensaver-command -time >/dev/null 2>&1 && break
-    running "$DAEMON" || { echo "the daemon ended:"; cat "$E2E_WORK/daemon.log"; exit 1; }
-    sleep 0.1
-done
+wait_until 10 x xscreensaver-command -time >/dev/null 2>&1 || { echo "the daemon does not answer:"; cat "$E2E_WORK/daemon.log"; exit 1; }
 
 hack_pid() { pgrep -u "$user" -x linesaver; }
+no_hack() { [ -z "$(hack_pid)" ]; }
 
 # activate NAME: the hack runs and the screen shows its drawing within
 # five seconds (scaled).
@@ -260,14 +241,10 @@ activate() {
 # ended NAME: the hack is gone within five seconds and the screen is black
 # again.
 ended() {
-    local _
-    for _ in $(seq 50); do
-        [ -z "$(hack_pid)" ] && break
-        sleep 0.1
-    done
+    wait_until 5 no_hack
     sleep 0.3
     screenshot "$E2E_WORK/after.png"
-    [ -z "$(hack_pid)" ] && ! lit "$E2E_WORK/after.png" && pass "$1 ends it" ||
+    no_hack && ! lit "$E2E_WORK/after.png" && pass "$1 ends it" ||
         fail "$1: the hack still runs or the screen is not clear"
 }
 
@@ -282,10 +259,7 @@ if activate "-activate again"; then
     # the input is given again while the hack runs, three times at most.
     for _ in 1 2 3; do
         x xdotool mousemove 10 10 sleep 0.1 mousemove 600 500 key space
-        for _ in $(seq 30); do
-            [ -z "$(hack_pid)" ] && break 2
-            sleep 0.1
-        done
+        wait_until 3 no_hack && break
     done
     ended "input"
 fi

@@ -24,21 +24,30 @@ huge_lengths() {
       printf 'MTrk\377\377\377\360\0\377\121\3\7\241\40'
       printf 'MTrk\177\377\377\377\0\220\74\100'; } >"$M/x.mid"
 }
-good_header_then_garbage() {
-    { printf 'MThd\0\0\0\6\0\1\0\2\1\340'; yes garbage | head -c 5000; } >"$M/x.mid"
+# A track the saver may not read is not copied. Root reads any file, so
+# then the saver runs as nobody, from a folder nobody may enter.
+unreadable() {
+    cp "$demo" "$M/x.mid" && chmod 000 "$M/x.mid"
+    [ "$(id -u)" -eq 0 ] || return 0
+    chmod 711 "$E2E_WORK" && chmod -R a+rX "$APP" && chmod 000 "$M/x.mid"
+    install -d -o nobody -m 700 "$E2E_WORK/nobody-run" "$E2E_WORK/nobody-home"
+    # A home of its own: with root's, which nobody may read, the window takes seconds.
+    printf '#!/bin/sh\nHOME=%s exec setpriv --reuid=nobody --regid=nogroup --clear-groups %s\n' \
+        "$E2E_WORK/nobody-home" "$APP/linesaver" >"$E2E_WORK/as-nobody"
+    chmod 755 "$E2E_WORK/as-nobody"
+    SAVER_BIN="$E2E_WORK/as-nobody"
+    export XDG_RUNTIME_DIR="$E2E_WORK/nobody-run"
 }
 
-# name|a track is copied (yes/no)|how the folder is made
+# name|a track is copied (yes/no)|how the folder is made. Which bytes the
+# player refuses, its own tests pin; these are the saver's ways with them.
 cases=(
     "a good folder|yes|cp '$demo' \$M/good.mid"
     "no music folder|no|rmdir \$M"
     "an empty folder|no|:"
     "only refused names|no|cp '$demo' \$M/C.MID; cp '$demo' \$M/x.MIDI"
     "a zero-byte x.mid|yes|: >\$M/x.mid"
-    "a truncated x.mid|yes|head -c 40 '$demo' >\$M/x.mid"
-    "random bytes as x.mid|yes|head -c 5000 /dev/urandom >\$M/x.mid"
     "a header claiming huge track lengths|yes|huge_lengths"
-    "a good header and then garbage|yes|good_header_then_garbage"
     "a directory named x.mid|no|mkdir \$M/x.mid"
     "a FIFO named x.mid|no|mkfifo \$M/x.mid"
     "a link x.mid to /dev/zero|no|ln -s /dev/zero \$M/x.mid"
@@ -49,6 +58,7 @@ cases=(
 lines.mid\""
     "a name with non-ASCII letters|yes|cp '$demo' \$M/Für_Élise_夜曲.mid"
     "10,000 files|yes|many_files"
+    "an unreadable x.mid|no|unreadable" # the last: it may change the user
 )
 
 baseline=
@@ -68,9 +78,12 @@ for c in "${cases[@]}"; do
     sleep 1.5
     screenshot "$E2E_WORK/shot.png"
     copied=no
+    [ -e "$(drive_copy)" ] && copied="a copy of no track there"
     copy_of "$M" >/dev/null 2>&1 && copied=yes
     if ! running "$SAVER" || ! lit "$E2E_WORK/shot.png"; then
         fail "$what: the animation stopped"
+    elif [ ! -d "$(dirname "$(drive_copy)")" ]; then
+        fail "$what: no drive"
     elif [ "$copied" != "$copies" ]; then
         fail "$what: a track copied is $copied, expected $copies"
     elif [ "$(stat -c '%i %z' "$(drive_copy)" 2>/dev/null)" != "$made" ]; then
@@ -84,23 +97,4 @@ for c in "${cases[@]}"; do
     expect_music_end "$what: a key"
     [ -z "$(ls -A "$XDG_RUNTIME_DIR/linesaver/c")" ] || fail "$what: left $(ls -A "$XDG_RUNTIME_DIR/linesaver/c")"
 done
-
-# A track the saver may not read is not copied. Root reads any file, so
-# then the saver runs as nobody, from a folder nobody may enter.
-rm -rf "$M" && mkdir "$M" && cp "$demo" "$M/x.mid" && chmod 000 "$M/x.mid"
-if [ "$(id -u)" -eq 0 ]; then
-    chmod 711 "$E2E_WORK" && chmod -R a+rX "$APP" && chmod 000 "$M/x.mid"
-    install -d -o nobody -m 700 "$E2E_WORK/nobody-run"
-    printf '#!/bin/sh\nexec setpriv --reuid=nobody --regid=nogroup --clear-groups env XDG_RUNTIME_DIR=%s %s\n' \
-        "$E2E_WORK/nobody-run" "$APP/linesaver" >"$E2E_WORK/as-nobody"
-    chmod 755 "$E2E_WORK/as-nobody"
-    SAVER_BIN="$E2E_WORK/as-nobody"
-    export XDG_RUNTIME_DIR="$E2E_WORK/nobody-run"
-fi
-start_saver || exit 1
-sleep 1
-running "$SAVER" && [ -d "$(dirname "$(drive_copy)")" ] && [ ! -e "$(drive_copy)" ] &&
-    pass "an unreadable x.mid: drawing, nothing copied" || fail "an unreadable x.mid: ended or copied"
-x xdotool key Escape
-expect_music_end "an unreadable x.mid: a key"
 e2e_done

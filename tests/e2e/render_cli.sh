@@ -51,7 +51,6 @@ CASES
 [ $? -eq 2 ] && [ "$(wc -l <"$work/err")" -eq 1 ] || fail "a full disk went unreported"
 
 # Pictures: the size asked for, colour on the figure, black elsewhere.
-pixel() { convert "$1" -crop "1x1+$2+$3" +repage -format '%[fx:int(255*maxima)]' info:; }
 "$tool" pattern 4 "$work/p4.png" --seed 3 || fail "pattern 4 failed"
 [ "$(identify -format '%w %h' "$work/p4.png")" = "1024 768" ] || fail "pattern 4 size"
 "$tool" pattern 1 "$work/small.png" --screen 320 240 --ticks 20 || fail "small pattern 1 failed"
@@ -65,7 +64,7 @@ read -r x y <<<"$("$tool" trace --pattern 4 --seed 3 | awk '$1 == "circle" {
     cx = $2 / 15; cy = $3 / 15; r = $4 / 15
     x = (cx + r < 1023) ? cx + r : cx - r
     printf "%d %d\n", x, cy }')"
-[ "$(pixel "$work/p4.png" "$x" "$y")" -gt 0 ] || fail "no colour at ($x, $y) on the first circle"
+[ "$(convert "$work/p4.png[1x1+$x+$y]" -format '%[fx:int(255*maxima)]' info:)" -gt 0 ] || fail "no colour at ($x, $y) on the first circle"
 # One tick is one circle: a thin ring of colour on black.
 "$tool" pattern 4 "$work/one.png" --seed 3 --ticks 1 || fail "one tick failed"
 lit=$(convert "$work/one.png" -channel RGB -separate -evaluate-sequence max -threshold 0 -format '%[fx:int(100000 * mean)]' info:)

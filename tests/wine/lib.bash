@@ -52,6 +52,6 @@ start_saver() {
 # xprobe cursor | close WINDOW | first-frame LIMIT_MS: the cursor's visible
 # pixels; a close request as a window manager sends it; the times to the
 # saver's covering the screen and its first frame.
-xprobe() { python3 "$here/../e2e/lib/xprobe.py" "$@"; }
+xprobe() { /usr/bin/python3 "$here/../e2e/lib/xprobe.py" "$@"; }
 # white_pixels FILE: how many pixels are pure white (uncovered root).
 white_pixels() { convert "$1" -fill black +opaque white -threshold 50% -format "%[fx:mean*w*h]" info:; }

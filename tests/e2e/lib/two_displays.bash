@@ -2,6 +2,7 @@
 # Xorg's dummy driver, whose RandR outputs xrandr turns on and places
 # (Xvfb gives each screen one display, and its Xinerama puts every screen
 # at 0,0).
+# Source after common.bash, whose x runs the X clients here.
 
 # start_two_displays WORK_DIR PIDS_ARRAY: Xorg on a display number it picks
 # itself, leaving the console and any real GPU alone, its process added to
@@ -53,7 +54,7 @@ CONF
         echo "Xorg did not start:"; grep '(EE)' "$work/xorg.log"; return 1
     fi
     export DISPLAY=":$number"
-    retry_x xrandr --addmode DUMMY1 640x480 && retry_x xrandr --addmode DUMMY1 800x600
+    x xrandr --addmode DUMMY1 640x480 && x xrandr --addmode DUMMY1 800x600
 }
 
 # two_displays_layout left|right|mirrored: DUMMY1 at 640x480 right of the
@@ -62,21 +63,8 @@ CONF
 # probed again after its mode was set, which the second xrandr does.
 two_displays_layout() {
     case $1 in
-    left) retry_x xrandr --output DUMMY0 --primary --output DUMMY1 --mode 640x480 --right-of DUMMY0 ;;
-    right) retry_x xrandr --output DUMMY1 --mode 640x480 --right-of DUMMY0 --primary ;;
-    mirrored) retry_x xrandr --output DUMMY0 --primary --output DUMMY1 --mode 800x600 --same-as DUMMY0 ;;
-    esac && retry_x xrandr >/dev/null
-}
-
-# retry_x COMMAND...: a client of a server that has just started, tried
-# again while the server still refuses connections.
-retry_x() {
-    local try error
-    for try in 1 2 3 4 5; do
-        error=$("$@" 2>&1 >/dev/null) && return 0
-        [[ "$error" == *"open display"* ]] || break
-        sleep 0.2
-    done
-    echo "$error" >&2
-    return 1
+    left) x xrandr --output DUMMY0 --primary --output DUMMY1 --mode 640x480 --right-of DUMMY0 ;;
+    right) x xrandr --output DUMMY1 --mode 640x480 --right-of DUMMY0 --primary ;;
+    mirrored) x xrandr --output DUMMY0 --primary --output DUMMY1 --mode 800x600 --same-as DUMMY0 ;;
+    esac && x xrandr >/dev/null
 }
