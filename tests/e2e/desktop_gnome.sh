@@ -14,7 +14,7 @@ SIZE=800x600
 start_gnome "$SIZE"
 
 # saver_covers: whether a picture shows the saver covering the monitor.
-saver_covers() { gnome_shot "$E2E_WORK/shown.ppm" && covered "$E2E_WORK/shown.ppm" "$SIZE"; }
+saver_covers() { gnome_shot "$E2E_WORK/shown.png" && covered "$E2E_WORK/shown.png" "$SIZE"; }
 
 # start_gnome_saver MODE: the saver through XWayland (x11) or natively
 # (wayland), waited for until a picture shows it covering the monitor;
