@@ -1,8 +1,10 @@
-# The saver on KWin 5.27 (headless, one 800x600 output), through XWayland
-# and natively on Wayland: its window covers the output (KWin's window list,
-# and no pixel of a backdrop window behind it on a picture), it draws, steps
-# of 1 and 2 pixels keep it, a 3-pixel step, a click, a key and the close
-# signals end it with status 0.
+# The saver and its idle watcher on KWin 5.27 (headless, one 800x600
+# output). The saver, through XWayland and natively on Wayland: its window
+# covers the output (KWin's window list, and no pixel of a backdrop window
+# behind it on a picture), it draws, steps of 1 and 2 pixels keep it, a
+# 3-pixel step, a click, a key and the close signals end it with status 0.
+# Then linesaver-idle through ext_idle_notifier_v1, in the watcher's table
+# (lib/idle_watch.bash): KWin has the saver full screen over the output.
 source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/kwin.bash"
 source "$(dirname "$0")/lib/idle_watch.bash"
@@ -15,9 +17,12 @@ E2E_PIDS+=("$INPUT_PID")
 # input STEP...: steps through KWin's fake input (see kwin_input.py).
 input() { send_steps INPUT KWin "$@"; }
 
-# A window of the output's size behind the saver, in a colour it never draws.
-"$1/idle_inhibitor" 800 600 >"$E2E_WORK/backdrop.out" 2>&1 &
+# A window of the output's size behind the saver, in a colour it never
+# draws, open until its input closes.
+mkfifo "$E2E_WORK/backdrop.in"
+"$1/idle_inhibitor" 800 600 <"$E2E_WORK/backdrop.in" >"$E2E_WORK/backdrop.out" 2>&1 &
 E2E_PIDS+=($!)
+exec {backdrop_fd}>"$E2E_WORK/backdrop.in"
 wait_until 10 grep -q holding "$E2E_WORK/backdrop.out" || fail "no backdrop: $(cat "$E2E_WORK/backdrop.out")"
 
 # start_kwin_saver: the saver in the background as $SAVER, shown within 10 s.
@@ -63,4 +68,15 @@ for MODE in XWayland Wayland; do
         expect_end "$MODE: ${c%%|*}"
     done
 done
+exec {backdrop_fd}>&-
+
+# The watcher's table, natively: the backdrop, an idle inhibitor too, is gone.
+IDLE_BIN="$1/linesaver-idle"
+mkdir "$E2E_WORK/bin"
+cp "$1/idle_inhibitor" "$E2E_WORK/bin/"
+AS_USER=(env SDL_AUDIODRIVER=dummy)
+wake() { input key; }
+saver_covers() { kwin_windows | grep -qx "Form1 800x600+0+0 1"; }
+compositor_pid() { echo "$KWIN"; }
+watcher_table "ext_idle_notifier_v1 on $WAYLAND_DISPLAY"
 e2e_done

@@ -17,13 +17,11 @@ python3 "$here/lib/start_signals.py" "$SAVER_BIN" "$XDG_RUNTIME_DIR" 300 10 2 &&
 unset DISPLAY
 hung="$E2E_WORK/hung-wayland"
 python3 -c '
-import socket, sys
+import socket, sys, time
 listener = socket.socket(socket.AF_UNIX)
 listener.bind(sys.argv[1])
 listener.listen(8)
-held = []
-while True:
-    held.append(listener.accept())' "$hung" &
+time.sleep(3600)' "$hung" &
 E2E_PIDS+=($!)
 wait_until 5 test -S "$hung"
 WAYLAND_DISPLAY=$hung SDL_VIDEODRIVER=wayland "$SAVER_BIN" 2>"$E2E_WORK/saver.err" &

@@ -86,7 +86,7 @@ start_gnome() {
     gnome_command key && gnome_command "move 1 1"
 }
 
-# gnome_shot FILE: the monitor as a PPM picture.
+# gnome_shot FILE: the monitor as a PNG picture.
 gnome_shot() { gnome_command "shot $1"; }
 
 # covered FILE WxH: whether the saver covers the monitor on a picture: no

@@ -7,6 +7,7 @@
 # and KWIN_DISPLAY (its X server; DISPLAY is left unset).
 
 KWIN_LIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$KWIN_LIB/session_bus.bash"
 
 start_kwin() {
     local width=${1%x*} height=${1#*x} _
@@ -14,10 +15,7 @@ start_kwin() {
     # The installed binary carries a file capability that a container's
     # bounding set may lack; a copy runs anywhere.
     cp /usr/bin/kwin_wayland "$E2E_WORK/kwin/kwin_wayland"
-    export DBUS_SESSION_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/kwin-bus"
-    dbus-daemon --session --nofork --address="$DBUS_SESSION_BUS_ADDRESS" >/dev/null 2>&1 &
-    E2E_PIDS+=($!)
-    for _ in $(seq 50); do [ -S "$XDG_RUNTIME_DIR/kwin-bus" ] && break; sleep 0.1; done
+    start_bus DBUS_SESSION_BUS_ADDRESS
     unset DISPLAY
     KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 QT_LOGGING_RULES="kwin_scripting=true" \
         "$E2E_WORK/kwin/kwin_wayland" --virtual --width "$width" --height "$height" --socket linesaver-kwin --xwayland \

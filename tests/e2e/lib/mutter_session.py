@@ -6,8 +6,7 @@ line on stdin, answering each with a line "ok" (or "error: ...") on stdout:
     key           a key pressed and let go (evdev KEY_A)
     move DX DY    the pointer moved by DX, DY pixels
     click         the left button pressed and let go
-    shot FILE     a picture of the whole monitor, without the pointer, as a
-                  binary PPM (ImageMagick reads it whatever its name)
+    shot FILE     a picture of the whole monitor, without the pointer, as a PNG
 """
 import sys
 import time
@@ -17,7 +16,8 @@ import gi
 from dbus.mainloop.glib import DBusGMainLoop
 
 gi.require_version("Gst", "1.0")
-from gi.repository import GLib, Gst  # noqa: E402
+gi.require_version("GstVideo", "1.0")
+from gi.repository import GLib, Gst, GstVideo  # noqa: E402
 
 KEY_A = 30
 BTN_LEFT = 0x110
@@ -76,20 +76,10 @@ def shot(path):
         if time.monotonic() > deadline:
             raise RuntimeError("no frame from the screen cast")
         time.sleep(0.02)
-    sample = newest["sample"]
-    caps = sample.get_caps().get_structure(0)
-    width, height = caps.get_value("width"), caps.get_value("height")
-    buffer = sample.get_buffer()
-    ok, mapped = buffer.map(Gst.MapFlags.READ)
-    try:
-        stride = len(mapped.data) // height
-        rows = b"".join(mapped.data[y * stride:y * stride + width * 4] for y in range(height))
-    finally:
-        buffer.unmap(mapped)
-    rgb = bytearray(width * height * 3)
-    rgb[0::3], rgb[1::3], rgb[2::3] = rows[2::4], rows[1::4], rows[0::4]
+    png = GstVideo.video_convert_sample(newest["sample"], Gst.Caps.from_string("image/png"), 5 * Gst.SECOND)
+    buffer = png.get_buffer()
     with open(path, "wb") as picture:
-        picture.write(b"P6 %d %d 255\n" % (width, height) + rgb)
+        picture.write(buffer.extract_dup(0, buffer.get_size()))
 
 
 def press(send, code):
