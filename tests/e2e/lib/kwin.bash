@@ -19,11 +19,14 @@ start_kwin() {
     unset DISPLAY
     KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 QT_LOGGING_RULES="kwin_scripting=true" \
         "$E2E_WORK/kwin/kwin_wayland" --virtual --width "$width" --height "$height" --socket linesaver-kwin --xwayland \
-        "sh -c 'echo \$DISPLAY >$E2E_WORK/kwin/display; exec sleep 100000'" >"$E2E_WORK/kwin.log" 2>&1 &
+        "sh -c 'echo \$\$ >$E2E_WORK/kwin/session.pid; echo \$DISPLAY >$E2E_WORK/kwin/display; exec sleep 100000'" \
+        >"$E2E_WORK/kwin.log" 2>&1 &
     KWIN=$!
     E2E_PIDS+=("$KWIN")
     for _ in $(seq "$(scaled 100)"); do [ -s "$E2E_WORK/kwin/display" ] && break; sleep 0.1; done
     [ -s "$E2E_WORK/kwin/display" ] || { echo "KWin did not start:"; cat "$E2E_WORK/kwin.log"; exit 1; }
+    # The session's stand-in outlives KWin unless ended with the test.
+    E2E_PIDS+=("$(cat "$E2E_WORK/kwin/session.pid")")
     KWIN_DISPLAY=$(cat "$E2E_WORK/kwin/display")
     export WAYLAND_DISPLAY=linesaver-kwin
 }
