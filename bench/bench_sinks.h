@@ -3,8 +3,8 @@
 // every tick, as the desktop platform does when it presents.
 #pragma once
 
-#include "platform/raster/pixel_canvas.h"
 #include "platform/headless/headless_platform.h"
+#include "platform/raster/pixel_canvas.h"
 
 #include <cstdint>
 

@@ -38,9 +38,9 @@ void Report(const Probe& probe);
 // would.
 class Probe final : public SaverEvents {
 public:
-    Probe(Saver& saver, Clock::time_point end, std::size_t mostTicks, Clock::time_point launched_,
-          Clock::time_point mainStart_)
-        : launched(launched_), mainStart(mainStart_), saver_(saver), end_(end) {
+    Probe(Saver& saver, Clock::time_point end, std::size_t mostTicks, Clock::time_point launched,
+          Clock::time_point mainStart)
+        : launched(launched), mainStart(mainStart), saver_(saver), end_(end) {
         ticks.reserve(mostTicks);
     }
 
@@ -80,7 +80,7 @@ public:
     Clock::duration working{};    // inside the ticks
     Clock::duration presenting{}; // from the end of a tick until its frame is presented
     long presents = 0;
-    const Clock::time_point launched;  // just before the process was started
+    const Clock::time_point launched; // just before the process was started
     const Clock::time_point mainStart;
 
 private:
@@ -111,7 +111,8 @@ void Report(const Probe& probe) {
     const double first = probe.firstFrame ? Ms(*probe.firstFrame - launched) : -1;
     const double firstFromMain = probe.firstFrame ? Ms(*probe.firstFrame - mainStart) : -1;
     const double tickUs = probe.ticks.empty() ? 0 : 1000 * Ms(probe.working) / static_cast<double>(probe.ticks.size());
-    const double presentUs = probe.presents == 0 ? 0 : 1000 * Ms(probe.presenting) / static_cast<double>(probe.presents);
+    const double presentUs =
+        probe.presents == 0 ? 0 : 1000 * Ms(probe.presenting) / static_cast<double>(probe.presents);
     std::printf("{\"ticks\": %zu, \"mean_ms\": %.3f, \"median_ms\": %.3f, \"p99_ms\": %.3f, \"max_ms\": %.3f, "
                 "\"missed\": %ld, \"first_frame_ms\": %.1f, \"first_frame_from_main_ms\": %.1f, "
                 "\"tick_us\": %.1f, \"present_us\": %.1f}\n",
@@ -143,7 +144,8 @@ int main(int argc, char** argv) {
         }
         Saver saver(*platform);
         const auto mostTicks = static_cast<std::size_t>(seconds * 1000 / kTickMs) + 100;
-        const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+        const auto end =
+            Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
         Probe probe(saver, end, mostTicks, launched, mainStart);
         platform->SetPresentObserver([&probe] { probe.Presented(); });
         platform->Run(probe);

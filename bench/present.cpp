@@ -10,8 +10,8 @@
 // Prints one line of JSON: ticks, rectangles and pixels sent per tick, and
 // this process's CPU time per tick (µs).
 #include "platform/headless/headless_platform.h"
-#include "platform/raster/pixel_canvas.h"
 #include "platform/raster/dirty_tiles.h"
+#include "platform/raster/pixel_canvas.h"
 #include "platform/x11image/window_connection.h"
 #include "platform/x11image/xcb_reply.h"
 #include "shell/saver.h"
@@ -102,7 +102,6 @@ int main(int argc, char** argv) {
     const double pixels = static_cast<double>(picture->Image().Sent().pixels - before.pixels);
     std::printf("{\"ticks\": %ld, \"width\": %d, \"height\": %d, \"rects_per_tick\": %.2f, \"pixels_per_tick\": %.0f, "
                 "\"client_us_per_tick\": %.2f}\n",
-                ticks, width, height, rects / ticks, pixels / ticks,
-                1e6 * cpu / ticks);
+                ticks, width, height, rects / ticks, pixels / ticks, 1e6 * cpu / ticks);
     xcb_disconnect(connection);
 }

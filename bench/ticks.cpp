@@ -11,8 +11,8 @@
 //                     run, so the dearest figures stand out
 #include "bench/bench_sinks.h"
 #include "patterns/table.h"
-#include "platform/raster/pixel_canvas.h"
 #include "platform/headless/headless_platform.h"
+#include "platform/raster/pixel_canvas.h"
 #include "tools/render/headless_render.h"
 
 #include <benchmark/benchmark.h>
@@ -30,7 +30,7 @@ constexpr double kTwips = 15;
 // drawing into sink.
 struct Bench {
     Bench(int widthPx, int heightPx, DrawingSink& sink)
-        : platform(widthPx * kTwips, heightPx * kTwips, 1, sink), saver(platform), f(saver.state()) {
+        : platform(widthPx * kTwips, heightPx * kTwips, 1, sink), saver(platform), f(saver.State()) {
         saver.Start();
     }
     HeadlessPlatform platform;
@@ -73,7 +73,7 @@ private:
 // every tick, and only the ticks are timed.
 void RunOnCanvas(benchmark::State& state, int w, int h, int pattern, CacheFlusher* flusher = nullptr) {
     PixelCanvas canvas(w, h, 1 / kTwips);
-    if (!canvas.ok()) {
+    if (!canvas.Ok()) {
         state.SkipWithError("no canvas");
         return;
     }

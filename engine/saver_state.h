@@ -38,13 +38,13 @@ enum class MotionMode {
 inline constexpr int kChannels = 3; // red, green, blue
 
 struct SaverState {
-    explicit SaverState(Platform& platform_) : platform(&platform_) {}
+    explicit SaverState(Platform& platform) : platform(&platform) {}
 
     Platform* platform; // the window, timers, event loop, files and player
 
     // Music.
-    std::string trackPath; // the chosen track in the music folder
-    std::string copyPath;  // its temporary copy, which the player opens
+    std::string trackPath;                        // the chosen track in the music folder
+    std::string copyPath;                         // its temporary copy, which the player opens
     std::array<char, kReplyLength> reply{};       // the player's reply to open, status and stop
     std::array<char, kReplyLength> secondReply{}; // and to play and close
 

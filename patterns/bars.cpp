@@ -16,7 +16,6 @@ struct BarsRow {
     bool middle; // the diameter between the bars, drawn between bar 1 and bar 2
 };
 
-
 constexpr BarsRow kRows[] = {
     {17, RunForm::Relative, 0.7, SizeLaw::FastBreathing, Motion::Orbit, false},
     {20, RunForm::Absolute, 1.0, SizeLaw::Fixed, Motion::Move, false},

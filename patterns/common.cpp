@@ -36,8 +36,7 @@ void DrawLine(SaverState& s, Point from, Point to) {
 }
 
 void DrawCircle(SaverState& s, Point centre, double r) {
-    s.platform->Circle(static_cast<float>(centre.x), static_cast<float>(centre.y), static_cast<float>(r),
-                       s.foreColour);
+    s.platform->Circle(static_cast<float>(centre.x), static_cast<float>(centre.y), static_cast<float>(r), s.foreColour);
 }
 
 void DrawPolygon(SaverState& s, const double* angles, int corners, double r) {

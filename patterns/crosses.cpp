@@ -16,7 +16,6 @@ struct CrossRow {
     double first; // length of the first diameter's arms, in units of R
 };
 
-
 constexpr CrossRow kRows[] = {
     {18, RunForm::Absolute, 0.7, SizeLaw::Fixed, Motion::Move, 1.0},
     {19, RunForm::Absolute, 1.0, SizeLaw::Breathing, Motion::Move, 1.0},

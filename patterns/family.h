@@ -13,8 +13,8 @@ namespace linesaver {
 
 struct PatternFamily {
     std::size_t rows;
-    int (*number)(std::size_t row);                 // the pattern number of a row
-    void (*step)(SaverState& s, std::size_t row);   // one tick of that row's pattern
+    int (*number)(std::size_t row);               // the pattern number of a row
+    void (*step)(SaverState& s, std::size_t row); // one tick of that row's pattern
 };
 
 // The family of Rows (each with a member `number`) drawn by

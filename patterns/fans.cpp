@@ -17,13 +17,14 @@ namespace {
 struct FanRow {
     int number;
     int spokes;
-    int division;   // neighbours are fullTurn / division apart
-    double length;  // twips
-    bool pulsing;   // the length pulses: (sin(pulseRate * phase) + 1.2) * length / 2
+    int division;  // neighbours are fullTurn / division apart
+    double length; // twips
+    bool pulsing;  // the length pulses: (sin(pulseRate * phase) + 1.2) * length / 2
     double pulseRate;
-    bool stepped;   // spoke k is floor(k / 2 + 1) / 4 of the length
+    bool stepped; // spoke k is floor(k / 2 + 1) / 4 of the length
 };
 
+// clang-format off
 constexpr FanRow kRows[] = {
     {39, 3, 3, 4000, false, 1, false},
     {40, 2, 2, 4000, false, 1, false},
@@ -48,6 +49,7 @@ constexpr FanRow kRows[] = {
     {59, 4, 4, 6000, true, 2, true},
     {60, 4, 4, 6000, true, 0.5, true},
 };
+// clang-format on
 
 void Fan(SaverState& s, const FanRow& row) {
     if (!BeginStep(s, RunForm::Relative, 0.4)) return;

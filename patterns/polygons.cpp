@@ -45,7 +45,6 @@ struct PolygonRow {
 
 constexpr int kMaxCorners = 4;
 
-
 constexpr PolygonRow kRows[] = {
     {7, RunForm::Absolute, 1.0, SizeLaw::Breathing, Motion::Move, 3, Turning},
     {8, RunForm::Absolute, 1.0, SizeLaw::Breathing, Motion::Move, 4, Turning},

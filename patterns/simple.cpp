@@ -9,12 +9,13 @@ enum class Figure { Diameter, Triangle, Square, Circle };
 
 struct SimpleRow {
     int number;
-    double share;   // of the run limit, absolute form
-    double scale;   // R = lengthUnit * scale, or the breathing law of lengthUnit * 2500
+    double share; // of the run limit, absolute form
+    double scale; // R = lengthUnit * scale, or the breathing law of lengthUnit * 2500
     bool breathing;
     Figure figure;
 };
 
+// clang-format off
 constexpr SimpleRow kRows[] = {
     {1, 1.0, 2500, false, Figure::Diameter},
     {2, 0.7, 2500, false, Figure::Triangle},
@@ -23,6 +24,7 @@ constexpr SimpleRow kRows[] = {
     {5, 1.0, 2500, true, Figure::Circle},
     {6, 1.0, 2500, true, Figure::Diameter},
 };
+// clang-format on
 
 void Simple(SaverState& s, const SimpleRow& row) {
     if (!BeginStep(s, RunForm::Absolute, row.share)) return;

@@ -9,8 +9,8 @@ namespace linesaver {
 namespace {
 
 constexpr std::array kFamilies = {
-    &kSimpleFigures, &kPolygons, &kLopsidedSegment, &kParallelBars, &kCrosses,
-    &kStars,         &kMirroredBars, &kOrbitFigures, &kSpokeFans,
+    &kSimpleFigures, &kPolygons,     &kLopsidedSegment, &kParallelBars, &kCrosses,
+    &kStars,         &kMirroredBars, &kOrbitFigures,    &kSpokeFans,
 };
 
 struct Entry {
@@ -22,7 +22,7 @@ struct Entry {
 // left out would leave a hole and one given twice would keep its last row:
 // the tests check that 1..PatternCount() each come once.
 const std::vector<Entry>& ByNumber() {
-    static const std::vector<Entry> table = [] {
+    static const std::vector<Entry> kTable = [] {
         std::vector<Entry> entries;
         for (const PatternFamily* family : kFamilies) {
             for (std::size_t row = 0; row < family->rows; ++row) {
@@ -34,7 +34,7 @@ const std::vector<Entry>& ByNumber() {
         }
         return entries;
     }();
-    return table;
+    return kTable;
 }
 
 } // namespace

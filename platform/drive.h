@@ -19,7 +19,7 @@ class DriveFiles {
 public:
     virtual ~DriveFiles() = default;
     virtual std::string FirstFileName(const std::string& pattern) = 0; // first name, "" when none
-    virtual std::string NextFileName() = 0;                             // next name, "" at the end
+    virtual std::string NextFileName() = 0;                            // next name, "" at the end
     virtual bool RemoveFile(const std::string& path) = 0;
     virtual bool CopyFileTo(const std::string& from, const std::string& to) = 0;
 };

@@ -27,7 +27,7 @@ public:
     // Runs once: a second call (an error while leaving) ends at once.
     [[noreturn]] void Leave(int status) override;
 
-    SaverState& state() { return state_; }
+    SaverState& State() { return state_; }
 
 private:
     SaverState state_;

@@ -36,14 +36,14 @@ public:
     // What a test sets up.
     bool anotherInstance = false;
     std::string programFolder = "/opt/linesaver";
-    std::uint64_t nextSeed = 1;        // each ClockSeed() returns this and adds 1
-    std::function<void()> onYield;     // runs inside every YieldToEvents
+    std::uint64_t nextSeed = 1;    // each ClockSeed() returns this and adds 1
+    std::function<void()> onYield; // runs inside every YieldToEvents
     std::function<long(const std::string&, char*, int)> player;
 
     // What the saver did.
     std::vector<Call> calls;
-    int cursorLevel = 0;               // 0 shown, -1 hidden once
-    int timerInterval[2] = {10, 0};    // frame tick, music poll, in ms
+    int cursorLevel = 0;            // 0 shown, -1 hidden once
+    int timerInterval[2] = {10, 0}; // frame tick, music poll, in ms
     bool ended = false;
 
     bool AnotherInstanceRunning() override { return anotherInstance; }

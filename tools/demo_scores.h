@@ -29,6 +29,7 @@ struct Piece {
 };
 
 inline const std::vector<Piece>& Pieces() {
+    // clang-format off
     static const std::vector<Piece> kPieces = {
         {"ode_to_joy.mid", "Ode to Joy (Beethoven)", 112, 4, 4,
          {{"D", "a3+d4+f#4h"}, {"A", "a3+c#4+e4h"},
@@ -98,6 +99,7 @@ inline const std::vector<Piece>& Pieces() {
           {1, 24, 105, 80, 0.95, "v72 rq | $gv1 $gv2 $gr1 $gr2 $Am $gv1 $gv2 $gr1 $gr2 a2+e3+a3+c4+e4h."},
           {2, 42, 85, 44, 0.95, "v64 rq | ( rh. )32 | $roots"}}},
     };
+    // clang-format on
     return kPieces;
 }
 

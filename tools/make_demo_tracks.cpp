@@ -25,10 +25,15 @@ double RenderPart(const demo::Piece& piece, const demo::Part& part, midi::Track&
     for (const midi::Step& step : midi::ParseSteps(part.notes, piece.phrases)) {
         const auto tick = static_cast<std::uint32_t>(std::lround(beat * midi::kTicksPerQuarter));
         switch (step.kind) {
-        case midi::Step::Kind::Program: track.Program(tick, part.channel, step.value); break;
-        case midi::Step::Kind::Velocity: velocity = step.value; break;
+        case midi::Step::Kind::Program:
+            track.Program(tick, part.channel, step.value);
+            break;
+        case midi::Step::Kind::Velocity:
+            velocity = step.value;
+            break;
         case midi::Step::Kind::Sound: {
-            const auto length = static_cast<std::uint32_t>(std::lround(step.beats * part.gate * midi::kTicksPerQuarter));
+            const auto length =
+                static_cast<std::uint32_t>(std::lround(step.beats * part.gate * midi::kTicksPerQuarter));
             for (int key : step.keys) track.Note(tick, part.channel, key, velocity, length);
             beat += step.beats;
             break;
@@ -61,7 +66,8 @@ int main(int argc, char** argv) {
             tracks[0].Tempo(0, piece.bpm);
             tracks[0].Meter(0, piece.meterTop, piece.meterBottom);
             double beats = 0;
-            for (const demo::Part& part : piece.parts) beats = std::max(beats, RenderPart(piece, part, tracks.emplace_back()));
+            for (const demo::Part& part : piece.parts)
+                beats = std::max(beats, RenderPart(piece, part, tracks.emplace_back()));
             const std::string path = folder + "/" + piece.file;
             if (!Update(path, midi::File(tracks))) {
                 std::fprintf(stderr, "make_demo_tracks: cannot write %s\n", path.c_str());

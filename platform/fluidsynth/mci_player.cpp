@@ -1,8 +1,8 @@
 #include "platform/fluidsynth/mci_player.h"
 
-#include "platform/posix/dos_files.h"
 #include "platform/fluidsynth/midi_file_check.h"
 #include "platform/fluidsynth/midi_synth.h"
+#include "platform/posix/dos_files.h"
 #include "platform/posix/posix_file.h"
 
 #include <algorithm>
@@ -20,12 +20,12 @@ namespace {
 // The player's error codes, numbered as the command-string interface
 // numbers them.
 enum MciError : long {
-    kUnrecognizedCommand = 261,
-    kHardware = 262,
-    kInvalidDeviceName = 263,
-    kDeviceOpen = 265,
-    kFileNotFound = 275,
-    kInvalidFile = 296,
+    KUnrecognizedCommand = 261,
+    KHardware = 262,
+    KInvalidDeviceName = 263,
+    KDeviceOpen = 265,
+    KFileNotFound = 275,
+    KInvalidFile = 296,
 };
 
 bool SameText(std::string_view a, std::string_view b) {
@@ -49,9 +49,12 @@ struct Result {
 
 const char* ModeName(MidiSynth::Mode mode) {
     switch (mode) {
-    case MidiSynth::Mode::Playing: return "playing";
-    case MidiSynth::Mode::Stopped: return "stopped";
-    case MidiSynth::Mode::NotReady: break;
+    case MidiSynth::Mode::Playing:
+        return "playing";
+    case MidiSynth::Mode::Stopped:
+        return "stopped";
+    case MidiSynth::Mode::NotReady:
+        break;
     }
     return "not ready";
 }
@@ -76,46 +79,46 @@ struct MciPlayer::Impl {
     const AudioOutputFactory openOutput;
     const std::string soundfont;
     std::optional<MidiSynth> synth; // made at the first open: no music, no synth
-    std::string device; // the open device's path; "" when none is open
-    std::string track;  // its file, read at open
+    std::string device;             // the open device's path; "" when none is open
+    std::string track;              // its file, read at open
 };
 
 Result MciPlayer::Impl::Open(const std::vector<std::string>& w) {
-    if (w.size() != 2) return {kUnrecognizedCommand};
-    if (!device.empty()) return {kDeviceOpen};
+    if (w.size() != 2) return {KUnrecognizedCommand};
+    if (!device.empty()) return {KDeviceOpen};
     // The device file lies on the private drive: a link there is not read.
     UniqueFd fd = OpenRegularForReading(files.ToLocal(w[1]), false);
-    if (!fd) return {kFileNotFound};
+    if (!fd) return {KFileNotFound};
     auto content = ReadAll(fd.get(), kLargestCopy); // the drive copies no more
     // A file that would stop as soon as it is played is refused here, as
     // the system's sequencer refuses it, so the poll never sees it stop.
-    if (!content || !IsPlayableMidiFile(*content)) return {kInvalidFile};
+    if (!content || !IsPlayableMidiFile(*content)) return {KInvalidFile};
     if (!synth) synth.emplace(openOutput ? openOutput() : nullptr, soundfont);
-    if (synth->Failed()) return {kHardware};
+    if (synth->Failed()) return {KHardware};
     device = w[1];
     track = std::move(*content);
     return {};
 }
 
 Result MciPlayer::Impl::Play(const std::vector<std::string>& w) {
-    if (!Names(w)) return {kInvalidDeviceName};
+    if (!Names(w)) return {KInvalidDeviceName};
     synth->Play(track);
     return {};
 }
 
 Result MciPlayer::Impl::Status(const std::vector<std::string>& w) {
-    if (!Names(w, 1) || !SameText(w[2], "mode")) return {kInvalidDeviceName};
+    if (!Names(w, 1) || !SameText(w[2], "mode")) return {KInvalidDeviceName};
     return {0, ModeName(synth->TrackMode())};
 }
 
 Result MciPlayer::Impl::Stop(const std::vector<std::string>& w) {
-    if (!Names(w)) return {kInvalidDeviceName};
+    if (!Names(w)) return {KInvalidDeviceName};
     synth->Stop();
     return {};
 }
 
 Result MciPlayer::Impl::Close(const std::vector<std::string>& w) {
-    if (!Names(w)) return {kInvalidDeviceName};
+    if (!Names(w)) return {KInvalidDeviceName};
     synth->Stop();
     device.clear();
     track.clear();
@@ -129,11 +132,11 @@ MciPlayer::~MciPlayer() = default;
 long MciPlayer::Send(const std::string& command, char* reply, int replyLength) {
     using Handler = Result (Impl::*)(const std::vector<std::string>&);
     static constexpr std::pair<std::string_view, Handler> kCommands[] = {
-        {"open", &Impl::Open}, {"play", &Impl::Play}, {"status", &Impl::Status},
+        {"open", &Impl::Open}, {"play", &Impl::Play},   {"status", &Impl::Status},
         {"stop", &Impl::Stop}, {"close", &Impl::Close},
     };
     const std::vector<std::string> words = Words(command);
-    Result result{kUnrecognizedCommand};
+    Result result{KUnrecognizedCommand};
     for (const auto& [verb, handler] : kCommands)
         if (!words.empty() && SameText(words[0], verb)) result = (impl_.get()->*handler)(words);
     if (reply && replyLength > 0) {

@@ -55,6 +55,7 @@ constexpr std::uint32_t kMeta = 0xFF;
 constexpr std::uint32_t kEndOfTrack = 0x2F;
 
 // The meta events FluidSynth reads, at the only length it accepts.
+// clang-format off
 constexpr struct {
     std::uint32_t type;
     std::uint32_t length;
@@ -65,6 +66,7 @@ constexpr struct {
     {0x58, 4}, // time signature
     {0x59, 2}, // key signature
 };
+// clang-format on
 
 bool MetaLengthFits(std::uint32_t type, std::uint32_t length) {
     for (const auto& fixed : kFixedMetaLengths)
@@ -100,8 +102,10 @@ bool EventsHoldTogether(Reader track) {
         } else if (status > kSystemExclusive) {
             return false; // escaped system-exclusive and system messages: FluidSynth reads none
         } else {
-            if (status >= 0x80) running = status;
-            else if (running == 0) return false;
+            if (status >= 0x80)
+                running = status;
+            else if (running == 0)
+                return false;
             // Under running status the byte read was the first data byte.
             int data = DataBytes(running) - (status < 0x80 ? 1 : 0);
             for (std::uint32_t byte = 0; data > 0; --data)
@@ -121,8 +125,8 @@ bool IsPlayableMidiFile(std::string_view smf) {
     std::uint32_t tracks = 0;
     std::uint32_t division = 0;
     if (!file.Take(4, id) || id != "MThd" || !file.Number(4, length) || length != 6 || !file.Number(2, format) ||
-        format > 2 || !file.Number(2, tracks) || tracks < 1 || tracks > kMostMidiTracks ||
-        !file.Number(2, division) || division == 0 || (division & 0x8000) != 0)
+        format > 2 || !file.Number(2, tracks) || tracks < 1 || tracks > kMostMidiTracks || !file.Number(2, division) ||
+        division == 0 || (division & 0x8000) != 0)
         return false;
     for (std::uint32_t i = 0; i < tracks; ++i) {
         std::string_view chunk;

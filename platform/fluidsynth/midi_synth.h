@@ -23,7 +23,7 @@ public:
     enum class Mode {
         NotReady, // loading, waiting to start, or unable to play at all
         Playing,
-        Stopped,  // the track has ended, or there is none
+        Stopped, // the track has ended, or there is none
     };
 
     // Plays on output (none: nothing will ever play).

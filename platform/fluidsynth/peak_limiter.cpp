@@ -31,9 +31,9 @@ float PeakOf(const float* samples, int count) {
 
 PeakLimiter::PeakLimiter(int sampleRate)
     : lookAhead_(std::max(1, static_cast<int>(std::lround(kLookAheadSeconds * sampleRate)))),
-      release_(1 - std::exp(-1 / (kReleaseSeconds * std::max(sampleRate, 1)))),
-      perHeld_(1.0 / lookAhead_), delay_(2 * static_cast<std::size_t>(lookAhead_)),
-      needs_(std::bit_ceil(static_cast<std::size_t>(lookAhead_) + 1)), held_(static_cast<std::size_t>(lookAhead_)) {
+      release_(1 - std::exp(-1 / (kReleaseSeconds * std::max(sampleRate, 1)))), perHeld_(1.0 / lookAhead_),
+      delay_(2 * static_cast<std::size_t>(lookAhead_)), needs_(std::bit_ceil(static_cast<std::size_t>(lookAhead_) + 1)),
+      held_(static_cast<std::size_t>(lookAhead_)) {
     Reset();
 }
 
@@ -55,7 +55,8 @@ void PeakLimiter::Process(float* samples, int frames) noexcept {
         // Through the delay a run of slots at a time.
         for (int done = 0; done < frames;) {
             const int run = std::min(frames - done, lookAhead_ - delayAt_);
-            std::swap_ranges(samples + 2 * done, samples + 2 * (done + run), &delay_[2 * static_cast<std::size_t>(delayAt_)]);
+            std::swap_ranges(samples + 2 * done, samples + 2 * (done + run),
+                             &delay_[2 * static_cast<std::size_t>(delayAt_)]);
             done += run;
             delayAt_ = (delayAt_ + run) % lookAhead_;
         }

@@ -66,7 +66,7 @@ private:
     std::vector<double> held_;
     int heldAt_ = 0;
     double heldSum_ = 0;
-    double hold_ = 1;   // the held gain of the frame coming in
+    double hold_ = 1;    // the held gain of the frame coming in
     int restingFor_ = 0; // frames since the held gain was last below 1
     double gain_ = 1;
 };

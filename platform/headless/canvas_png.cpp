@@ -9,7 +9,7 @@ namespace linesaver {
 void CairoSurfaceDeleter::operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
 
 CairoSurface SurfaceOver(const PixelCanvas& canvas) {
-    if (!canvas.ok()) return nullptr;
+    if (!canvas.Ok()) return nullptr;
     // Cairo's RGB24 is the canvas's 0x00RRGGBB. Cairo only reads a surface
     // it paints from or writes out, so the pixels stay as they are.
     CairoSurface surface(cairo_image_surface_create_for_data(const_cast<unsigned char*>(canvas.Data()),

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-typedef struct _cairo_surface cairo_surface_t;
+typedef struct _cairo_surface cairo_surface_t; // NOLINT(readability-identifier-naming): Cairo's own name
 
 namespace linesaver {
 

@@ -67,12 +67,12 @@ void TraceWriter::Clear() { Printf("cls\n"); }
 
 void TraceWriter::Line(float x1, float y1, float x2, float y2, Colour c) {
     Printf("line %.3f %.3f %.3f %.3f %d\n", static_cast<double>(x1), static_cast<double>(y1), static_cast<double>(x2),
-        static_cast<double>(y2), static_cast<int>(c));
+           static_cast<double>(y2), static_cast<int>(c));
 }
 
 void TraceWriter::Circle(float x, float y, float r, Colour c) {
     Printf("circle %.3f %.3f %.3f %d\n", static_cast<double>(x), static_cast<double>(y), static_cast<double>(r),
-        static_cast<int>(c));
+           static_cast<int>(c));
 }
 
 void CanvasSink::Clear() {

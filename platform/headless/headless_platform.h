@@ -95,7 +95,6 @@ public:
     void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 private:
-
     std::FILE* file_ = nullptr;
     std::string own_;
     std::string* text_;

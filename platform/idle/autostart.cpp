@@ -28,9 +28,12 @@ std::string QuotedWord(const std::string& word) {
 std::string EscapedValue(const std::string& value) {
     std::string text;
     for (const char c : value) {
-        if (c == '\\') text += "\\\\";
-        else if (c == '\n') text += "\\n";
-        else text += c;
+        if (c == '\\')
+            text += "\\\\";
+        else if (c == '\n')
+            text += "\\n";
+        else
+            text += c;
     }
     return text;
 }
@@ -39,9 +42,12 @@ std::string EscapedValue(const std::string& value) {
 
 std::string AutostartPath() {
     std::string config;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') config = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home) config = std::string(home) + "/.config";
-    else return {};
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
+        config = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        config = std::string(home) + "/.config";
+    else
+        return {};
     return config + "/autostart/linesaver-idle.desktop";
 }
 

@@ -5,10 +5,14 @@ namespace {
 
 long long UnitSeconds(char unit) {
     switch (unit) {
-    case 's': return 1;
-    case 'm': return 60;
-    case 'h': return 3600;
-    default: return 0;
+    case 's':
+        return 1;
+    case 'm':
+        return 60;
+    case 'h':
+        return 3600;
+    default:
+        return 0;
     }
 }
 

@@ -50,8 +50,7 @@ struct IdleBackend {
     const char* name;
     // Opens the source, or returns nothing with why_not saying in a few
     // words why this desktop does not offer it.
-    std::unique_ptr<IdleSource> (*open)(std::chrono::milliseconds idle_after,
-                                        std::string& why_not);
+    std::unique_ptr<IdleSource> (*open)(std::chrono::milliseconds idleAfter, std::string& whyNot);
 };
 
 } // namespace linesaver::idle

@@ -99,8 +99,7 @@ void SaverProcess::Stop() {
     ::kill(pid_, SIGTERM);
     if (pidFd_ < 0 || !WaitReadable(pidFd_, kGraceMilliseconds)) ::kill(pid_, SIGKILL);
     int status;
-    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {}
     Forget();
 }
 
@@ -115,7 +114,7 @@ std::optional<std::vector<std::string>> SplitCommand(const std::string& text, st
     const int failure = ::wordexp(text.c_str(), &words, WRDE_NOCMD);
     if (failure != 0) {
         if (failure == WRDE_NOSPACE) ::wordfree(&words);
-        error = failure == WRDE_CMDSUB  ? "command substitution is not run"
+        error = failure == WRDE_CMDSUB    ? "command substitution is not run"
                 : failure == WRDE_BADCHAR ? "unquoted | & ; < > ( ) { } or newline"
                                           : "unbalanced quotes or a bad variable";
         return std::nullopt;

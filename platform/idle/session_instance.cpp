@@ -19,8 +19,8 @@ constexpr int kEndWaitMilliseconds = 5000;
 std::string Sanitized(const std::string& text) {
     std::string name;
     for (const char c : text) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                           c == '-' || c == '.';
+        const bool plain =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
         name += plain ? c : '_';
     }
     return name;

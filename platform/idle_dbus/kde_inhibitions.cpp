@@ -25,9 +25,7 @@ public:
     bool Start();
     std::unique_ptr<IdleSource> TakeSource() { return std::move(source_); }
 
-    std::string Describe() const override {
-        return source_->Describe() + ", held back by KDE's inhibitions";
-    }
+    std::string Describe() const override { return source_->Describe() + ", held back by KDE's inhibitions"; }
     int Fd() const override { return bus_->Fd(); }
     bool Read(std::vector<IdleChange>& changes, std::string& why) override;
     void Flush() override {
@@ -68,8 +66,8 @@ bool KdeInhibitions::Start() {
 void KdeInhibitions::Ask() {
     sd_bus_slot* slot = nullptr;
     // An agent that does not answer is taken to hold nothing.
-    if (sd_bus_call_method_async(bus_->get(), &slot, kService, kPath, kInterface, "HasInhibition", &OnAnswer, this,
-                                 "u", kScreenSettings) >= 0)
+    if (sd_bus_call_method_async(bus_->get(), &slot, kService, kPath, kInterface, "HasInhibition", &OnAnswer, this, "u",
+                                 kScreenSettings) >= 0)
         askSlot_.reset(slot);
 }
 
@@ -117,9 +115,10 @@ std::unique_ptr<IdleSource> HonourKdeInhibitions(std::unique_ptr<IdleSource> sou
     if (!bus) return source;
     int owned = 0;
     sd_bus_message* reply = nullptr;
-    const bool agent = sd_bus_call_method(bus->get(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                          "org.freedesktop.DBus", "NameHasOwner", nullptr, &reply, "s", kService) >= 0 &&
-                       sd_bus_message_read(reply, "b", &owned) >= 0 && owned;
+    const bool agent =
+        sd_bus_call_method(bus->get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                           "NameHasOwner", nullptr, &reply, "s", kService) >= 0 &&
+        sd_bus_message_read(reply, "b", &owned) >= 0 && owned;
     sd_bus_message_unref(reply);
     if (!agent) return source;
     auto gated = std::make_unique<KdeInhibitions>(std::move(source), std::move(bus));

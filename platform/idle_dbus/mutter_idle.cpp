@@ -17,7 +17,7 @@ class MutterIdle final : public IdleSource {
 public:
     explicit MutterIdle(std::unique_ptr<SessionBus> bus) : bus_(std::move(bus)) { changes_.reserve(8); }
 
-    bool Start(std::chrono::milliseconds idle_after, std::string& why_not);
+    bool Start(std::chrono::milliseconds idleAfter, std::string& whyNot);
 
     std::string Describe() const override { return "org.gnome.Mutter.IdleMonitor on the session bus"; }
     int Fd() const override { return bus_->Fd(); }
@@ -42,20 +42,21 @@ private:
     const char* failure_ = nullptr;
 };
 
-bool MutterIdle::Start(std::chrono::milliseconds idle_after, std::string& why_not) {
+bool MutterIdle::Start(std::chrono::milliseconds idleAfter, std::string& whyNot) {
     sd_bus* bus = bus_->get();
     sd_bus_slot* slot = nullptr;
     if (sd_bus_match_signal(bus, &slot, kService, kPath, kInterface, "WatchFired", &OnWatchFired, this) < 0) {
-        why_not = "the session bus refused a signal match";
+        whyNot = "the session bus refused a signal match";
         return false;
     }
     firedSlot_.reset(slot);
     // Mutter leaving the bus is the compositor going away.
-    const std::string owner_rule = std::string("type='signal',sender='org.freedesktop.DBus',path='/org/freedesktop/DBus',"
-                                               "interface='org.freedesktop.DBus',member='NameOwnerChanged',arg0='") +
-                                   kService + "'";
-    if (sd_bus_add_match(bus, &slot, owner_rule.c_str(), &OnOwnerChanged, this) < 0) {
-        why_not = "the session bus refused a signal match";
+    const std::string ownerRule =
+        std::string("type='signal',sender='org.freedesktop.DBus',path='/org/freedesktop/DBus',"
+                    "interface='org.freedesktop.DBus',member='NameOwnerChanged',arg0='") +
+        kService + "'";
+    if (sd_bus_add_match(bus, &slot, ownerRule.c_str(), &OnOwnerChanged, this) < 0) {
+        whyNot = "the session bus refused a signal match";
         return false;
     }
     ownerSlot_.reset(slot);
@@ -63,13 +64,13 @@ bool MutterIdle::Start(std::chrono::milliseconds idle_after, std::string& why_no
     sd_bus_message* reply = nullptr;
     sd_bus_error error = SD_BUS_ERROR_NULL;
     int result = sd_bus_call_method(bus, kService, kPath, kInterface, "AddIdleWatch", &error, &reply, "t",
-                                    static_cast<std::uint64_t>(idle_after.count()));
+                                    static_cast<std::uint64_t>(idleAfter.count()));
     if (result >= 0) result = sd_bus_message_read(reply, "u", &idleWatch_);
     if (result < 0) {
-        why_not = sd_bus_error_has_name(&error, SD_BUS_ERROR_SERVICE_UNKNOWN) ||
-                          sd_bus_error_has_name(&error, SD_BUS_ERROR_NAME_HAS_NO_OWNER)
-                      ? std::string("no ") + kService + " on the session bus"
-                      : std::string(kService) + ": " + (error.message ? error.message : std::strerror(-result));
+        whyNot = sd_bus_error_has_name(&error, SD_BUS_ERROR_SERVICE_UNKNOWN) ||
+                         sd_bus_error_has_name(&error, SD_BUS_ERROR_NAME_HAS_NO_OWNER)
+                     ? std::string("no ") + kService + " on the session bus"
+                     : std::string(kService) + ": " + (error.message ? error.message : std::strerror(-result));
     }
     sd_bus_error_free(&error);
     sd_bus_message_unref(reply);
@@ -139,21 +140,21 @@ int MutterIdle::OnActiveWatchAdded(sd_bus_message* message, void* data, sd_bus_e
 
 int MutterIdle::OnOwnerChanged(sd_bus_message* message, void* data, sd_bus_error*) noexcept {
     const char* name = nullptr;
-    const char* old_owner = nullptr;
-    if (sd_bus_message_read(message, "ss", &name, &old_owner) < 0) return 0;
+    const char* oldOwner = nullptr;
+    if (sd_bus_message_read(message, "ss", &name, &oldOwner) < 0) return 0;
     auto* self = static_cast<MutterIdle*>(data);
     // Whoever owns the name next knows nothing of this connection's watches.
-    if (old_owner != nullptr && *old_owner != '\0') self->failure_ = "Mutter left the session bus";
+    if (oldOwner != nullptr && *oldOwner != '\0') self->failure_ = "Mutter left the session bus";
     return 0;
 }
 
 } // namespace
 
-std::unique_ptr<IdleSource> OpenMutterIdle(std::chrono::milliseconds idle_after, std::string& why_not) {
-    auto bus = SessionBus::Open(why_not);
+std::unique_ptr<IdleSource> OpenMutterIdle(std::chrono::milliseconds idleAfter, std::string& whyNot) {
+    auto bus = SessionBus::Open(whyNot);
     if (!bus) return nullptr;
     auto source = std::make_unique<MutterIdle>(std::move(bus));
-    if (!source->Start(idle_after, why_not)) return nullptr;
+    if (!source->Start(idleAfter, whyNot)) return nullptr;
     return source;
 }
 

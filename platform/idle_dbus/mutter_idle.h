@@ -11,6 +11,6 @@
 
 namespace linesaver::idle {
 
-std::unique_ptr<IdleSource> OpenMutterIdle(std::chrono::milliseconds idle_after, std::string& why_not);
+std::unique_ptr<IdleSource> OpenMutterIdle(std::chrono::milliseconds idleAfter, std::string& whyNot);
 
 } // namespace linesaver::idle

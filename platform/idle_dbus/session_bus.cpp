@@ -13,13 +13,13 @@ namespace linesaver::idle {
 void BusUnref::operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
 void SlotUnref::operator()(sd_bus_slot* slot) const { sd_bus_slot_unref(slot); }
 
-std::unique_ptr<SessionBus> SessionBus::Open(std::string& why_not) {
+std::unique_ptr<SessionBus> SessionBus::Open(std::string& whyNot) {
     sd_bus* raw = nullptr;
     const int opened = sd_bus_open_user(&raw);
     std::unique_ptr<SessionBus> self(new SessionBus);
     self->bus_.reset(raw);
     if (opened < 0) {
-        why_not = std::string("no session bus (") + std::strerror(-opened) + ")";
+        whyNot = std::string("no session bus (") + std::strerror(-opened) + ")";
         return nullptr;
     }
     // A desktop service answers within a second when it runs at all; one
@@ -29,14 +29,14 @@ std::unique_ptr<SessionBus> SessionBus::Open(std::string& why_not) {
     self->epoll_ = UniqueFd(epoll_create1(EPOLL_CLOEXEC));
     self->timer_ = UniqueFd(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
     if (self->busFd_ < 0 || !self->epoll_ || !self->timer_) {
-        why_not = "cannot watch the session bus";
+        whyNot = "cannot watch the session bus";
         return nullptr;
     }
-    epoll_event bus_event{.events = EPOLLIN, .data = {.fd = self->busFd_}};
-    epoll_event timer_event{.events = EPOLLIN, .data = {.fd = self->timer_.get()}};
-    if (epoll_ctl(self->epoll_.get(), EPOLL_CTL_ADD, self->busFd_, &bus_event) != 0 ||
-        epoll_ctl(self->epoll_.get(), EPOLL_CTL_ADD, self->timer_.get(), &timer_event) != 0 || !self->Rearm()) {
-        why_not = "cannot watch the session bus";
+    epoll_event busEvent{.events = EPOLLIN, .data = {.fd = self->busFd_}};
+    epoll_event timerEvent{.events = EPOLLIN, .data = {.fd = self->timer_.get()}};
+    if (epoll_ctl(self->epoll_.get(), EPOLL_CTL_ADD, self->busFd_, &busEvent) != 0 ||
+        epoll_ctl(self->epoll_.get(), EPOLL_CTL_ADD, self->timer_.get(), &timerEvent) != 0 || !self->Rearm()) {
+        whyNot = "cannot watch the session bus";
         return nullptr;
     }
     return self;
@@ -45,8 +45,8 @@ std::unique_ptr<SessionBus> SessionBus::Open(std::string& why_not) {
 bool SessionBus::Rearm() {
     const int events = sd_bus_get_events(bus_.get());
     if (events < 0) return false;
-    epoll_event bus_event{.events = static_cast<std::uint32_t>(events), .data = {.fd = busFd_}};
-    if (epoll_ctl(epoll_.get(), EPOLL_CTL_MOD, busFd_, &bus_event) != 0) return false;
+    epoll_event busEvent{.events = static_cast<std::uint32_t>(events), .data = {.fd = busFd_}};
+    if (epoll_ctl(epoll_.get(), EPOLL_CTL_MOD, busFd_, &busEvent) != 0) return false;
     // An absolute time on the monotonic clock in microseconds, 0 for at
     // once, UINT64_MAX for never; a timer of all zeros would be disarmed.
     std::uint64_t deadline = 0;
@@ -67,8 +67,7 @@ bool SessionBus::AlsoWatch(int fd) {
 
 bool SessionBus::Dispatch() {
     std::uint64_t expirations = 0;
-    while (::read(timer_.get(), &expirations, sizeof expirations) < 0 && errno == EINTR) {
-    }
+    while (::read(timer_.get(), &expirations, sizeof expirations) < 0 && errno == EINTR) {}
     for (;;) {
         const int handled = sd_bus_process(bus_.get(), nullptr);
         if (handled < 0) return false;

@@ -27,7 +27,7 @@ class SessionBus {
 public:
     // Connects to the session bus; nothing, with why_not saying why, when
     // there is none.
-    static std::unique_ptr<SessionBus> Open(std::string& why_not);
+    static std::unique_ptr<SessionBus> Open(std::string& whyNot);
 
     sd_bus* get() const { return bus_.get(); }
 

@@ -9,18 +9,20 @@ namespace {
 
 const IdleProtocol kExtIdle{
     ext_idle_notifier_v1_interface,
-    [](wl_proxy* notifier, wl_seat* seat, std::uint32_t idle_ms) {
-        return reinterpret_cast<wl_proxy*>(
-            ext_idle_notifier_v1_get_idle_notification(reinterpret_cast<ext_idle_notifier_v1*>(notifier), idle_ms, seat));
+    [](wl_proxy* notifier, wl_seat* seat, std::uint32_t idleMs) {
+        return reinterpret_cast<wl_proxy*>(ext_idle_notifier_v1_get_idle_notification(
+            reinterpret_cast<ext_idle_notifier_v1*>(notifier), idleMs, seat));
     },
-    [](wl_proxy* notification) { ext_idle_notification_v1_destroy(reinterpret_cast<ext_idle_notification_v1*>(notification)); },
+    [](wl_proxy* notification) {
+        ext_idle_notification_v1_destroy(reinterpret_cast<ext_idle_notification_v1*>(notification));
+    },
     [](wl_proxy* notifier) { ext_idle_notifier_v1_destroy(reinterpret_cast<ext_idle_notifier_v1*>(notifier)); },
 };
 
 } // namespace
 
-std::unique_ptr<IdleSource> OpenExtIdle(std::chrono::milliseconds idle_after, std::string& why_not) {
-    return OpenIdleNotification(kExtIdle, idle_after, why_not);
+std::unique_ptr<IdleSource> OpenExtIdle(std::chrono::milliseconds idleAfter, std::string& whyNot) {
+    return OpenIdleNotification(kExtIdle, idleAfter, whyNot);
 }
 
 } // namespace linesaver::idle

@@ -21,22 +21,25 @@ public:
         if (notification_) protocol_.unwatch(notification_);
     }
 
-    bool Watch(std::chrono::milliseconds idle_after) {
+    bool Watch(std::chrono::milliseconds idleAfter) {
         const auto most = std::chrono::milliseconds(std::numeric_limits<std::uint32_t>::max());
-        const auto idle_ms = static_cast<std::uint32_t>(std::clamp(idle_after, std::chrono::milliseconds(1), most).count());
-        notification_ = protocol_.watch(connection_->Global(), connection_->Seat(), idle_ms);
+        const auto idleMs =
+            static_cast<std::uint32_t>(std::clamp(idleAfter, std::chrono::milliseconds(1), most).count());
+        notification_ = protocol_.watch(connection_->Global(), connection_->Seat(), idleMs);
         if (!notification_) return false;
         // Both protocols' notifications have the same two events, in the
         // same order: one listener serves either.
         using Handler = void (*)(void*, wl_proxy*);
-        static const Handler handlers[] = {&IdleNotification::Idled, &IdleNotification::Resumed};
-        wl_proxy_add_listener(notification_, reinterpret_cast<void (**)(void)>(const_cast<Handler*>(handlers)), this);
+        static const Handler kHandlers[] = {&IdleNotification::Idled, &IdleNotification::Resumed};
+        wl_proxy_add_listener(notification_, reinterpret_cast<void (**)(void)>(const_cast<Handler*>(kHandlers)), this);
         changes_.reserve(16);
         connection_->Flush();
         return true;
     }
 
-    std::string Describe() const override { return std::string(protocol_.notifier.name) + " on " + connection_->Name(); }
+    std::string Describe() const override {
+        return std::string(protocol_.notifier.name) + " on " + connection_->Name();
+    }
 
     int Fd() const override { return connection_->Fd(); }
 
@@ -55,7 +58,9 @@ public:
 
 private:
     static void Idled(void* self, wl_proxy*) noexcept { static_cast<IdleNotification*>(self)->Note(IdleChange::Idle); }
-    static void Resumed(void* self, wl_proxy*) noexcept { static_cast<IdleNotification*>(self)->Note(IdleChange::Active); }
+    static void Resumed(void* self, wl_proxy*) noexcept {
+        static_cast<IdleNotification*>(self)->Note(IdleChange::Active);
+    }
 
     void Note(IdleChange change) noexcept {
         try {
@@ -74,13 +79,13 @@ private:
 
 } // namespace
 
-std::unique_ptr<IdleSource> OpenIdleNotification(const IdleProtocol& protocol, std::chrono::milliseconds idle_after,
-                                                 std::string& why_not) {
-    auto connection = WaylandConnection::Open(protocol.notifier, protocol.release, kAnswerLimit, why_not);
+std::unique_ptr<IdleSource> OpenIdleNotification(const IdleProtocol& protocol, std::chrono::milliseconds idleAfter,
+                                                 std::string& whyNot) {
+    auto connection = WaylandConnection::Open(protocol.notifier, protocol.release, kAnswerLimit, whyNot);
     if (!connection) return nullptr;
     auto source = std::make_unique<IdleNotification>(protocol, std::move(connection));
-    if (!source->Watch(idle_after)) {
-        why_not = "the compositor gave no idle notification";
+    if (!source->Watch(idleAfter)) {
+        whyNot = "the compositor gave no idle notification";
         return nullptr;
     }
     return source;

@@ -16,13 +16,13 @@ namespace linesaver::idle {
 struct IdleProtocol {
     const wl_interface& notifier;
     // Asks the notifier for a notification after idle_ms without input.
-    wl_proxy* (*watch)(wl_proxy* notifier, wl_seat* seat, std::uint32_t idle_ms);
+    wl_proxy* (*watch)(wl_proxy* notifier, wl_seat* seat, std::uint32_t idleMs);
     // The notification's and the notifier's destructor requests.
     void (*unwatch)(wl_proxy* notification);
     void (*release)(wl_proxy* notifier);
 };
 
-std::unique_ptr<IdleSource> OpenIdleNotification(const IdleProtocol& protocol, std::chrono::milliseconds idle_after,
-                                                 std::string& why_not);
+std::unique_ptr<IdleSource> OpenIdleNotification(const IdleProtocol& protocol, std::chrono::milliseconds idleAfter,
+                                                 std::string& whyNot);
 
 } // namespace linesaver::idle

@@ -9,9 +9,9 @@ namespace {
 
 const IdleProtocol kKdeIdle{
     org_kde_kwin_idle_interface,
-    [](wl_proxy* notifier, wl_seat* seat, std::uint32_t idle_ms) {
+    [](wl_proxy* notifier, wl_seat* seat, std::uint32_t idleMs) {
         return reinterpret_cast<wl_proxy*>(
-            org_kde_kwin_idle_get_idle_timeout(reinterpret_cast<org_kde_kwin_idle*>(notifier), seat, idle_ms));
+            org_kde_kwin_idle_get_idle_timeout(reinterpret_cast<org_kde_kwin_idle*>(notifier), seat, idleMs));
     },
     [](wl_proxy* timeout) { org_kde_kwin_idle_timeout_release(reinterpret_cast<org_kde_kwin_idle_timeout*>(timeout)); },
     // The notifier has no destructor request.
@@ -20,8 +20,8 @@ const IdleProtocol kKdeIdle{
 
 } // namespace
 
-std::unique_ptr<IdleSource> OpenKdeIdle(std::chrono::milliseconds idle_after, std::string& why_not) {
-    return OpenIdleNotification(kKdeIdle, idle_after, why_not);
+std::unique_ptr<IdleSource> OpenKdeIdle(std::chrono::milliseconds idleAfter, std::string& whyNot) {
+    return OpenIdleNotification(kKdeIdle, idleAfter, whyNot);
 }
 
 } // namespace linesaver::idle

@@ -36,35 +36,34 @@ const wl_callback_listener kDoneListener{OnDone};
 } // namespace
 
 std::unique_ptr<WaylandConnection> WaylandConnection::Open(const wl_interface& wanted, void (*release)(wl_proxy*),
-                                                           std::chrono::milliseconds answer_limit,
-                                                           std::string& why_not) {
+                                                           std::chrono::milliseconds answerLimit, std::string& whyNot) {
     // Only a session that names its compositor has one: wl_display_connect
     // would otherwise guess wayland-0.
     const char* name = std::getenv("WAYLAND_DISPLAY");
     if (!name || !*name) {
-        why_not = "WAYLAND_DISPLAY is not set";
+        whyNot = "WAYLAND_DISPLAY is not set";
         return nullptr;
     }
     wl_display* display = wl_display_connect(nullptr);
     if (!display) {
-        why_not = std::string("no Wayland compositor at ") + name;
+        whyNot = std::string("no Wayland compositor at ") + name;
         return nullptr;
     }
     std::unique_ptr<WaylandConnection> self(new WaylandConnection(display, name, release));
     Found found{&wanted};
     wl_registry* registry = wl_display_get_registry(display);
     wl_registry_add_listener(registry, &kRegistryListener, &found);
-    const bool answered = self->RoundTrip(answer_limit, why_not);
+    const bool answered = self->RoundTrip(answerLimit, whyNot);
     wl_registry_destroy(registry);
     self->seat_ = found.seat;
     self->global_ = found.global;
     if (!answered) return nullptr;
     if (!found.global) {
-        why_not = std::string(name) + " offers no " + wanted.name;
+        whyNot = std::string(name) + " offers no " + wanted.name;
         return nullptr;
     }
     if (!found.seat) {
-        why_not = std::string(name) + " has no seat";
+        whyNot = std::string(name) + " has no seat";
         return nullptr;
     }
     return self;
@@ -95,7 +94,8 @@ bool WaylandConnection::RoundTrip(std::chrono::milliseconds limit, std::string& 
             answered = Lost(why);
             break;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         pollfd fd{Fd(), POLLIN, 0};
         const int ready = left.count() > 0 ? poll(&fd, 1, static_cast<int>(left.count())) : 0;
         if (ready < 0 && errno == EINTR) {

@@ -21,7 +21,7 @@ public:
     // why_not, when there is no compositor, it does not answer within
     // answer_limit, or it lacks either.
     static std::unique_ptr<WaylandConnection> Open(const wl_interface& wanted, void (*release)(wl_proxy*),
-                                                   std::chrono::milliseconds answer_limit, std::string& why_not);
+                                                   std::chrono::milliseconds answerLimit, std::string& whyNot);
     ~WaylandConnection();
     WaylandConnection(const WaylandConnection&) = delete;
     WaylandConnection& operator=(const WaylandConnection&) = delete;

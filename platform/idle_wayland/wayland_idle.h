@@ -10,9 +10,9 @@
 namespace linesaver::idle {
 
 // ext_idle_notifier_v1, the standard one (KWin 5.27, sway 1.8 and most).
-std::unique_ptr<IdleSource> OpenExtIdle(std::chrono::milliseconds idle_after, std::string& why_not);
+std::unique_ptr<IdleSource> OpenExtIdle(std::chrono::milliseconds idleAfter, std::string& whyNot);
 // org_kde_kwin_idle, KDE's older one (sway 1.7, KWin).
-std::unique_ptr<IdleSource> OpenKdeIdle(std::chrono::milliseconds idle_after, std::string& why_not);
+std::unique_ptr<IdleSource> OpenKdeIdle(std::chrono::milliseconds idleAfter, std::string& whyNot);
 
 inline constexpr IdleBackend kExtIdleBackend{"ext-idle", &OpenExtIdle};
 inline constexpr IdleBackend kKdeIdleBackend{"kde-idle", &OpenKdeIdle};

@@ -60,8 +60,7 @@ public:
         std::uint64_t expirations = 0;
         if (::read(timer_.get(), &expirations, sizeof expirations) > 0) Check(changes);
         // Nothing is asked for but the replies above; drain what else comes.
-        while (XcbOwned<xcb_generic_event_t> event{xcb_poll_for_event(connection_.get())}) {
-        }
+        while (XcbOwned<xcb_generic_event_t> event{xcb_poll_for_event(connection_.get())}) {}
         if (xcb_connection_has_error(connection_.get()) == 0) return true;
         why = "the X server " + display_ + " has closed the connection";
         return false;

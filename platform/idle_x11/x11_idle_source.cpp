@@ -31,8 +31,8 @@ xcb_sync_counter_t FindIdleCounter(xcb_connection_t* connection) {
     XcbOwned<xcb_sync_initialize_reply_t> version(xcb_sync_initialize_reply(
         connection, xcb_sync_initialize(connection, XCB_SYNC_MAJOR_VERSION, XCB_SYNC_MINOR_VERSION), nullptr));
     if (!version) return XCB_NONE;
-    XcbOwned<xcb_sync_list_system_counters_reply_t> counters(xcb_sync_list_system_counters_reply(
-        connection, xcb_sync_list_system_counters(connection), nullptr));
+    XcbOwned<xcb_sync_list_system_counters_reply_t> counters(
+        xcb_sync_list_system_counters_reply(connection, xcb_sync_list_system_counters(connection), nullptr));
     if (!counters) return XCB_NONE;
     // Read by hand: libxcb's iterator over this list misses the padding
     // after each name and reads the names shifted.

@@ -23,8 +23,7 @@ sigset_t CloseSet() {
 // Adds one to an event counter.
 void Post(int eventFd) {
     const std::uint64_t one = 1;
-    while (eventFd >= 0 && ::write(eventFd, &one, sizeof one) < 0 && errno == EINTR) {
-    }
+    while (eventFd >= 0 && ::write(eventFd, &one, sizeof one) < 0 && errno == EINTR) {}
 }
 
 } // namespace
@@ -61,8 +60,7 @@ void CloseSignals::Stop() {
 
 void CloseSignals::TakeNotice() {
     std::uint64_t count;
-    while (noticeFd_ >= 0 && ::read(noticeFd_, &count, sizeof count) < 0 && errno == EINTR) {
-    }
+    while (noticeFd_ >= 0 && ::read(noticeFd_, &count, sizeof count) < 0 && errno == EINTR) {}
 }
 
 void CloseSignals::Watch() {
@@ -79,8 +77,7 @@ void CloseSignals::Watch() {
         if (got == static_cast<ssize_t>(sizeof info)) {
             wake_();
             Post(noticeFd_);
-        }
-        else if (got < 0 && errno != EINTR)
+        } else if (got < 0 && errno != EINTR)
             return;
     }
 }

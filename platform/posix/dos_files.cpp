@@ -23,9 +23,9 @@ constexpr std::pair<std::string_view, std::string_view> kLongExtensions[] = {{".
 
 bool EndsWithIgnoringCase(std::string_view s, std::string_view tail) {
     if (s.size() < tail.size()) return false;
-    return std::equal(tail.begin(), tail.end(), s.end() - static_cast<std::ptrdiff_t>(tail.size()),
-                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) ==
-                                                  std::tolower(static_cast<unsigned char>(b)); });
+    return std::equal(tail.begin(), tail.end(), s.end() - static_cast<std::ptrdiff_t>(tail.size()), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    });
 }
 
 bool Matches(const std::string& pattern, const std::string& name) {
@@ -54,11 +54,9 @@ std::vector<std::string> List(const std::string& folder, const std::string& patt
         // A backslash in a name would read as a folder in the path the
         // saver builds from it: such a file cannot be named, so it is not
         // listed.
-        if (name == "." || name == ".." || name.find('\\') != std::string::npos || !Matches(pattern, name))
-            continue;
+        if (name == "." || name == ".." || name.find('\\') != std::string::npos || !Matches(pattern, name)) continue;
         struct stat st {};
-        if (::fstatat(::dirfd(dir.get()), name.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode))
-            names.push_back(name);
+        if (::fstatat(::dirfd(dir.get()), name.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode)) names.push_back(name);
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -86,8 +84,8 @@ public:
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
 
-    int fd() const { return fd_.get(); }
-    bool ok() const { return !path_.empty(); }
+    int Fd() const { return fd_.get(); }
+    bool Ok() const { return !path_.empty(); }
     // Closes the file and renames it to destination, which is replaced
     // as a name: a symbolic link there is replaced, never followed.
     bool MoveTo(const std::string& destination) {
@@ -129,8 +127,8 @@ std::string DosFiles::ToLocal(const std::string& dosPath) const {
     std::string rest = dosPath;
     std::string base;
     if (dosPath.size() >= 2 && dosPath[1] == ':') {
-        const bool driveC = std::tolower(static_cast<unsigned char>(dosPath[0])) == 'c' && dosPath.size() >= 3 &&
-                            dosPath[2] == '\\';
+        const bool driveC =
+            std::tolower(static_cast<unsigned char>(dosPath[0])) == 'c' && dosPath.size() >= 3 && dosPath[2] == '\\';
         if (!driveC || impl_->driveC.empty()) return "";
         base = impl_->driveC + "/";
         rest = dosPath.substr(3);
@@ -179,11 +177,11 @@ bool DosFiles::CopyFileTo(const std::string& from, const std::string& to) {
     struct stat st {};
     if (!in || ::fstat(in.get(), &st) != 0 || static_cast<std::uint64_t>(st.st_size) > kLargestCopy) return false;
     TempFile out(destination);
-    if (!out.ok()) return false;
+    if (!out.Ok()) return false;
     std::size_t written = 0; // the source may still grow while it is read
     const bool copied = ReadChunks(in.get(), [&](const char* data, std::size_t size) {
         written += size;
-        return written <= kLargestCopy && WriteAll(out.fd(), data, size);
+        return written <= kLargestCopy && WriteAll(out.Fd(), data, size);
     });
     return copied && out.MoveTo(destination);
 }

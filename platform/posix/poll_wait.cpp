@@ -11,8 +11,7 @@ void PollFor(pollfd* files, int count, std::optional<std::chrono::nanoseconds> w
         limit.tv_sec = static_cast<time_t>(wait->count() / 1'000'000'000);
         limit.tv_nsec = static_cast<long>(wait->count() % 1'000'000'000);
     }
-    while (::ppoll(files, static_cast<nfds_t>(count), wait ? &limit : nullptr, nullptr) < 0 && errno == EINTR) {
-    }
+    while (::ppoll(files, static_cast<nfds_t>(count), wait ? &limit : nullptr, nullptr) < 0 && errno == EINTR) {}
 }
 
 } // namespace linesaver

@@ -14,9 +14,8 @@ int TilesFor(int pixels) { return pixels > 0 ? (pixels + kTile - 1) / kTile : 0;
 } // namespace
 
 DirtyTiles::DirtyTiles(int widthPx, int heightPx)
-    : width_(std::max(widthPx, 0)), height_(std::max(heightPx, 0)), cols_(TilesFor(width_)),
-      rows_(TilesFor(height_)), marked_(static_cast<std::size_t>(cols_) * rows_, 0), firstCol_(rows_, cols_),
-      lastCol_(rows_, -1) {
+    : width_(std::max(widthPx, 0)), height_(std::max(heightPx, 0)), cols_(TilesFor(width_)), rows_(TilesFor(height_)),
+      marked_(static_cast<std::size_t>(cols_) * rows_, 0), firstCol_(rows_, cols_), lastCol_(rows_, -1) {
     const auto perRow = static_cast<std::size_t>(cols_ + 1) / 2;
     rects_.reserve(static_cast<std::size_t>(MostRects(width_, height_)));
     open_.reserve(perRow);
@@ -122,9 +121,8 @@ std::span<const PixelRect> DirtyTiles::Take() {
             const PixelRect run{c * kTile, r * kTile, std::min((end + 1) * kTile, width_) - c * kTile,
                                 std::min((r + 1) * kTile, height_) - r * kTile};
             // A rectangle of the row above with the same columns grows down.
-            const auto above = std::find_if(open_.begin(), open_.end(), [&](int i) {
-                return rects_[i].x == run.x && rects_[i].w == run.w;
-            });
+            const auto above = std::find_if(open_.begin(), open_.end(),
+                                            [&](int i) { return rects_[i].x == run.x && rects_[i].w == run.w; });
             if (above != open_.end()) {
                 rects_[*above].h += run.h;
                 nextOpen_.push_back(*above);

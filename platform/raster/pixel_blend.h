@@ -62,7 +62,8 @@ inline __m128i Blend2(__m128i dst, __m128i src, __m128i a) {
 // 16-byte aligned).
 inline __m128i Blend4(__m128i pixels, __m128i src, const std::uint16_t* lanes) {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i low = Blend2(_mm_unpacklo_epi8(pixels, zero), src, _mm_load_si128(reinterpret_cast<const __m128i*>(lanes)));
+    const __m128i low =
+        Blend2(_mm_unpacklo_epi8(pixels, zero), src, _mm_load_si128(reinterpret_cast<const __m128i*>(lanes)));
     const __m128i high =
         Blend2(_mm_unpackhi_epi8(pixels, zero), src, _mm_load_si128(reinterpret_cast<const __m128i*>(lanes + 8)));
     return _mm_packus_epi16(low, high);
@@ -81,7 +82,8 @@ inline void PutColumn4(unsigned char* at, std::ptrdiff_t step, __m128i src, cons
     std::memcpy(&p1, at + step, 4);
     std::memcpy(&p2, at + 2 * step, 4);
     std::memcpy(&p3, at + 3 * step, 4);
-    const __m128i pixels = _mm_set_epi32(static_cast<int>(p3), static_cast<int>(p2), static_cast<int>(p1), static_cast<int>(p0));
+    const __m128i pixels =
+        _mm_set_epi32(static_cast<int>(p3), static_cast<int>(p2), static_cast<int>(p1), static_cast<int>(p0));
     const __m128i mixed = Blend4(pixels, src, lanes);
     p0 = static_cast<std::uint32_t>(_mm_cvtsi128_si32(mixed));
     p1 = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(mixed, 4)));

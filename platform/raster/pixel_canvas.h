@@ -33,7 +33,7 @@ public:
     PixelCanvas& operator=(const PixelCanvas&) = delete;
 
     // false when the pixels could not be had; such a canvas draws nothing.
-    bool ok() const { return ok_; }
+    bool Ok() const { return ok_; }
     // To black. Only what was drawn since the last clear is touched, so
     // clearing a clear canvas changes nothing.
     void Clear();
@@ -62,9 +62,9 @@ private:
     std::vector<std::uint32_t> own_; // the pixels, unless someone else's
     PixelImage image_;
     bool ok_ = false;
-    double scale_;  // device pixels per twip
-    double pen_;    // line width in device pixels
-    double margin_; // half the pen plus anti-aliasing, in pixels
+    double scale_;       // device pixels per twip
+    double pen_;         // line width in device pixels
+    double margin_;      // half the pen plus anti-aliasing, in pixels
     DirtyTiles changed_; // since the last TakeDirty
     DirtyTiles inked_;   // since the last Clear
 };

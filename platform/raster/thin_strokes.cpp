@@ -19,9 +19,16 @@ int Index(double v, int lo, int hi) { return static_cast<int>(std::clamp(v, doub
 // Branch-free: the sign of these changes from pixel to pixel. T is a
 // double or a pair of them (the same sums, two at a time); x < 0 ? 0 : x
 // is what std::max(x, 0.0) gives.
-template <class T> inline T Ramp(T x) { return x < 0 ? T{} : x; }
-template <> inline double Ramp(double x) { return std::max(x, 0.0); }
-template <class T> inline T Ramp2(T x) {
+template <class T>
+inline T Ramp(T x) {
+    return x < 0 ? T{} : x;
+}
+template <>
+inline double Ramp(double x) {
+    return std::max(x, 0.0);
+}
+template <class T>
+inline T Ramp2(T x) {
     const T r = Ramp(x);
     return r * r;
 }
@@ -29,11 +36,16 @@ template <class T> inline T Ramp2(T x) {
 // How much of the unit interval [0, 1] a band [m - h, m + h] covers on
 // average while its centre m slides uniformly over a distance s, for a
 // band that does not slide (s = 0) and one that does.
-template <class T> inline T StillCover(T m, double h) { return Ramp(m + h) - Ramp(m + h - 1) - Ramp(m - h) + Ramp(m - h - 1); }
-template <class T> inline T HalfSquares(T c, double h) {
+template <class T>
+inline T StillCover(T m, double h) {
+    return Ramp(m + h) - Ramp(m + h - 1) - Ramp(m - h) + Ramp(m - h - 1);
+}
+template <class T>
+inline T HalfSquares(T c, double h) {
     return Ramp2(c + h) - Ramp2(c + h - 1) - Ramp2(c - h) + Ramp2(c - h - 1);
 }
-template <class T> inline T SlideCover(T m, double h, double s, double halfOverS) {
+template <class T>
+inline T SlideCover(T m, double h, double s, double halfOverS) {
     return (HalfSquares(m + s / 2, h) - HalfSquares(m - s / 2, h)) * halfOverS;
 }
 
@@ -140,8 +152,8 @@ void Walk(const PixelImage& image, double a1, double b1, double a2, double b2, d
     const auto tableRow = [&](int j, std::int64_t fixedCentre, bool prefetch) {
         // The rows ahead are far apart in memory: ask for them early.
         if (prefetch) {
-            const int ahead = static_cast<int>(
-                std::clamp<std::int64_t>((fixedCentre + kAhead * fixedStep) >> 16, 0, minorSize - 1));
+            const int ahead =
+                static_cast<int>(std::clamp<std::int64_t>((fixedCentre + kAhead * fixedStep) >> 16, 0, minorSize - 1));
             __builtin_prefetch(at(ahead, j + kAhead), 1);
         }
         // The nearest of the table's positions.

@@ -2,8 +2,8 @@
 
 #include "platform/sdl/x11_full_screen.h"
 
-#include <SDL.h>
 #include <cstring>
+#include <SDL.h>
 
 namespace linesaver {
 namespace {
@@ -53,7 +53,8 @@ SdlBlankWindows SdlBlankWindows::Open(const PixelRect& primary, std::uint32_t fl
         if (!black && !FillBlack(window.get())) continue;
         const std::uint32_t id = SDL_GetWindowID(window.get());
         const bool keepAfterClose = black != nullptr;
-        self.blanks_.push_back({std::move(window), std::move(black), keepAfterClose, id, {d.x - primary.x, d.y - primary.y}});
+        self.blanks_.push_back(
+            {std::move(window), std::move(black), keepAfterClose, id, {d.x - primary.x, d.y - primary.y}});
     }
     return self;
 }

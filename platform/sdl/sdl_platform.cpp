@@ -1,12 +1,12 @@
 #include "platform/sdl/sdl_platform.h"
 
-#include "platform/raster/pixel_canvas.h"
-#include "platform/sdl/sdl_audio.h"
 #include "platform/fluidsynth/mci_player.h"
 #include "platform/posix/dos_files.h"
 #include "platform/posix/poll_wait.h"
 #include "platform/posix/program_folder.h"
 #include "platform/posix/runtime_dir.h"
+#include "platform/raster/pixel_canvas.h"
+#include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/sdl/x11_events.h"
 
@@ -61,8 +61,7 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
 
 std::unique_ptr<Desktop> OpenDesktop(std::string& error) { return SdlPlatform::Open(error); }
 
-SdlPlatform::SdlPlatform()
-    : EventDesktop(ExecutableFolder()), lock_(LockPath()) {}
+SdlPlatform::SdlPlatform() : EventDesktop(ExecutableFolder()), lock_(LockPath()) {}
 
 bool SdlPlatform::OpenDisplay(std::string& error) {
     // SDL waits for the display server without a limit while it opens the
@@ -98,7 +97,7 @@ void SdlPlatform::CloseSignalled() {
 }
 
 SdlPlatform::~SdlPlatform() {
-    CloseDrive(); // the music stops while SDL's audio is still there
+    CloseDrive();    // the music stops while SDL's audio is still there
     signals_.Stop(); // no event is pushed once SDL starts to go
     window_.reset();
 }

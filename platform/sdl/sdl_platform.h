@@ -6,8 +6,8 @@
 
 #include "platform/event_loop/event_desktop.h"
 #include "platform/posix/close_signals.h"
-#include "platform/sdl/display_loss.h"
 #include "platform/posix/instance_lock.h"
+#include "platform/sdl/display_loss.h"
 
 #include <functional>
 #include <memory>

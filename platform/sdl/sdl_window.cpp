@@ -5,11 +5,11 @@
 #include "platform/sdl/x11_full_screen.h"
 #include "platform/x11image/window_connection.h"
 
-#include <SDL.h>
-#include <SDL_syswm.h>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <SDL.h>
+#include <SDL_syswm.h>
 
 namespace linesaver {
 namespace {
@@ -103,9 +103,8 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
         // SDL's image instead: full screen from the start.
         if (!self->wayland_) SDL_SetWindowFullscreen(self->window_.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
-    if (self->wayland_)
-        self->canvas_ = std::make_unique<PixelCanvas>(bounds.w, bounds.h, 1.0 / kTwipsPerPixel);
-    if (self->wayland_ && !self->canvas_->ok()) {
+    if (self->wayland_) self->canvas_ = std::make_unique<PixelCanvas>(bounds.w, bounds.h, 1.0 / kTwipsPerPixel);
+    if (self->wayland_ && !self->canvas_->Ok()) {
         error = "cannot make a drawing canvas of the screen's size";
         return nullptr;
     }
@@ -183,7 +182,7 @@ bool SdlWindow::TakeImage(std::string& error) {
                                                 image_->h, pixelsPerTwip, scale_);
     else
         canvas_ = std::make_unique<PixelCanvas>(image_->w, image_->h, pixelsPerTwip, scale_);
-    if (!canvas_->ok()) {
+    if (!canvas_->Ok()) {
         error = "cannot make a drawing canvas of the screen's size";
         return false;
     }
@@ -202,7 +201,8 @@ void SdlWindow::FollowSize() {
     int h = 0;
     SDL_GetWindowSizeInPixels(window_.get(), &w, &h);
     std::string unused; // on failure the old picture goes on, clipped or short
-    if (w > 0 && h > 0 && (w != x11_->Image().Width() || h != x11_->Image().Height())) x11_->Resize(w, h, /*keepPicture=*/true, unused);
+    if (w > 0 && h > 0 && (w != x11_->Image().Width() || h != x11_->Image().Height()))
+        x11_->Resize(w, h, /*keepPicture=*/true, unused);
 }
 
 void SdlWindow::Reached() { visible_ = visible_ || shown_; }

@@ -106,8 +106,8 @@ private:
 
     std::unique_ptr<Library> library_; // outlives the window
     std::unique_ptr<SDL_Window, WindowDeleter> window_;
-    SdlBlankWindows others_; // the other displays' windows
-    SDL_Surface* image_ = nullptr; // owned by the window
+    SdlBlankWindows others_;                // the other displays' windows
+    SDL_Surface* image_ = nullptr;          // owned by the window
     std::unique_ptr<WaylandImage> wayland_; // instead of image_ on Wayland
     std::unique_ptr<WindowConnection> x11_; // instead of image_ and canvas_ on X11
     std::unique_ptr<PixelCanvas> canvas_;
@@ -119,9 +119,9 @@ private:
     // it comes after the window has gone (a saver ended at once).
     bool raise_ = true;
     bool imageDropped_ = false; // SDL wants the image taken again
-    bool exposed_ = false; // on X11: SDL has reported the window shown or exposed
-    bool shown_ = false;   // SDL has been asked to show the window
-    bool visible_ = false; // and an image has reached the screen since
+    bool exposed_ = false;      // on X11: SDL has reported the window shown or exposed
+    bool shown_ = false;        // SDL has been asked to show the window
+    bool visible_ = false;      // and an image has reached the screen since
     std::uint32_t id_ = 0;
     std::vector<SDL_Rect> rects_; // room for the most a present can need
     int displayW_ = 0;

@@ -2,11 +2,11 @@
 
 #include "platform/raster/pixel_canvas.h"
 
-#include <SDL.h>
-#include <SDL_syswm.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <SDL.h>
+#include <SDL_syswm.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #include <wayland-client.h>
@@ -31,9 +31,9 @@ const wl_registry_listener kRegistryListener{OnGlobal, OnGlobalRemoved};
 } // namespace
 
 WaylandImage::WaylandImage(int widthPx, int heightPx)
-    : width_(widthPx), height_(heightPx), stride_(widthPx * 4),
-      buffers_{{nullptr, nullptr, false, DirtyTiles(widthPx, heightPx)},
-               {nullptr, nullptr, false, DirtyTiles(widthPx, heightPx)}} {}
+    : width_(widthPx), height_(heightPx),
+      stride_(widthPx * 4), buffers_{{nullptr, nullptr, false, DirtyTiles(widthPx, heightPx)},
+                                     {nullptr, nullptr, false, DirtyTiles(widthPx, heightPx)}} {}
 
 std::unique_ptr<WaylandImage> WaylandImage::Open(SDL_Window* window, int widthPx, int heightPx) {
     if (widthPx <= 0 || heightPx <= 0) return nullptr;
@@ -74,7 +74,8 @@ bool WaylandImage::Make(SDL_Window* window) {
         return false;
     }
     memory_ = mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    wl_shm_pool* pool = memory_ == MAP_FAILED ? nullptr : wl_shm_create_pool(shm_, fd, static_cast<std::int32_t>(bytes_));
+    wl_shm_pool* pool =
+        memory_ == MAP_FAILED ? nullptr : wl_shm_create_pool(shm_, fd, static_cast<std::int32_t>(bytes_));
     close(fd);
     if (memory_ == MAP_FAILED) memory_ = nullptr;
     if (!pool) return false;
@@ -86,9 +87,9 @@ bool WaylandImage::Make(SDL_Window* window) {
         b.behind.MarkAll();
     }
     wl_shm_pool_destroy(pool);
-    static const wl_buffer_listener released{&WaylandImage::Released};
+    static const wl_buffer_listener kReleased{&WaylandImage::Released};
     for (Buffer& b : buffers_)
-        if (b.handle) wl_buffer_add_listener(b.handle, &released, &b);
+        if (b.handle) wl_buffer_add_listener(b.handle, &kReleased, &b);
     return buffers_[0].handle && buffers_[1].handle;
 }
 

@@ -46,8 +46,8 @@ private:
     struct Buffer {
         wl_buffer* handle = nullptr;
         unsigned char* pixels = nullptr;
-        bool busy = false;   // the compositor still reads it
-        DirtyTiles behind;   // what it lacks of the canvas
+        bool busy = false; // the compositor still reads it
+        DirtyTiles behind; // what it lacks of the canvas
     };
     WaylandImage(int widthPx, int heightPx);
     bool Make(SDL_Window* window);

@@ -1,10 +1,10 @@
 #include "platform/sdl/x11_events.h"
 
-#include <SDL.h>
-#include <SDL_syswm.h>
 #include <cerrno>
 #include <cstdlib>
 #include <poll.h>
+#include <SDL.h>
+#include <SDL_syswm.h>
 
 namespace linesaver {
 
@@ -23,8 +23,7 @@ bool X11Events::Pending() const {
     if (Queued()) return true;
     pollfd socket{socket_, POLLIN, 0};
     int ready;
-    while ((ready = ::poll(&socket, 1, 0)) < 0 && errno == EINTR) {
-    }
+    while ((ready = ::poll(&socket, 1, 0)) < 0 && errno == EINTR) {}
     return ready != 0; // an error too: SDL's read then finds the connection broken
 }
 

@@ -15,9 +15,9 @@ void AskX11FullScreen(SDL_Window* window) {
     // the window manager reads when it maps it; SDL has put the states it
     // knows of there (above, skip taskbar).
     const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
-    const Atom full_screen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
+    const Atom fullScreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
     XChangeProperty(display, info.info.x11.window, state, XA_ATOM, 32, PropModeAppend,
-                    reinterpret_cast<const unsigned char*>(&full_screen), 1);
+                    reinterpret_cast<const unsigned char*>(&fullScreen), 1);
 }
 
 } // namespace linesaver

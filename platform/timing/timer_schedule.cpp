@@ -25,8 +25,7 @@ int TimerSchedule::Start(TimePoint now) {
     int chosen = -1;
     for (int i = 0; i < kTimers; ++i) {
         const Timer& t = timers_[i];
-        if (t.interval > 0 && !t.running && t.due <= now && (chosen < 0 || t.due < timers_[chosen].due))
-            chosen = i;
+        if (t.interval > 0 && !t.running && t.due <= now && (chosen < 0 || t.due < timers_[chosen].due)) chosen = i;
     }
     if (chosen < 0) return -1;
     Timer& t = timers_[chosen];

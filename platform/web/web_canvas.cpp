@@ -35,7 +35,7 @@ std::uint32_t ToRgba(std::uint32_t pixel) {
 
 WebCanvas::WebCanvas(int view, int widthPx, int heightPx, double pixelsPerTwip, double penPx)
     : view_(view), canvas_(widthPx, heightPx, pixelsPerTwip, penPx) {
-    if (!canvas_.ok()) return;
+    if (!canvas_.Ok()) return;
     rgba_.assign(static_cast<std::size_t>(widthPx) * heightPx, ToRgba(0));
     rects_.resize(4 * static_cast<std::size_t>(DirtyTiles::MostRects(widthPx, heightPx)));
     // The whole picture, black, is the first thing shown.
@@ -44,14 +44,16 @@ WebCanvas::WebCanvas(int view, int widthPx, int heightPx, double pixelsPerTwip, 
 }
 
 void WebCanvas::Present() {
-    if (!canvas_.ok()) return;
+    if (!canvas_.Ok()) return;
     const auto changed = canvas_.TakeDirty();
     if (changed.empty()) return;
     const int width = canvas_.Width();
     int count = 0;
     for (const PixelRect& r : changed) {
         for (int y = r.y; y < r.y + r.h; ++y) {
-            const auto* from = reinterpret_cast<const std::uint32_t*>(canvas_.Data() + static_cast<std::size_t>(y) * canvas_.Stride()) + r.x;
+            const auto* from = reinterpret_cast<const std::uint32_t*>(canvas_.Data() +
+                                                                      static_cast<std::size_t>(y) * canvas_.Stride()) +
+                               r.x;
             std::uint32_t* to = rgba_.data() + static_cast<std::size_t>(y) * width + r.x;
             for (int x = 0; x < r.w; ++x) to[x] = ToRgba(from[x]);
         }

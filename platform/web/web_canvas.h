@@ -19,7 +19,7 @@ public:
     WebCanvas(const WebCanvas&) = delete;
     WebCanvas& operator=(const WebCanvas&) = delete;
 
-    bool ok() const { return canvas_.ok(); }
+    bool Ok() const { return canvas_.Ok(); }
     PixelCanvas& Pixels() { return canvas_; }
 
     // Whatever changed since the last call goes to the page canvas.

@@ -42,7 +42,7 @@ public:
     // one a line ("" for none: no music).
     WebPlatform(const WebScreen& screen, std::optional<std::uint64_t> fixedSeed, const std::string& tracks);
 
-    bool ok() const { return canvas_.ok(); }
+    bool Ok() const { return canvas_.Ok(); }
     // The saver from now on: it starts, and its first frame tick comes
     // after 10 ms.
     using EventDesktop::Begin;

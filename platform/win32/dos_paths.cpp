@@ -13,8 +13,8 @@ std::string ExtendedPath(std::string path) {
 
 std::string RealPath(std::string_view saverPath, std::string_view driveC) {
     if (saverPath.starts_with(kExtendedPrefix)) return std::string(saverPath);
-    const bool onDriveC = saverPath.size() >= 3 && (saverPath[0] == 'c' || saverPath[0] == 'C') && saverPath[1] == ':' &&
-                          saverPath[2] == '\\';
+    const bool onDriveC = saverPath.size() >= 3 && (saverPath[0] == 'c' || saverPath[0] == 'C') &&
+                          saverPath[1] == ':' && saverPath[2] == '\\';
     if (!onDriveC || driveC.empty()) return {};
     const std::string_view rest = saverPath.substr(3);
     // Nothing on the drive lies above its folder; "/" is a separator too.

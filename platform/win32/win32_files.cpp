@@ -1,12 +1,12 @@
 #include "platform/win32/win32_files.h"
 
 #include "platform/win32/dos_paths.h"
-#include "platform/win32/win32_handles.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_handles.h"
 
-#include <windows.h>
 #include <sddl.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <array>
@@ -67,8 +67,8 @@ public:
     explicit PartialCopy(const std::wstring& destination) {
         const auto [folder, leaf] = Split(destination);
         path_ = folder + L"\\." + leaf + std::wstring(kPartialMark) + std::to_wstring(::GetCurrentProcessId());
-        file_.Reset(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_TEMPORARY, nullptr));
+        file_.Reset(
+            ::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr));
     }
     ~PartialCopy() {
         file_.Reset();
@@ -77,7 +77,7 @@ public:
     PartialCopy(const PartialCopy&) = delete;
     PartialCopy& operator=(const PartialCopy&) = delete;
 
-    bool ok() const { return file_.Valid(); }
+    bool Ok() const { return file_.Valid(); }
     HANDLE File() const { return file_.Get(); }
     // Closes the file and moves it to destination, whose name is replaced:
     // a link there is replaced, never written through.
@@ -163,7 +163,7 @@ bool Win32Files::CopyFileTo(const std::string& from, const std::string& to) {
         return false;
     const std::wstring target = Widen(destination);
     PartialCopy out(target);
-    if (!out.ok()) return false;
+    if (!out.Ok()) return false;
     std::array<char, 64 * 1024> chunk{};
     std::size_t written = 0; // the source may still grow while it is read
     for (;;) {

@@ -36,8 +36,8 @@ bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure) {
 }
 
 HWND MakeCover(const wchar_t* className, const PixelRect& r, void* self) {
-    return ::CreateWindowExW(WS_EX_TOPMOST, className, kTitle, WS_POPUP, r.x, r.y, r.w, r.h,
-                             nullptr, nullptr, ::GetModuleHandleW(nullptr), self);
+    return ::CreateWindowExW(WS_EX_TOPMOST, className, kTitle, WS_POPUP, r.x, r.y, r.w, r.h, nullptr, nullptr,
+                             ::GetModuleHandleW(nullptr), self);
 }
 
 } // namespace
@@ -63,8 +63,7 @@ Win32Window::~Win32Window() {
 }
 
 bool Win32Window::Make(std::string& error) {
-    if (!RegisterWindowClass(kTitle, &Procedure) ||
-        !RegisterWindowClass(kBlankClass, &Procedure)) {
+    if (!RegisterWindowClass(kTitle, &Procedure) || !RegisterWindowClass(kBlankClass, &Procedure)) {
         error = "cannot register the window class";
         return false;
     }
@@ -108,7 +107,7 @@ bool Win32Window::MakeCanvas(std::string& error) {
     oldBitmap_ = ::SelectObject(memory_.get(), bitmap_.get());
     canvas_ = std::make_unique<PixelCanvas>(static_cast<unsigned char*>(pixels), widthPx_ * 4, widthPx_, heightPx_,
                                             scale_ / kTwipsPerPixel, scale_);
-    if (!canvas_->ok()) {
+    if (!canvas_->Ok()) {
         error = "cannot make a drawing canvas of the screen's size";
         return false;
     }
@@ -183,7 +182,7 @@ bool Win32Window::Handle(HWND__* window, unsigned message, unsigned long long wP
         return true;
     case WM_ERASEBKGND:
         if (window != window_.get()) return false; // the class's black brush
-        result = 1; // painting covers it all
+        result = 1;                                // painting covers it all
         return true;
     case WM_SETCURSOR:
         if (LOWORD(lParam) != HTCLIENT) return false;

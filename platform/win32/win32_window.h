@@ -88,7 +88,7 @@ private:
 
     WindowInput& input_;
     WindowHandle window_;
-    std::vector<WindowHandle> blanks_; // the other monitors'
+    std::vector<WindowHandle> blanks_;         // the other monitors'
     std::unique_ptr<HDC__, DcDeleter> memory_; // holds the DIB section
     std::unique_ptr<HBITMAP__, BitmapDeleter> bitmap_;
     void* oldBitmap_ = nullptr; // what the memory DC held before

@@ -10,8 +10,8 @@
 namespace linesaver {
 
 enum class HackTarget {
-    OwnWindow, // a window of its own, for trying it out (the default)
-    Root,      // the root window
+    OwnWindow,   // a window of its own, for trying it out (the default)
+    Root,        // the root window
     GivenWindow, // a window someone else made: windowId
 };
 
@@ -21,8 +21,7 @@ struct HackOptions {
     bool music = false;
 };
 
-inline constexpr const char* kHackUsage =
-    "usage: linesaver [-root | -window | -window-id ID] [-music] [-fps]";
+inline constexpr const char* kHackUsage = "usage: linesaver [-root | -window | -window-id ID] [-music] [-fps]";
 
 // The options of args (without the program's name). daemonWindow is
 // $XSCREENSAVER_WINDOW (null when unset): when it is set the hack draws

@@ -77,8 +77,8 @@ bool HackWindow::Take(const HackOptions& options, std::string& error) {
     }
     // Watched before its size is read, so that no resize falls between.
     // Each client has an event mask of its own: the owner's is untouched.
-    XcbOwned<xcb_generic_error_t> refused(
-        xcb_request_check(connection_, xcb_change_window_attributes_checked(connection_, window_, XCB_CW_EVENT_MASK, &kWatched)));
+    XcbOwned<xcb_generic_error_t> refused(xcb_request_check(
+        connection_, xcb_change_window_attributes_checked(connection_, window_, XCB_CW_EVENT_MASK, &kWatched)));
     X11Window described;
     if (refused || !DescribeWindow(connection_, window_, described, error)) {
         if (refused) error = "no window " + WindowIdText(window_) + " on the display";
@@ -111,7 +111,7 @@ bool HackWindow::Lost() const { return xcb_connection_has_error(connection_) != 
 void HackWindow::Read(WindowNews& news, bool fromSocket) {
     for (;;) {
         XcbOwned<xcb_generic_event_t> event(fromSocket ? xcb_poll_for_event(connection_)
-                                                    : xcb_poll_for_queued_event(connection_));
+                                                       : xcb_poll_for_queued_event(connection_));
         if (!event) return;
         switch (event->response_type & 0x7f) {
         case 0: { // an error: drawing on a window that has just gone

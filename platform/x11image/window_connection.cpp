@@ -9,8 +9,7 @@
 namespace linesaver {
 
 std::unique_ptr<WindowConnection> WindowConnection::Open(const char* displayName, std::uint32_t window,
-                                                         double pixelsPerTwip, Options options,
-                                                         std::string& error) {
+                                                         double pixelsPerTwip, Options options, std::string& error) {
     std::unique_ptr<WindowConnection> self(new WindowConnection());
     self->pixelsPerTwip_ = pixelsPerTwip;
     self->connection_ = xcb_connect(displayName, nullptr);
@@ -47,8 +46,7 @@ bool WindowConnection::Resize(int width, int height, bool keepPicture, std::stri
 
 void WindowConnection::Present() {
     image_->Present();
-    while (XcbOwned<xcb_generic_event_t> dropped{xcb_poll_for_queued_event(connection_)}) {
-    }
+    while (XcbOwned<xcb_generic_event_t> dropped{xcb_poll_for_queued_event(connection_)}) {}
 }
 
 } // namespace linesaver

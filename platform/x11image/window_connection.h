@@ -23,8 +23,8 @@ public:
         bool directColour = false;
         bool ownsWindow = false;
     };
-    static std::unique_ptr<WindowConnection> Open(const char* displayName, std::uint32_t window,
-                                                  double pixelsPerTwip, Options options, std::string& error);
+    static std::unique_ptr<WindowConnection> Open(const char* displayName, std::uint32_t window, double pixelsPerTwip,
+                                                  Options options, std::string& error);
     ~WindowConnection();
     WindowConnection(const WindowConnection&) = delete;
     WindowConnection& operator=(const WindowConnection&) = delete;

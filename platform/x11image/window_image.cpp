@@ -30,10 +30,11 @@ bool TakesCanvasPixels(const xcb_setup_t* setup, const xcb_visualtype_t* visual,
                        bool directColour) {
     const bool colourClass = visual && (visual->_class == XCB_VISUAL_CLASS_TRUE_COLOR ||
                                         (directColour && visual->_class == XCB_VISUAL_CLASS_DIRECT_COLOR));
-    if (depth != 24 || !colourClass || visual->red_mask != 0xff0000 ||
-        visual->green_mask != 0xff00 || visual->blue_mask != 0xff)
+    if (depth != 24 || !colourClass || visual->red_mask != 0xff0000 || visual->green_mask != 0xff00 ||
+        visual->blue_mask != 0xff)
         return false;
-    const auto order = std::endian::native == std::endian::little ? XCB_IMAGE_ORDER_LSB_FIRST : XCB_IMAGE_ORDER_MSB_FIRST;
+    const auto order =
+        std::endian::native == std::endian::little ? XCB_IMAGE_ORDER_LSB_FIRST : XCB_IMAGE_ORDER_MSB_FIRST;
     if (setup->image_byte_order != order) return false;
     for (auto format = xcb_setup_pixmap_formats_iterator(setup); format.rem > 0; xcb_format_next(&format))
         if (format.data->depth == depth) return format.data->bits_per_pixel == 32;
@@ -85,7 +86,7 @@ std::unique_ptr<WindowImage> WindowImage::Make(xcb_connection_t* c, const X11Win
         self->band_.resize(std::min(room, static_cast<std::size_t>(width) * height * 4));
         if (self->band_.size() < static_cast<std::size_t>(width) * 4) self->band_.clear();
     }
-    if (!self->canvas_->ok() || (!self->Shared() && self->band_.empty())) {
+    if (!self->canvas_->Ok() || (!self->Shared() && self->band_.empty())) {
         error = "cannot make a picture of " + std::to_string(width) + "x" + std::to_string(height) + " pixels";
         return nullptr;
     }

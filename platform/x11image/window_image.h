@@ -83,14 +83,14 @@ private:
     xcb_connection_t* connection_;
     X11Window window_;
     std::uint32_t gc_ = 0;
-    std::uint32_t segment_ = 0;          // the server's name for the shared image
-    unsigned char* shared_ = nullptr;    // its pixels here
-    unsigned int readSequence_ = 0;      // the request whose answer says the server has read them
-    bool reading_ = false;               // that answer is still to be collected
+    std::uint32_t segment_ = 0;       // the server's name for the shared image
+    unsigned char* shared_ = nullptr; // its pixels here
+    unsigned int readSequence_ = 0;   // the request whose answer says the server has read them
+    bool reading_ = false;            // that answer is still to be collected
     bool blackBackground_ = false;
     std::unique_ptr<PixelCanvas> canvas_;
-    std::vector<unsigned char> band_;    // rows on their way, without shared memory
-    std::size_t largestRequest_ = 0;     // bytes
+    std::vector<unsigned char> band_; // rows on their way, without shared memory
+    std::size_t largestRequest_ = 0;  // bytes
     Traffic sent_;
 };
 

@@ -30,7 +30,8 @@ std::string ThisProgram() {
 void Detach(const std::string& log) {
     ::setsid();
     const int nothing = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-    const int logFd = log.empty() ? -1 : ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int logFd =
+        log.empty() ? -1 : ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     const int output = logFd >= 0 ? logFd : nothing;
     ::dup2(nothing, STDIN_FILENO);
     ::dup2(output, STDOUT_FILENO);
@@ -72,8 +73,7 @@ pid_t StartDetached(WatcherOptions options, std::string& why, bool& watching) {
     // The pipe ends when the watcher watches, or when it has ended.
     pollfd entry{ready[0], POLLIN, 0};
     int readyCount;
-    while ((readyCount = ::poll(&entry, 1, kStartWaitMilliseconds)) < 0 && errno == EINTR) {
-    }
+    while ((readyCount = ::poll(&entry, 1, kStartWaitMilliseconds)) < 0 && errno == EINTR) {}
     ::close(ready[0]);
     watching = readyCount > 0;
     int status = 0;
@@ -108,8 +108,8 @@ int EnableWatcher(WatcherOptions options, const std::vector<std::string>& watche
         return 1;
     }
     Say("enabled: " + AutostartPath() + " starts it at login, and " +
-        (watching ? "it watches now" : "one started now has not begun watching yet") + " (pid " +
-        std::to_string(pid) + "); the saver starts after " + FormatDuration(options.idleAfter) + " idle");
+        (watching ? "it watches now" : "one started now has not begun watching yet") + " (pid " + std::to_string(pid) +
+        "); the saver starts after " + FormatDuration(options.idleAfter) + " idle");
     return 0;
 }
 

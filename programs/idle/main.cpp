@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
     CLI::App app{"Starts the linesaver screen saver when the session has been idle for a while."};
     std::string after = "5m", run, backend;
     bool verbose = false, enable = false, disable = false;
-    auto* afterOption = app.add_option("--after", after, "idle time before the saver starts: 300s, 5m, 1h (default 5m)");
+    auto* afterOption =
+        app.add_option("--after", after, "idle time before the saver starts: 300s, 5m, 1h (default 5m)");
     auto* runOption = app.add_option("--run", run, "the saver's command (default: the linesaver beside this program)");
     auto* backendOption = app.add_option("--backend", backend, "use only this idle source: " + BackendNames());
     app.add_flag("--verbose", verbose, "one line on stderr per event");

@@ -44,8 +44,7 @@ int WatchSession(const WatcherOptions& options) {
         Say("no idle source: tried " + whyNot);
         return 1;
     }
-    Say("watching " + source->Describe() + "; the saver starts after " + FormatDuration(options.idleAfter) +
-        " idle");
+    Say("watching " + source->Describe() + "; the saver starts after " + FormatDuration(options.idleAfter) + " idle");
     SignalReady(options.readyFd);
     return Watch(*source, {options.saverCommand, options.verbose}, signals);
 }

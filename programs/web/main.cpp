@@ -24,7 +24,7 @@ public:
     void KeyPressed() override { saver_->KeyPressed(); }
     void CloseRequested() override { saver_->CloseRequested(); }
     void FrameTick() override {
-        SaverState& s = saver_->state();
+        SaverState& s = saver_->State();
         if (!s.patternActive) {
             s.pattern = pattern_;
             s.patternActive = true;
@@ -62,9 +62,9 @@ LINESAVER_PAGE_ENTRY Session* linesaver_open(int view, int widthPx, int heightPx
                                              const char* tracks, int pattern) {
     const WebScreen screen{view, widthPx, heightPx, screenWidthTwips, screenHeightTwips, penPx};
     const std::string seedText = seed;
-    auto* session = new (std::nothrow) Session(screen, seedText.empty() ? std::nullopt : ParseSeed(seedText),
-                                               tracks, IsPattern(pattern) ? pattern : 0);
-    if (session && !session->platform.ok()) {
+    auto* session = new (std::nothrow) Session(screen, seedText.empty() ? std::nullopt : ParseSeed(seedText), tracks,
+                                               IsPattern(pattern) ? pattern : 0);
+    if (session && !session->platform.Ok()) {
         delete session;
         return nullptr;
     }

@@ -14,8 +14,8 @@ int main(int argc, char** argv) {
     using namespace linesaver;
     try {
         std::string error;
-        const auto options =
-            ParseHackOptions(std::vector<std::string>(argv + 1, argv + argc), std::getenv("XSCREENSAVER_WINDOW"), error);
+        const auto options = ParseHackOptions(std::vector<std::string>(argv + 1, argv + argc),
+                                              std::getenv("XSCREENSAVER_WINDOW"), error);
         if (!options) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;

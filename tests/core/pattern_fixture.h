@@ -10,7 +10,7 @@ namespace linesaver::testing {
 
 // On a 1024 x 768 screen (15360 x 11520 twips, length unit 1).
 struct Rig {
-    Rig() : pf(1024 * 15, 768 * 15), saver(pf), s(saver.state()) {
+    Rig() : pf(1024 * 15, 768 * 15), saver(pf), s(saver.State()) {
         saver.Start();
         pf.calls.clear();
     }

@@ -28,8 +28,9 @@ TEST(StartUp, HidesTheCursorThenTheFirstTickSetsTheFrameTimerClearsAndDraws) {
     saver.FrameTick();
     const auto& calls = pf.calls;
     ASSERT_GE(calls.size(), 4u);
-    EXPECT_EQ((std::vector<long>{long(calls[0].kind), long(calls[0].v[1]), long(calls[1].kind), long(calls.back().kind)}),
-              (std::vector<long>{long(Call::Kind::Timer), 15, long(Call::Kind::Clear), long(Call::Kind::Yield)}));
+    EXPECT_EQ(
+        (std::vector<long>{long(calls[0].kind), long(calls[0].v[1]), long(calls[1].kind), long(calls.back().kind)}),
+        (std::vector<long>{long(Call::Kind::Timer), 15, long(Call::Kind::Clear), long(Call::Kind::Yield)}));
     EXPECT_FALSE(pf.Only(Call::Kind::Line).empty() && pf.Only(Call::Kind::Circle).empty());
 }
 
@@ -48,7 +49,7 @@ TEST(StartUp, ResizedWindowStartsTheAnimationAgain) {
         pf.Resize(c.w * 15, c.h * 15);
         const auto callsBefore = pf.calls.size();
         saver.WindowResized();
-        const SaverState& s = saver.state();
+        const SaverState& s = saver.State();
         EXPECT_EQ((std::vector<double>{s.screenWidth, s.screenHeight, s.lengthUnit, s.phase, s.runStart,
                                        double(s.patternActive), double(s.runsDone)}),
                   (std::vector<double>{c.w * 15, c.h * 15, c.w / 1024, 0, 0, 0, 0}));

@@ -3,9 +3,9 @@
 // one-second track through FluidSynth and SDL's disk audio driver, polled
 // the way the saver polls it.
 #include "music/music.h"
-#include "platform/posix/dos_files.h"
 #include "platform/fluidsynth/mci_player.h"
 #include "platform/fluidsynth/midi_synth.h"
+#include "platform/posix/dos_files.h"
 #include "platform/sdl/sdl_audio.h"
 #include "tests/recording_platform.h"
 #include "tests/support/temp_drive.h"
@@ -22,21 +22,21 @@ namespace fs = std::filesystem;
 
 class MciPlayerTest : public ::testing::Test {
 protected:
-    MciPlayerTest() : files(drive.drive().string()), player(files, MakeSdlAudioOutput, "/nonexistent/none.sf2") {}
+    MciPlayerTest() : files_(drive_.Drive().string()), player_(files_, MakeSdlAudioOutput, "/nonexistent/none.sf2") {}
 
-    long Send(const std::string& command) { return player.Send(command, reply.data(), 255); }
-    std::string Reply() const { return reply.data(); }
-    fs::path Copy() const { return drive.drive() / "test.mid"; }
+    long Send(const std::string& command) { return player_.Send(command, reply_.data(), 255); }
+    std::string Reply() const { return reply_.data(); }
+    fs::path Copy() const { return drive_.Drive() / "test.mid"; }
 
-    ScopedEnv audio{"SDL_AUDIODRIVER", "dummy"};
-    TempDrive drive;
-    DosFiles files;
-    MciPlayer player;
-    std::array<char, 255> reply{};
+    ScopedEnv audio_{"SDL_AUDIODRIVER", "dummy"};
+    TempDrive drive_;
+    DosFiles files_;
+    MciPlayer player_;
+    std::array<char, 255> reply_{};
 };
 
 TEST_F(MciPlayerTest, OpensOnlyARegularMidiFileOnTheDrive) {
-    const fs::path elsewhere = drive.root / "real.mid";
+    const fs::path elsewhere = drive_.root / "real.mid";
     Write(elsewhere, OneSecondMidi());
     const struct {
         const char* what;
@@ -79,8 +79,8 @@ TEST_F(MciPlayerTest, WithoutASoundfontNothingEverStops) {
 
 // The saver's platform with the real drive and player behind it.
 struct RealMusic {
-    RealMusic(TempDrive& d) : files(d.drive().string()), player(files, MakeSdlAudioOutput) {
-        pf.programFolder = d.app().string();
+    RealMusic(TempDrive& d) : files(d.Drive().string()), player(files, MakeSdlAudioOutput) {
+        pf.programFolder = d.App().string();
         pf.firstFileName = [this](const std::string& p) { return files.FirstFileName(p); };
         pf.nextFileName = [this] { return files.NextFileName(); };
         pf.removeFile = [this](const std::string& p) { return files.RemoveFile(p); };
@@ -105,14 +105,14 @@ TEST(MciPlayback, ATrackPlaysStopsAndTheNextOneFollows) {
     const fs::path raw = drive.root / "out.raw";
     ScopedEnv driver("SDL_AUDIODRIVER", "disk");
     ScopedEnv file("SDL_DISKAUDIOFILE", raw.string());
-    Write(drive.music() / "chord.mid", OneSecondMidi());
+    Write(drive.Music() / "chord.mid", OneSecondMidi());
 
     std::vector<std::string> modes;
     {
         RealMusic music(drive);
         SaverState f(music.pf);
         StartRandomTrack(f); // at once: the soundfont is still loading
-        EXPECT_TRUE(fs::exists(drive.drive() / "test.mid"));
+        EXPECT_TRUE(fs::exists(drive.Drive() / "test.mid"));
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (music.opens < 2 && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -120,7 +120,7 @@ TEST(MciPlayback, ATrackPlaysStopsAndTheNextOneFollows) {
         }
         EXPECT_EQ(music.opens, 2) << "the poll starts the next track";
         StopMusic(f);
-        EXPECT_FALSE(fs::exists(drive.drive() / "test.mid"));
+        EXPECT_FALSE(fs::exists(drive.Drive() / "test.mid"));
         modes = music.modes;
     }
     // "not ready" may come first, while the soundfont loads.

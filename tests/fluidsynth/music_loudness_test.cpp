@@ -40,8 +40,8 @@ std::optional<std::vector<float>> Play(const std::string& smf) {
     ScopedEnv driver("SDL_AUDIODRIVER", "disk");
     ScopedEnv file("SDL_DISKAUDIOFILE", raw.string());
     ScopedEnv fast("SDL_DISKAUDIODELAY", "0"); // as fast as it renders
-    Write(drive.drive() / "test.mid", smf);
-    DosFiles files(drive.drive().string());
+    Write(drive.Drive() / "test.mid", smf);
+    DosFiles files(drive.Drive().string());
     {
         MciPlayer player(files, MakeSdlAudioOutput);
         std::array<char, 255> reply{};
@@ -51,7 +51,8 @@ std::optional<std::vector<float>> Play(const std::string& smf) {
         if (send("open") != 0) return std::nullopt;
         send("play");
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (send("status", " mode") == 0 && std::string(reply.data()) != "stopped" && std::chrono::steady_clock::now() < deadline)
+        while (send("status", " mode") == 0 && std::string(reply.data()) != "stopped" &&
+               std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         EXPECT_STREQ(reply.data(), "stopped");
         send("close");
@@ -104,7 +105,8 @@ Tracks Band(int beats, int velocity) {
         t.Control(0, channel, kExpression, 127);
         const int root = 36 + 12 * (channel % 4) + channel / 4;
         for (std::uint32_t beat = 0; beat < static_cast<std::uint32_t>(beats); ++beat)
-            for (int key : channel == kDrums ? std::array{36, 38, 42, 49} : std::array{root, root + 4, root + 7, root + 12})
+            for (int key :
+                 channel == kDrums ? std::array{36, 38, 42, 49} : std::array{root, root + 4, root + 7, root + 12})
                 t.Note(beat * kBeat, channel, key, velocity, kBeat);
         t.Control((beats + 1) * kBeat, channel, kAllSoundOff, 0);
     }

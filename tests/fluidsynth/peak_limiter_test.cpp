@@ -78,6 +78,7 @@ TEST(PeakLimiter, QuietSignalsComeOutBitForBitOnlyLater) {
         const char* what;
         Signal in;
         Signal before = {};
+        // clang-format off
     } cases[] = {
         {"silence", Sine(0.5, 0)},
         {"a sine at -3 dBFS", Sine(1, 0.7079f)},
@@ -86,6 +87,7 @@ TEST(PeakLimiter, QuietSignalsComeOutBitForBitOnlyLater) {
         {"a step from silence to -2 dBFS", Make(0.5, [](int i) { return i < 1000 ? 0.f : 0.794f; }, 0)},
         {"a sine at -6 dBFS after a loud one and a reset", Sine(0.1, 0.5), Sine(0.2, 8)},
     };
+    // clang-format on
     for (const auto& c : cases) {
         const Limited run = Limit(c.in, 512, c.before);
         const std::size_t delay = 2 * static_cast<std::size_t>(run.lookAhead);
@@ -100,6 +102,7 @@ TEST(PeakLimiter, LoudSignalsStayUnderMinus1DbfsWithTheGainInSmallSteps) {
     const struct {
         const char* what;
         Signal in;
+        // clang-format off
     } cases[] = {
         {"a step from -20 dBFS to 4x full scale", Make(1, [](int i) { return i < Frames(0.3) ? 0.1f : 4.f; })},
         {"one sample at 12x in a quiet sine",
@@ -109,6 +112,7 @@ TEST(PeakLimiter, LoudSignalsStayUnderMinus1DbfsWithTheGainInSmallSteps) {
         {"a square wave at 12x", Make(0.5, [](int i) { return i % 100 < 50 ? 12.f : -12.f; }, 0)},
         {"bursts that grow", Make(1, [](int i) { return 1.f + static_cast<float>(i / Frames(0.1)); })},
     };
+    // clang-format on
     for (const auto& c : cases) {
         const Limited run = Limit(c.in, 1);
         EXPECT_LT(Peak(run.out), kMinus1Dbfs) << c.what;
@@ -135,8 +139,8 @@ TEST(PeakLimiter, TheGainComesBackAfterALoudPassage) {
 }
 
 TEST(PeakLimiter, TheSameOutputWhateverTheBlocks) {
-    const Signal in = Then(Then(Sine(0.3, 0.5), Make(0.2, [](int i) { return i % 3000 < 50 ? 6.f : 0.5f; })),
-                           Sine(2, 0.5));
+    const Signal in =
+        Then(Then(Sine(0.3, 0.5), Make(0.2, [](int i) { return i % 3000 < 50 ? 6.f : 0.5f; })), Sine(2, 0.5));
     const Signal once = Limit(in, 1).out;
     for (int block : {7, 64, 2048, Frames(3)}) EXPECT_EQ(Limit(in, block).out, once) << "blocks of " << block;
 }

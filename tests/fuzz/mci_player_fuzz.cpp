@@ -14,8 +14,8 @@
 // one input; so every track the player accepts is also handed to a silent
 // synth of the target's own, which parses and starts it at once: a track
 // that opens must load there too, or it would stop as soon as it played.
-#include "platform/posix/dos_files.h"
 #include "platform/fluidsynth/mci_player.h"
+#include "platform/posix/dos_files.h"
 #include "platform/sdl/sdl_audio.h"
 #include "tests/fuzz/fuzz_check.h"
 
@@ -102,7 +102,8 @@ struct Rig {
         fluid_player_set_tick_callback(p, onTick, &loaded);
         std::array<float, 2 * 64> out{};
         if (fluid_player_add_mem(p, smf.data(), smf.size()) == FLUID_OK && fluid_player_play(p) == FLUID_OK)
-            for (int block = 0; block < 2; ++block) fluid_synth_write_float(synth, 64, out.data(), 0, 2, out.data(), 1, 2);
+            for (int block = 0; block < 2; ++block)
+                fluid_synth_write_float(synth, 64, out.data(), 0, 2, out.data(), 1, 2);
         fluid_player_stop(p);
         delete_fluid_player(p);
         fluid_synth_system_reset(synth);
@@ -138,7 +139,8 @@ void SendOne(Rig& rig, std::string& open, std::string command, int length, bool 
     std::istringstream(command) >> verb >> device;
     const bool mode = std::any_of(std::begin(kModes), std::end(kModes),
                                   [&](std::string_view m) { return text == m.substr(0, within - 1); });
-    Check(code == 0 && verb == "status" && within > 1 ? mode : text.empty(), "a reply that is not the mode of a status");
+    Check(code == 0 && verb == "status" && within > 1 ? mode : text.empty(),
+          "a reply that is not the mode of a status");
     if (code != 0) return;
     if (verb == "open") {
         Check(open.empty() && !device.empty(), "a second device opened while one is open, or none named");
@@ -147,8 +149,7 @@ void SendOne(Rig& rig, std::string& open, std::string command, int length, bool 
         Check(rig.PlaySilently(*file), "a file that opened does not load in FluidSynth's player");
         return;
     }
-    Check((verb == "play" || verb == "status" || verb == "stop" || verb == "close") && !open.empty() &&
-              device == open,
+    Check((verb == "play" || verb == "status" || verb == "stop" || verb == "close") && !open.empty() && device == open,
           "a command succeeded that is not one of the five on the open device");
     if (verb == "close") open.clear();
 }

@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
     namespace fs = std::filesystem;
     std::vector<fs::path> inputs;
     for (int i = 1; i < argc; ++i)
-        if (!fs::is_directory(argv[i])) inputs.push_back(argv[i]);
+        if (!fs::is_directory(argv[i]))
+            inputs.push_back(argv[i]);
         else
             for (const auto& entry : fs::directory_iterator(argv[i]))
                 if (entry.is_regular_file()) inputs.push_back(entry.path());

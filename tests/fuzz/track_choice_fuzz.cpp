@@ -8,8 +8,8 @@
 // between the two walks of the next start, other failures); then the saver
 // leaves. The calls of every operation are checked as it returns.
 #include "music/music.h"
-#include "tests/recording_platform.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/recording_platform.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -30,19 +30,19 @@ const std::string kOpen = "open " + kCopy, kPlay = "play " + kCopy, kStatus = "s
 // The input, front to back; zeros once it is used up.
 struct Bytes {
     const std::uint8_t *at, *end;
-    bool empty() const { return at == end; }
-    std::uint8_t Next() { return empty() ? 0 : *at++; }
+    bool Empty() const { return at == end; }
+    std::uint8_t Next() { return Empty() ? 0 : *at++; }
     std::string Text(std::size_t n) {
         std::string s;
-        while (n-- > 0 && !empty()) s += static_cast<char>(Next());
+        while (n-- > 0 && !Empty()) s += static_cast<char>(Next());
         return s;
     }
 };
 
 // Up to 16 names: a stem of raw bytes and an ending, in any case.
 Names ReadNames(Bytes& in) {
-    static constexpr std::string_view kEndings[] = {"",   ".mid",  ".MID", ".midi",    ".MIDI",    ".Mid", "mid",
-                                                    "midi", ".mi", "d",    ".txt.mid", ".mid.txt", "MID",  ".miDi"};
+    static constexpr std::string_view kEndings[] = {"",     ".mid", ".MID", ".midi",    ".MIDI",    ".Mid", "mid",
+                                                    "midi", ".mi",  "d",    ".txt.mid", ".mid.txt", "MID",  ".miDi"};
     Names names;
     for (int n = in.Next() % 17; n > 0; --n) {
         std::string name = in.Text(in.Next() % 5);
@@ -165,7 +165,8 @@ void Poll(RecordingPlatform& pf, World& w, SaverState& f) {
               "a poll that does other than ask for the mode of a track not stopped");
         return;
     }
-    Check(c.size() >= 3 && c[0] == kStatus && c[1] == kStop && c[2] == kClose, "a stopped track not stopped and closed");
+    Check(c.size() >= 3 && c[0] == kStatus && c[1] == kStop && c[2] == kClose,
+          "a stopped track not stopped and closed");
     CheckStart(w, f, before, stale, 3);
 }
 
@@ -194,14 +195,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     StartRandomTrack(f); // start-up's last step
     CheckStart(w, f, before, staleAtStart, 0);
 
-    while (!in.empty()) {
+    while (!in.Empty()) {
         w.seen = {};
         switch (in.Next() % 5) {
-        case 0: w.statusReply = ReadReply(in); [[fallthrough]];
-        case 1: Poll(pf, w, f); break;
-        case 2: w.music = ReadNames(in); break;
-        case 3: w.musicLater = ReadNames(in); break;
-        case 4: w.SetFailures(in.Next()); break;
+        case 0:
+            w.statusReply = ReadReply(in);
+            [[fallthrough]];
+        case 1:
+            Poll(pf, w, f);
+            break;
+        case 2:
+            w.music = ReadNames(in);
+            break;
+        case 3:
+            w.musicLater = ReadNames(in);
+            break;
+        case 4:
+            w.SetFailures(in.Next());
+            break;
         }
     }
 

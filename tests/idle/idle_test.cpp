@@ -18,6 +18,7 @@ TEST(Duration, ReadsTimesFromASecondToADay) {
     const struct {
         const char* text;
         long long seconds; // 0: refused
+        // clang-format off
     } cases[] = {
         {"300", 300},   {"300s", 300}, {"5m", 300},         {"1h", 3600},     {"1h30m", 5400},
         {"2m5s", 125},  {"1s", 1},     {"24h", 86400},      {"0300s", 300},   {"1440m", 86400},
@@ -26,6 +27,7 @@ TEST(Duration, ReadsTimesFromASecondToADay) {
         {"1m30", 0},    {"30s1m", 0},  {"1m1m", 0},         {"1.5m", 0},      {"24h1s", 0},
         {"86401", 0},   {"25h", 0},    {"99999999999999999999", 0},          {"5m ", 0},
     };
+    // clang-format on
     for (const auto& k : cases) {
         const auto parsed = ParseDuration(k.text);
         EXPECT_EQ(parsed ? parsed->count() : 0, k.seconds) << "'" << k.text << "'";
@@ -77,6 +79,7 @@ TEST(WatchPolicy, StartsTheSaverOncePerIdleTimeAndBacksOffFromFailures) {
         std::vector<Step> steps;
         std::vector<E> outcomes;
         std::vector<int> starts;
+        // clang-format off
     } cases[] = {
         {"idle starts it; a key ends it; idle again starts it again",
          {{0, E::Idle}, {60, E::Active}, {60, E::SaverEnded}, {360, E::Idle}}, runs, {0, 360}},
@@ -96,6 +99,7 @@ TEST(WatchPolicy, StartsTheSaverOncePerIdleTimeAndBacksOffFromFailures) {
          {{0, E::Idle}, {100, E::SaverEnded}, {101, E::Active}, {200, E::Idle}, {215, E::Active}},
          {E::SaverFailed, E::SaverStarted, E::SaverFailed}, {0, 10, 200, 210}},
     };
+    // clang-format on
     for (const auto& k : cases) EXPECT_EQ(Play(k.steps, k.outcomes, 2000), k.starts) << k.what;
 }
 

@@ -14,8 +14,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <poll.h>
 #include <sys/mman.h>
@@ -102,9 +102,9 @@ int main(int argc, char** argv) {
         return Fail("the compositor lacks wl_shm, xdg_wm_base or zwp_idle_inhibit_manager_v1");
     xdg_wm_base_add_listener(g.shell, &kShell, nullptr);
     wl_surface* surface = wl_compositor_create_surface(g.compositor);
-    xdg_surface* shell_surface = xdg_wm_base_get_xdg_surface(g.shell, surface);
-    xdg_surface_add_listener(shell_surface, &kSurface, &g);
-    xdg_toplevel* toplevel = xdg_surface_get_toplevel(shell_surface);
+    xdg_surface* shellSurface = xdg_wm_base_get_xdg_surface(g.shell, surface);
+    xdg_surface_add_listener(shellSurface, &kSurface, &g);
+    xdg_toplevel* toplevel = xdg_surface_get_toplevel(shellSurface);
     xdg_toplevel_add_listener(toplevel, &kToplevel, nullptr);
     xdg_toplevel_set_title(toplevel, "idle inhibitor");
     wl_surface_commit(surface);

@@ -15,23 +15,23 @@ namespace fs = std::filesystem;
 
 class DosFilesTest : public ::testing::Test {
 protected:
-    DosFilesTest() : files(drive.drive().string()) {}
+    DosFilesTest() : files_(drive_.Drive().string()) {}
     // Names in the drive folder, temporary ones included.
     std::vector<std::string> DriveNames() const {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(drive.drive())) names.push_back(e.path().filename());
+        for (const auto& e : fs::directory_iterator(drive_.Drive())) names.push_back(e.path().filename());
         std::sort(names.begin(), names.end());
         return names;
     }
-    std::string Music(const std::string& name) const { return drive.app().string() + "\\music\\" + name; }
-    std::string Copy() const { return (drive.drive() / "test.mid").string(); }
+    std::string Music(const std::string& name) const { return drive_.App().string() + "\\music\\" + name; }
+    std::string Copy() const { return (drive_.Drive() / "test.mid").string(); }
 
-    TempDrive drive;
-    DosFiles files;
+    TempDrive drive_;
+    DosFiles files_;
 };
 
 TEST_F(DosFilesTest, MapsDosPathsToLocalOnes) {
-    const std::string c = drive.drive().string();
+    const std::string c = drive_.Drive().string();
     const struct {
         const char* dos;
         std::string local;
@@ -45,31 +45,31 @@ TEST_F(DosFilesTest, MapsDosPathsToLocalOnes) {
         {"c:\\a\\..\\..\\x.mid", ""},
         {"c:\\a..\\..b\\x.mid", c + "/a../..b/x.mid"},
     };
-    for (const auto& k : cases) EXPECT_EQ(files.ToLocal(k.dos), k.local) << k.dos;
+    for (const auto& k : cases) EXPECT_EQ(files_.ToLocal(k.dos), k.local) << k.dos;
     EXPECT_EQ(DosFiles("").ToLocal("c:\\test.mid"), "") << "no drive folder, no drive";
 }
 
 TEST_F(DosFilesTest, DoWhatEveryDrivesFilesDo) {
-    ExpectDriveFiles({drive.music(), drive.drive(), drive.app().string() + "\\music",
-                      [this] { return std::make_unique<DosFiles>(drive.drive().string()); }});
+    ExpectDriveFiles({drive_.Music(), drive_.Drive(), drive_.App().string() + "\\music",
+                      [this] { return std::make_unique<DosFiles>(drive_.Drive().string()); }});
 }
 
 // Beyond that: the longer ending, links to tracks, and no other kinds of
 // file, nor hidden ones, nor names that hold the separator.
 TEST_F(DosFilesTest, ListsLinksAndLongEndingsOnly) {
-    const fs::path m = drive.music();
+    const fs::path m = drive_.Music();
     for (const char* name : {"b.mid", "d.midi", "E.MiDi", "f.mid.txt", "gmid", ".hidden.mid", "back\\slash.mid"})
         Write(m / name, "x");
     fs::create_symlink(m / "b.mid", m / "link.mid");
     fs::create_symlink(m / "missing", m / "dangling.mid");
     ASSERT_EQ(::mkfifo((m / "fifo.mid").c_str(), 0600), 0);
-    EXPECT_EQ(Listing(files, Music("*.mid")), (std::vector<std::string>{"E.MiDi", "b.mid", "d.midi", "link.mid"}));
+    EXPECT_EQ(Listing(files_, Music("*.mid")), (std::vector<std::string>{"E.MiDi", "b.mid", "d.midi", "link.mid"}));
 }
 
 // A lookup finds only a regular file itself; a delete removes a file or a
 // link, never the link's target.
 TEST_F(DosFilesTest, LooksUpOnlyARegularFileItselfAndDeletesNoTarget) {
-    const fs::path target = drive.root / "elsewhere.mid";
+    const fs::path target = drive_.root / "elsewhere.mid";
     Write(target, "x");
     const struct {
         const char* what;
@@ -85,22 +85,22 @@ TEST_F(DosFilesTest, LooksUpOnlyARegularFileItselfAndDeletesNoTarget) {
     for (const auto& k : cases) {
         fs::remove_all(Copy());
         k.make(Copy(), target);
-        EXPECT_EQ(files.FirstFileName("c:\\test.mid"), k.found) << k.what;
-        EXPECT_EQ(files.NextFileName(), "") << k.what;
-        EXPECT_EQ(files.RemoveFile("c:\\test.mid"), k.deleted) << k.what;
+        EXPECT_EQ(files_.FirstFileName("c:\\test.mid"), k.found) << k.what;
+        EXPECT_EQ(files_.NextFileName(), "") << k.what;
+        EXPECT_EQ(files_.RemoveFile("c:\\test.mid"), k.deleted) << k.what;
         EXPECT_EQ(fs::exists(fs::symlink_status(Copy())), k.what == std::string("folder")) << k.what;
     }
     EXPECT_EQ(Read(target), "x");
 }
 
 TEST_F(DosFilesTest, CopyReplacesTheDestinationWhole) {
-    Write(drive.music() / "a.mid", "new content");
+    Write(drive_.Music() / "a.mid", "new content");
     Write(Copy(), "old");
     // A reader of the old copy keeps reading the old file: the new one is
     // renamed into place, not written over it.
     const int old = ::open(Copy().c_str(), O_RDONLY);
     ASSERT_GE(old, 0);
-    EXPECT_TRUE(files.CopyFileTo(Music("a.mid"), "c:\\test.mid"));
+    EXPECT_TRUE(files_.CopyFileTo(Music("a.mid"), "c:\\test.mid"));
     EXPECT_EQ(Read(Copy()), "new content");
     char buffer[8] = {};
     EXPECT_EQ(::read(old, buffer, sizeof buffer), 3);
@@ -111,9 +111,9 @@ TEST_F(DosFilesTest, CopyReplacesTheDestinationWhole) {
 
 // Nor from a FIFO, which nobody writes to, nor from a device.
 TEST_F(DosFilesTest, CopiesOnlyRegularFiles) {
-    ASSERT_EQ(::mkfifo((drive.music() / "fifo.mid").c_str(), 0600), 0); // a read would wait forever
+    ASSERT_EQ(::mkfifo((drive_.Music() / "fifo.mid").c_str(), 0600), 0); // a read would wait forever
     for (const std::string& from : {Music("fifo.mid"), std::string("/dev/zero")}) {
-        EXPECT_FALSE(files.CopyFileTo(from, "c:\\test.mid")) << from;
+        EXPECT_FALSE(files_.CopyFileTo(from, "c:\\test.mid")) << from;
         EXPECT_TRUE(DriveNames().empty()) << from << ": nothing is left behind";
     }
 }

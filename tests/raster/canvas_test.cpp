@@ -48,12 +48,9 @@ const std::vector<Stroke> kDrawing = {
     {"wide circle", true, 60.3, 44.8, 25.2, 0, 2},
 };
 const std::vector<Stroke> kNothing = {
-    {"a segment of length zero", false, 30, 30, 30, 30, 1},
-    {"wholly off the picture", false, -50, -50, -10, -3, 1},
-    {"a circle round the picture", true, 60, 45, 500, 0, 1},
-    {"no width", false, 10, 10, 100, 80, 0},
-    {"not a number", false, 10, std::nan(""), 100, 80, 1},
-    {"an endless one", false, 10, 10, INFINITY, 80, 1},
+    {"a segment of length zero", false, 30, 30, 30, 30, 1},  {"wholly off the picture", false, -50, -50, -10, -3, 1},
+    {"a circle round the picture", true, 60, 45, 500, 0, 1}, {"no width", false, 10, 10, 100, 80, 0},
+    {"not a number", false, 10, std::nan(""), 100, 80, 1},   {"an endless one", false, 10, 10, INFINITY, 80, 1},
 };
 
 std::uint32_t Pixel(const PixelCanvas& canvas, int x, int y) {
@@ -78,7 +75,7 @@ TEST(CanvasDirty, EveryPixelDrawnIsReportedChangedOnceAndClearedAfter) {
     for (std::span<const Stroke> strokes : {std::span(kDrawing), std::span(kNothing)})
         for (const Stroke& s : strokes) {
             PixelCanvas canvas(kW, kH, 1 / kPx, s.width);
-            ASSERT_TRUE(canvas.ok());
+            ASSERT_TRUE(canvas.Ok());
             if (s.circle)
                 canvas.Circle(s.a * kPx, s.b * kPx, s.c * kPx, 0xffffff);
             else
@@ -130,7 +127,7 @@ TEST(CanvasDirty, ACanvasOverPixelsOfAnotherStartsBlackAndWholeChanged) {
     for (const PixelRect c : {PixelRect{0, 0, kW, kH}, PixelRect{0, 0, 33, 1}, PixelRect{0, 0, 64, 64}}) {
         ForeignPixels pixels(c.w, c.h);
         PixelCanvas canvas(pixels.bytes.data(), pixels.stride, c.w, c.h, 1 / kPx);
-        ASSERT_TRUE(canvas.ok());
+        ASSERT_TRUE(canvas.Ok());
         EXPECT_EQ(canvas.Data(), pixels.bytes.data());
         EXPECT_EQ(Uncovered(canvas, {}), "");
         const auto rects = canvas.TakeDirty();
@@ -143,10 +140,10 @@ TEST(CanvasDirty, ACanvasOverPixelsOfAnotherStartsBlackAndWholeChanged) {
     }
     // Unusable pixels make no canvas.
     unsigned char some[64] = {};
-    EXPECT_FALSE(PixelCanvas(nullptr, 64, 4, 4, 1).ok());
-    EXPECT_FALSE(PixelCanvas(some, 6, 1, 1, 1).ok());  // a row not whole pixels
-    EXPECT_FALSE(PixelCanvas(some, 12, 4, 1, 1).ok()); // a row shorter than the picture
-    EXPECT_FALSE(PixelCanvas(-1, 4, 1).ok());
+    EXPECT_FALSE(PixelCanvas(nullptr, 64, 4, 4, 1).Ok());
+    EXPECT_FALSE(PixelCanvas(some, 6, 1, 1, 1).Ok());  // a row not whole pixels
+    EXPECT_FALSE(PixelCanvas(some, 12, 4, 1, 1).Ok()); // a row shorter than the picture
+    EXPECT_FALSE(PixelCanvas(-1, 4, 1).Ok());
 }
 
 TEST(CanvasDirty, AClearTouchesOnlyWhatWasDrawnSinceTheLast) {
@@ -178,7 +175,8 @@ TEST(CanvasDirty, CopyKeepsThePictureAndBlacksTheRestAndCountsAsDrawn) {
         for (int y = 0; y < c.toH; ++y)
             for (int x = 0; x < c.toW; ++x) {
                 const std::uint32_t want = x < c.fromW && y < c.fromH ? Pixel(from, x, y) : 0;
-                if (Pixel(to, x, y) != want && wrong.size() < 40) wrong += std::to_string(x) + "," + std::to_string(y) + " ";
+                if (Pixel(to, x, y) != want && wrong.size() < 40)
+                    wrong += std::to_string(x) + "," + std::to_string(y) + " ";
             }
         EXPECT_EQ(wrong, "") << c.name;
         EXPECT_TRUE(pixels.MarginsIntact()) << c.name;

@@ -39,9 +39,9 @@ TEST(BlankWindows, DisplaysToCover) {
 using namespace std::chrono_literals;
 using Ms = std::chrono::milliseconds;
 
-const TimerSchedule::TimePoint t0{};
+const TimerSchedule::TimePoint kT0{};
 
-Ms At(TimerSchedule::TimePoint t) { return std::chrono::duration_cast<Ms>(t - t0); }
+Ms At(TimerSchedule::TimePoint t) { return std::chrono::duration_cast<Ms>(t - kT0); }
 
 // The frame tick's firing times (ms) in an event loop on a simulated clock:
 // first due after `first` ms, each handler takes `work` ms and then sets
@@ -49,10 +49,10 @@ Ms At(TimerSchedule::TimePoint t) { return std::chrono::duration_cast<Ms>(t - t0
 // stallAt, for `stall` ms. The other timer, set to 0, never fires.
 std::vector<int> TickTimes(int first, int work, int stallAt, int stall, int until) {
     TimerSchedule s;
-    s.Set(0, first, t0);
-    s.Set(1, 0, t0);
+    s.Set(0, first, kT0);
+    s.Set(1, 0, kT0);
     std::vector<int> fired;
-    for (auto now = t0; auto due = s.NextDue();) {
+    for (auto now = kT0; auto due = s.NextDue();) {
         now = std::max(now, *due);
         if (At(now) >= Ms(until)) break;
         if (stallAt >= 0 && At(now) >= Ms(stallAt)) now += Ms(stall), stallAt = -1;
@@ -80,36 +80,36 @@ TEST(TimerSchedule, FiresOnTheBeat) {
 
 TEST(TimerSchedule, SettingRestartsTheCountOrStopsAndTheEarliestFiresFirst) {
     TimerSchedule s;
-    s.Set(1, 100, t0);
-    s.Set(1, 100, t0 + 60ms); // same interval from outside its handler
+    s.Set(1, 100, kT0);
+    s.Set(1, 100, kT0 + 60ms); // same interval from outside its handler
     EXPECT_EQ(At(*s.NextDue()), Ms(160));
-    s.Set(1, 40, t0 + 70ms);
+    s.Set(1, 40, kT0 + 70ms);
     EXPECT_EQ(At(*s.NextDue()), Ms(110));
-    s.Set(1, 0, t0 + 80ms);
+    s.Set(1, 0, kT0 + 80ms);
     EXPECT_FALSE(s.NextDue());
-    EXPECT_EQ(s.Start(t0 + 1000ms), -1);
+    EXPECT_EQ(s.Start(kT0 + 1000ms), -1);
     // Of two timers due, the earlier fires first.
-    s.Set(0, 30, t0);
-    s.Set(1, 10, t0);
-    EXPECT_EQ(s.Start(t0 + 50ms), 1);
-    EXPECT_EQ(s.Start(t0 + 50ms), 0);
+    s.Set(0, 30, kT0);
+    s.Set(1, 10, kT0);
+    EXPECT_EQ(s.Start(kT0 + 50ms), 1);
+    EXPECT_EQ(s.Start(kT0 + 50ms), 0);
 }
 
 TEST(TimerSchedule, ARunningTimerWaitsForItsHandler) {
     TimerSchedule s;
-    s.Set(0, 15, t0);
-    s.Set(1, 20, t0);
-    ASSERT_EQ(s.Start(t0 + 15ms), 0);
+    s.Set(0, 15, kT0);
+    s.Set(1, 20, kT0);
+    ASSERT_EQ(s.Start(kT0 + 15ms), 0);
     // While the tick yields, only the other timer can come due.
     EXPECT_EQ(At(*s.NextDue()), Ms(20));
-    EXPECT_EQ(s.Start(t0 + 40ms), 1);
-    EXPECT_EQ(s.Start(t0 + 40ms), -1); // both busy
+    EXPECT_EQ(s.Start(kT0 + 40ms), 1);
+    EXPECT_EQ(s.Start(kT0 + 40ms), -1); // both busy
     s.Finish(1);
     EXPECT_EQ(At(*s.NextDue()), Ms(60)); // 20 was late, 40 is skipped
     s.Finish(0);
     // The tick that came due during the yield runs once, late.
-    EXPECT_EQ(s.Start(t0 + 41ms), 0);
-    EXPECT_EQ(s.Start(t0 + 41ms), -1);
+    EXPECT_EQ(s.Start(kT0 + 41ms), 0);
+    EXPECT_EQ(s.Start(kT0 + 41ms), -1);
 }
 
 } // namespace

@@ -74,12 +74,9 @@ inline void ExpectDriveFiles(const DriveLayout& at) {
         const char* to;
         bool copied;
     } cases[] = {
-        {"limit.mid", "c:\\test.mid", true},
-        {"huge.mid", "c:\\test.mid", false},
-        {"folder.mid", "c:\\test.mid", false},
-        {"missing.mid", "c:\\test.mid", false},
-        {"Für Elise.mid", "d:\\test.mid", false},
-        {"Für Elise.mid", "c:\\..\\test.mid", false},
+        {"limit.mid", "c:\\test.mid", true},      {"huge.mid", "c:\\test.mid", false},
+        {"folder.mid", "c:\\test.mid", false},    {"missing.mid", "c:\\test.mid", false},
+        {"Für Elise.mid", "d:\\test.mid", false}, {"Für Elise.mid", "c:\\..\\test.mid", false},
         {"Für Elise.mid", "c:\\test.mid", true},
     };
     for (const auto& c : cases) {

@@ -30,16 +30,16 @@ struct TempDrive {
         char tmpl[] = "/tmp/linesaver-test-XXXXXX";
         if (!::mkdtemp(tmpl)) throw std::runtime_error("no temporary folder");
         root = std::filesystem::canonical(tmpl);
-        std::filesystem::create_directories(drive());
-        std::filesystem::create_directories(music());
+        std::filesystem::create_directories(Drive());
+        std::filesystem::create_directories(Music());
     }
     ~TempDrive() {
         std::error_code ignored;
         std::filesystem::remove_all(root, ignored);
     }
-    std::filesystem::path drive() const { return root / "c"; }
-    std::filesystem::path app() const { return root / "app"; }
-    std::filesystem::path music() const { return root / "app" / "music"; }
+    std::filesystem::path Drive() const { return root / "c"; }
+    std::filesystem::path App() const { return root / "app"; }
+    std::filesystem::path Music() const { return root / "app" / "music"; }
     std::filesystem::path root;
 };
 

@@ -59,7 +59,7 @@ TEST(SoakState, EachFieldOutOfItsRangeIsNamed) {
     setup.set.pattern = 1;
     HeadlessSaver run(setup, sink);
     run.Tick();
-    const SaverState sound = run.state();
+    const SaverState sound = run.State();
     ASSERT_EQ(StateFault(sound), "");
     for (const auto& c : cases) {
         SaverState spoilt = sound;

@@ -3,8 +3,8 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace linesaver {
@@ -18,7 +18,7 @@ std::string Outcome(const std::vector<std::string>& args, const char* daemonWind
     if (!options) return error;
     const char* target = options->target == HackTarget::Root          ? "root"
                          : options->target == HackTarget::GivenWindow ? "window"
-                                                                       : "own";
+                                                                      : "own";
     std::string out = target;
     if (options->target == HackTarget::GivenWindow) out += " " + std::to_string(options->windowId);
     return out + (options->music ? " music" : " silent");

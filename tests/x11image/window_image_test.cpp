@@ -79,8 +79,7 @@ protected:
         const std::uint32_t values[] = {0xffffff, 0, 1, colormap};
         xcb_create_window(c_, depth, window, screen_->root, 0, 0, static_cast<std::uint16_t>(w),
                           static_cast<std::uint16_t>(h), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, visual,
-                          XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_COLORMAP,
-                          values);
+                          XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_COLORMAP, values);
         xcb_map_window(c_, window);
         RoundTrip();
         return window;
@@ -97,10 +96,11 @@ protected:
         long differing = -1;
         for (int attempt = 0; attempt < attempts && differing != 0; ++attempt) {
             if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            XcbOwned<xcb_get_image_reply_t> shown(xcb_get_image_reply(
-                c_, xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, static_cast<std::uint16_t>(w),
-                                  static_cast<std::uint16_t>(h), ~0u),
-                nullptr));
+            XcbOwned<xcb_get_image_reply_t> shown(
+                xcb_get_image_reply(c_,
+                                    xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0,
+                                                  static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h), ~0u),
+                                    nullptr));
             if (!shown || xcb_get_image_data_length(shown.get()) != w * h * 4) continue;
             const std::uint8_t* data = xcb_get_image_data(shown.get());
             differing = 0;

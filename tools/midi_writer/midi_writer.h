@@ -39,30 +39,30 @@ public:
     void Tempo(std::uint32_t tick, double bpm) {
         Bytes e{0xFF, 0x51, 3};
         PutBigEndian(e, static_cast<std::uint32_t>(60'000'000.0 / bpm + 0.5), 3);
-        Add(tick, kSetup, std::move(e));
+        Add(tick, KSetup, std::move(e));
     }
     // denominator a power of two: 4 for quarters, 8 for eighths.
     void Meter(std::uint32_t tick, int numerator, int denominator) {
         std::uint8_t power = 0;
         while ((1 << power) < denominator) ++power;
-        Add(tick, kSetup, {0xFF, 0x58, 4, Data(numerator), power, 24, 8});
+        Add(tick, KSetup, {0xFF, 0x58, 4, Data(numerator), power, 24, 8});
     }
     void Name(std::uint32_t tick, const std::string& text) {
         Bytes e{0xFF, 0x03};
         PutVarLen(e, static_cast<std::uint32_t>(text.size()));
         e.insert(e.end(), text.begin(), text.end());
-        Add(tick, kSetup, std::move(e));
+        Add(tick, KSetup, std::move(e));
     }
     // program: General MIDI program number, 0-127.
     void Program(std::uint32_t tick, int channel, int program) {
-        Add(tick, kSetup, {Status(0xC0, channel), Data(program)});
+        Add(tick, KSetup, {Status(0xC0, channel), Data(program)});
     }
     void Control(std::uint32_t tick, int channel, int controller, int value) {
-        Add(tick, kSetup, {Status(0xB0, channel), Data(controller), Data(value)});
+        Add(tick, KSetup, {Status(0xB0, channel), Data(controller), Data(value)});
     }
     void Note(std::uint32_t tick, int channel, int key, int velocity, std::uint32_t duration) {
-        Add(tick, kOn, {Status(0x90, channel), Data(key), Data(velocity)});
-        Add(tick + duration, kOff, {Status(0x80, channel), Data(key), 0});
+        Add(tick, KOn, {Status(0x90, channel), Data(key), Data(velocity)});
+        Add(tick + duration, KOff, {Status(0x80, channel), Data(key), 0});
     }
     // This track's events and the other's as well, for one track of several parts.
     void Merge(const Track& other) { events_.insert(events_.end(), other.events_.begin(), other.events_.end()); }
@@ -96,7 +96,7 @@ public:
 private:
     // At one tick: the notes that end, then settings, then the notes that
     // begin, so a repeated key is released before it sounds again.
-    enum Order { kOff, kSetup, kOn };
+    enum Order { KOff, KSetup, KOn };
     struct Event {
         std::uint32_t tick;
         Order order;
@@ -111,8 +111,8 @@ private:
 
 // How a file is written.
 struct Layout {
-    int format = 1;               // 0: the tracks merged into one
-    bool runningStatus = false;   // see Track::Encode
+    int format = 1;                            // 0: the tracks merged into one
+    bool runningStatus = false;                // see Track::Encode
     std::uint16_t division = kTicksPerQuarter; // a negative high byte: SMPTE frames
 };
 

@@ -56,9 +56,12 @@ inline void ReadLength(const std::string& text, std::size_t i, double& beats) {
     if (length == kLengths.end()) throw std::invalid_argument("bad length in " + text);
     beats = length->second;
     for (++i; i < text.size(); ++i) {
-        if (text[i] == '.') beats *= 1.5;
-        else if (text[i] == 't') beats = beats * 2 / 3;
-        else throw std::invalid_argument("bad length in " + text);
+        if (text[i] == '.')
+            beats *= 1.5;
+        else if (text[i] == 't')
+            beats = beats * 2 / 3;
+        else
+            throw std::invalid_argument("bad length in " + text);
     }
 }
 

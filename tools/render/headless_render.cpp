@@ -10,7 +10,6 @@
 namespace linesaver {
 namespace {
 
-
 void Apply(const Overrides& set, SaverState& s) {
     if (set.pattern) {
         s.pattern = *set.pattern;
@@ -75,7 +74,7 @@ HeadlessSaver::HeadlessSaver(const RunSetup& setup, DrawingSink& sink)
     : platform_(setup.width * kTwipsPerPixel, setup.height * kTwipsPerPixel, setup.seed, sink, setup.fixedSeed),
       saver_(platform_) {
     saver_.Start();
-    Apply(setup.set, saver_.state());
+    Apply(setup.set, saver_.State());
 }
 
 void WriteTrace(const RunSetup& setup, long ticks, TraceWriter& out) {
@@ -84,7 +83,7 @@ void WriteTrace(const RunSetup& setup, long ticks, TraceWriter& out) {
         out.Tick(n);
         run.Tick();
     }
-    WriteState(out, run.state());
+    WriteState(out, run.State());
 }
 
 long DrawRun(int pattern, const RunSetup& setup, long maxTicks, PixelCanvas& canvas) {
@@ -95,7 +94,7 @@ long DrawRun(int pattern, const RunSetup& setup, long maxTicks, PixelCanvas& can
     forced.set.pattern = pattern;
     HeadlessSaver run(forced, sink);
     long ticks = 0;
-    while (ticks < maxTicks && run.state().patternActive) {
+    while (ticks < maxTicks && run.State().patternActive) {
         run.Tick();
         ++ticks;
     }
@@ -108,7 +107,7 @@ namespace {
 template <class Draw>
 bool RenderScreen(const RunSetup& setup, const std::string& path, std::string& error, Draw draw) {
     PixelCanvas canvas(setup.width, setup.height, 1 / kTwipsPerPixel);
-    if (!canvas.ok()) {
+    if (!canvas.Ok()) {
         error = "cannot make a " + std::to_string(setup.width) + " x " + std::to_string(setup.height) + " picture";
         return false;
     }
@@ -123,8 +122,7 @@ bool RenderScreen(const RunSetup& setup, const std::string& path, std::string& e
 } // namespace
 
 bool RenderPattern(int pattern, const RunSetup& setup, long maxTicks, const std::string& path, std::string& error) {
-    return RenderScreen(setup, path, error,
-                        [&](PixelCanvas& canvas) { DrawRun(pattern, setup, maxTicks, canvas); });
+    return RenderScreen(setup, path, error, [&](PixelCanvas& canvas) { DrawRun(pattern, setup, maxTicks, canvas); });
 }
 
 bool RenderFrame(const RunSetup& setup, long ticks, const std::string& path, std::string& error) {

@@ -27,7 +27,7 @@ struct Overrides {
 };
 
 struct RunSetup {
-    int width = 1024;  // screen, pixels; 15 twips each
+    int width = 1024; // screen, pixels; 15 twips each
     int height = 768;
     std::uint64_t seed = 1;
     bool fixedSeed = false; // the seed as the desktop takes LINESAVER_SEED
@@ -38,7 +38,7 @@ struct RunSetup {
 class HeadlessSaver {
 public:
     HeadlessSaver(const RunSetup& setup, DrawingSink& sink);
-    SaverState& state() { return saver_.state(); }
+    SaverState& State() { return saver_.State(); }
     void Tick() { saver_.FrameTick(); }
 
 private:

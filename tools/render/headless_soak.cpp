@@ -63,8 +63,10 @@ std::string StateFault(const SaverState& s) {
     const double longestSpan = s.runLimit * 15360 / 30000;
     if (!std::isfinite(s.phase) || s.phase < 0 || s.phase >= s.fullTurn + longestSpan + s.phaseStep)
         return Describe("phase", s.phase);
-    for (const auto& [name, v] : {std::pair{"anchor x", s.anchor.x}, {"anchor y", s.anchor.y},
-                                  {"velocity x", s.velocity.x}, {"velocity y", s.velocity.y}})
+    for (const auto& [name, v] : {std::pair{"anchor x", s.anchor.x},
+                                  {"anchor y", s.anchor.y},
+                                  {"velocity x", s.velocity.x},
+                                  {"velocity y", s.velocity.y}})
         if (!std::isfinite(v)) return Describe(name, v);
     return {};
 }
@@ -76,7 +78,7 @@ SoakResult Soak(const RunSetup& setup, long ticks) {
     while (result.ticks < ticks) {
         run.Tick();
         ++result.ticks;
-        result.fault = sink.fault.empty() ? StateFault(run.state()) : sink.fault;
+        result.fault = sink.fault.empty() ? StateFault(run.State()) : sink.fault;
         if (!result.fault.empty()) break;
     }
     result.draws = sink.draws;

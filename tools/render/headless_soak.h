@@ -10,9 +10,9 @@
 namespace linesaver {
 
 struct SoakResult {
-    long ticks = 0;     // ticks run, up to and including a faulty one
-    std::string fault;  // empty when every tick was sound, else what broke
-    long draws = 0;     // drawing calls checked
+    long ticks = 0;    // ticks run, up to and including a faulty one
+    std::string fault; // empty when every tick was sound, else what broke
+    long draws = 0;    // drawing calls checked
 };
 
 // What is wrong with the state record after a tick, or "" when nothing is.

@@ -92,8 +92,8 @@ int main(int argc, char** argv) {
     const auto* runStartOpt = trace->add_option("--run-start", runStart, "the phase at the start of the run");
     const auto* anchorOpt = trace->add_option("--anchor", anchor, "anchor x y, twips")->expected(2);
     const auto* velocityOpt = trace->add_option("--velocity", velocity, "anchor velocity, twips per tick")->expected(2);
-    const auto* modeOpt = trace->add_option("--mode", mode, "motion mode: 0 screen edges, 1 middle band")
-                              ->check(CLI::IsMember({0, 1}));
+    const auto* modeOpt =
+        trace->add_option("--mode", mode, "motion mode: 0 screen edges, 1 middle band")->check(CLI::IsMember({0, 1}));
     const auto* colourOpt =
         trace->add_option("--colour", colour, "red green blue levels")->expected(3)->check(CLI::Range(0, 255));
     const auto* directionsOpt = trace->add_option("--directions", directions, "red green blue directions, 1 or -1")
