@@ -81,6 +81,7 @@ test-web: web
 	@tools/install-deps.sh
 	@cmake --preset default >/dev/null
 	@cmake --build --preset default --target linesaver-render
+	NODE_PATH=/usr/share/nodejs tools/check_style.sh --names build-web/cmake
 	tests/web/run.sh build-web build/bin/linesaver-render
 
 clean:

@@ -19,15 +19,22 @@ layout() {
 names() {
     local build=$1 database=$1/compile_commands.json
     [ -f "$database" ] || { echo "check_style.sh: no $database; build first"; return 1; }
-    local extra=()
-    case "$(grep -m1 -o '"command": "[^ ]*' "$database")" in
+    # A cross compiler's own headers, which clang-tidy cannot find by itself
+    # (but for GCC's intrinsics: clang has its own).
+    local compiler extra=()
+    compiler=$(grep -m1 -o '"command": "[^ ]*' "$database" | cut -d'"' -f4)
+    case "$compiler" in
     *mingw32*) extra=(--extra-arg=--target=x86_64-w64-mingw32) ;;
-    *em++*)
-        local sysroot
-        sysroot=$(em-config CACHE 2>/dev/null)/sysroot
-        extra=(--extra-arg=--target=wasm32-unknown-emscripten --extra-arg="--sysroot=$sysroot"
-               --extra-arg=-D__EMSCRIPTEN__) ;;
+    *em++*) extra=(--extra-arg=--target=wasm32-unknown-emscripten) ;;
     esac
+    if [ ${#extra[@]} -gt 0 ]; then
+        local dir
+        while read -r dir; do
+            extra+=(--extra-arg=-isystem --extra-arg="$dir")
+        done < <(echo | "$compiler" -x c++ -std=c++20 -E -v - 2>&1 |
+                 sed -n '/^#include <...> search starts here:/,/^End of search list./p' | sed '1d;$d' | sed 's/^ *//' |
+                 grep -vE '/lib/gcc/[^/]+/[^/]+/include(-fixed)?$')
+    fi
     /usr/bin/python3 - "$database" "$top" <<'EOF' | xargs -r -P "$(nproc)" -n 8 clang-tidy -p "$build" --quiet "${extra[@]}" 2>/dev/null | grep -E '^[^ ].*(error|warning):'
 import json, os, sys
 database, top = sys.argv[1], sys.argv[2]

@@ -4,8 +4,8 @@
 #include "platform/win32/dos_paths.h"
 #include "platform/win32/wide_text.h"
 
-#include <mmsystem.h>
 #include <windows.h>
+#include <mmsystem.h>
 
 #include <algorithm>
 #include <array>

@@ -4,9 +4,9 @@
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_handles.h"
 
+#include <windows.h>
 #include <sddl.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <array>

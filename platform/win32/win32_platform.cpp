@@ -5,8 +5,8 @@
 #include "platform/win32/mci_player.h"
 #include "platform/win32/win32_files.h"
 
-#include <mmsystem.h>
 #include <windows.h>
+#include <mmsystem.h>
 // windows.h names a function of its own OpenDesktop (OpenDesktopW).
 #undef OpenDesktop
 

@@ -22,6 +22,14 @@ for binary in core win32; do
     fi
 done
 
+# The Windows sources named as the rest of the project's.
+if "$here/../../tools/check_style.sh" --names "$BUILD" >"$E2E_WORK/names.log" 2>&1; then
+    pass "the Windows build's names follow .clang-tidy"
+else
+    cat "$E2E_WORK/names.log"
+    fail "the Windows build's names"
+fi
+
 source "$here/saver_checks.bash"
 [ -n "${W_ONLY_SAVER:-}" ] || source "$here/installer_check.bash"
 source "$here/monitor_checks.bash"
