@@ -3,8 +3,10 @@
 # the window's size, draws on the root with -root, ends with status 0 on
 # SIGTERM, when its window goes or its own window is closed, and refuses a
 # window that is not there, a bad XSCREENSAVER_WINDOW or a screen of other
-# pixels in one line with status 1; it plays music only when asked, one hack at a time; it draws
-# without shared memory too, and says so in one line when the display goes.
+# pixels in one line with status 1; it plays music only when asked, one
+# hack at a time, and leaves no process behind (no session bus of its
+# own); it draws without shared memory too, and says so in one line when
+# the display goes.
 # Under XScreenSaver's own daemon, with a settings file that selects only
 # it, -activate starts it within a few seconds and the screen animates;
 # -deactivate, and later a key, end it.
@@ -44,7 +46,7 @@ test_window() {
 # start_hack ARGS...: the hack in the background as $HACK, its stderr in
 # $E2E_WORK/$HACK_NAME.err (hack.err by default).
 start_hack() {
-    "$HACK_BIN" "$@" 2>"$E2E_WORK/${HACK_NAME:-hack}.err" &
+    "${MARKED[@]}" "$HACK_BIN" "$@" 2>"$E2E_WORK/${HACK_NAME:-hack}.err" &
     HACK=$!
     E2E_PIDS+=("$HACK")
 }
@@ -167,6 +169,7 @@ sigterm second "$second"
 start_music_hack third -music
 wait_for_copy && pass "the lock free again, the next hack plays" || fail "the next hack does not play"
 sigterm third "$HACK"
+[ -z "$(left_behind)" ] && pass "the hacks with music leave no process behind" || fail "left running: $(left_behind)"
 # A server that shares no memory (one across the network) gets the
 # picture over the connection.
 start_xvfb 1024x768 24 -extension MIT-SHM

@@ -18,6 +18,7 @@ fi
 scaled() { echo $(($1 * E2E_TIME_FACTOR)); }
 
 E2E_PIDS=()
+MARKED=()
 E2E_WORK=
 E2E_FAILED=0
 
@@ -29,6 +30,7 @@ e2e_cleanup() {
         kill -KILL "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     done
+    [ -n "${MARKED[1]:-}" ] && for pid in $(left_behind | cut -d' ' -f1); do kill -KILL "$pid"; done
     [ -n "$E2E_WORK" ] && [ -z "${E2E_KEEP:-}" ] && rm -rf "$E2E_WORK"
 }
 
@@ -38,6 +40,7 @@ e2e_init() {
     SAVER_BIN="$1/linesaver"
     [ -x "$SAVER_BIN" ] || { echo "no saver at $SAVER_BIN"; exit 1; }
     E2E_WORK=$(mktemp -d /tmp/linesaver-e2e.XXXXXX)
+    MARKED=(env "LINESAVER_E2E_RUN=$E2E_WORK")
     trap e2e_cleanup EXIT
     trap 'exit 1' INT TERM HUP
     export XDG_RUNTIME_DIR="$E2E_WORK/run"
@@ -45,6 +48,22 @@ e2e_init() {
     unset WAYLAND_DISPLAY
     # Test machines have no sound card; the music has tests of its own.
     export SDL_AUDIODRIVER=dummy
+    # A session without a bus, as startx makes; tests that need one start
+    # their own.
+    unset DBUS_SESSION_BUS_ADDRESS
+}
+
+# left_behind: the processes still running that carry the mark of this
+# test's savers, "PID COMMAND" a line. "${MARKED[@]}" COMMAND... runs a
+# saver with the mark in its environment (start_saver does), where
+# whatever it starts inherits it, daemonized and reparented or not.
+left_behind() {
+    local file pid
+    for file in $(grep -lzx "${MARKED[1]}" /proc/[0-9]*/environ 2>/dev/null); do
+        pid=${file#/proc/}
+        pid=${pid%/environ}
+        echo "$pid $(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)"
+    done
 }
 
 fail() {
@@ -105,7 +124,7 @@ x() {
 # start_saver: runs the saver in the background as $SAVER and waits (up to
 # 10 s, scaled) until its window is on the screen.
 start_saver() {
-    "$SAVER_BIN" "$@" 2>"$E2E_WORK/saver.err" &
+    "${MARKED[@]}" "$SAVER_BIN" "$@" 2>"$E2E_WORK/saver.err" &
     SAVER=$!
     E2E_PIDS+=("$SAVER")
     wait_for_window "$E2E_WORK/saver.err"
@@ -155,10 +174,10 @@ wait_until() {
     return 1
 }
 
-# expect_end NAME [COPY]: the saver ends within 10 s with status 0 and
-# says nothing (but for SDL's note on its file audio), and COPY, when
-# given, is gone. One still running is ended, so the next case starts
-# afresh.
+# expect_end NAME [COPY]: the saver ends within 10 s with status 0, says
+# nothing (but for SDL's note on its file audio) and leaves no process
+# behind, and COPY, when given, is gone. One still running is ended, so
+# the next case starts afresh.
 expect_end() {
     if ! wait_exit "$SAVER" 10; then
         fail "$1: still running"
@@ -168,6 +187,8 @@ expect_end() {
         fail "$1: status $EXIT_STATUS"
     elif grep -qv '^CRITICAL: ' "$E2E_WORK/saver.err" 2>/dev/null; then
         fail "$1: printed $(cat "$E2E_WORK/saver.err")"
+    elif [ -n "$(left_behind)" ]; then
+        fail "$1: left running: $(left_behind)"
     elif [ -n "${2:-}" ] && [ -e "$2" ]; then
         fail "$1: the copy of the track is still there"
     else
