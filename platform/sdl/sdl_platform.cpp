@@ -63,7 +63,7 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
 
 std::unique_ptr<Desktop> OpenDesktop(std::string& error) { return SdlPlatform::Open(error); }
 
-SdlPlatform::SdlPlatform() : EventDesktop(ExecutableFolder()), lock_(LockPath()) {}
+SdlPlatform::SdlPlatform() : Desktop(ExecutableFolder()), lock_(LockPath()) {}
 
 bool SdlPlatform::OpenDisplay(std::string& error) {
     // SDL waits for the display server without a limit while it opens the

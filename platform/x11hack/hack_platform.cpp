@@ -25,7 +25,7 @@ std::unique_ptr<HackPlatform> HackPlatform::Open(const HackOptions& options, std
     return platform;
 }
 
-HackPlatform::HackPlatform() : EventDesktop(SaverFolderOf(ExecutableFolder())) {}
+HackPlatform::HackPlatform() : Desktop(SaverFolderOf(ExecutableFolder())) {}
 
 HackPlatform::~HackPlatform() {
     CloseDrive();
