@@ -1,7 +1,7 @@
 # The desktops' own daemons for the end-to-end tests, on a private X server
 # and private buses: MATE's session manager and screen saver, Xfce's power
-# manager, Cinnamon's session manager with its screen saver, stand-ins for
-# what Debian lacks (Xfce's screen saver, GNOME Shell's, logind), and ways
+# manager, Cinnamon's session manager with its screen saver, GNOME Shell,
+# stand-ins for what Debian lacks (Xfce's screen saver, logind), and ways
 # to hold the desktop awake and to lock it through each one's own
 # interface.
 #
@@ -122,7 +122,8 @@ start_cinnamon() {
 }
 
 # start_screensaver_standin org.xfce.ScreenSaver|org.gnome.ScreenSaver: a
-# desktop screen saver that Debian lacks, on the session bus (python-dbusmock):
+# desktop screen saver, on the session bus (python-dbusmock), where Debian
+# has none or GNOME Shell is more than a test needs:
 # GetActive, GetActiveTime, SetActive and Lock with ActiveChanged, and
 # Inhibit/UnInhibit; Xfce's as mate-screensaver's, which it descends from,
 # GNOME Shell's as dbusmock's (its Lock takes a second).
@@ -143,6 +144,25 @@ start_screensaver_standin() {
         ('Inhibit', 'ss', 'u', 'self.cookie = getattr(self, \"cookie\", 0) + 1; ret = self.cookie'),
         ('UnInhibit', 'u', '', ''),
         ('GetInhibitors', '', 'as', 'ret = []')]" >/dev/null
+}
+
+# GNOME Shell 43 on a headless virtual monitor of WxH, up in about a
+# second. Its lock (org.gnome.Shell.ScreenShield, object
+# /org/gnome/ScreenSaver) is there only with logind (start_logind_standin
+# first) and a display manager of version 3.5.91 or later (a GDM stand-in
+# here). org.gnome.ScreenSaver itself is a proxy to it that the session
+# bus starts on the first call: name org.gnome.ScreenSaver to
+# start_desktop_bus.
+start_gnome_shell() {
+    local manager=(gdbus call --system -d org.gnome.DisplayManager -o /org/gnome/DisplayManager/Manager -m)
+    start_daemon gdm system org.gnome.DisplayManager -- /usr/bin/python3 -m dbusmock --system \
+        org.gnome.DisplayManager /org/gnome/DisplayManager/Manager org.gnome.DisplayManager.Manager
+    "${manager[@]}" org.freedesktop.DBus.Mock.AddProperty org.gnome.DisplayManager.Manager Version "<'43.0'>" >/dev/null &&
+        "${manager[@]}" org.freedesktop.DBus.Mock.AddMethod org.gnome.DisplayManager.Manager RegisterSession 'a{sv}' '' '' \
+            >/dev/null || exit 1
+    [ -d /tmp/.X11-unix ] || (umask 0 && mkdir -p -m 1777 /tmp/.X11-unix)
+    XDG_SESSION_ID=c1 start_daemon gnome-shell session org.gnome.Shell.ScreenShield -- \
+        gnome-shell --headless --virtual-monitor "$1" --wayland --wayland-display "linesaver-shell-$$"
 }
 
 # start_logind_standin: logind on a private system bus (lib/logind_standin.py),
