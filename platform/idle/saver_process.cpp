@@ -3,11 +3,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <poll.h>
 #include <spawn.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
-#include <unistd.h>
 #include <wordexp.h>
 
 extern char** environ;
@@ -15,18 +12,7 @@ extern char** environ;
 namespace linesaver::idle {
 namespace {
 
-constexpr int kGraceMilliseconds = 3000;
-
-int OpenPidFd(pid_t pid) { return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); }
-
-// Waits up to timeout for fd to become readable.
-bool WaitReadable(int fd, int timeoutMilliseconds) {
-    pollfd entry{fd, POLLIN, 0};
-    int ready;
-    do ready = ::poll(&entry, 1, timeoutMilliseconds);
-    while (ready < 0 && errno == EINTR);
-    return ready > 0;
-}
+constexpr std::chrono::seconds kGrace{3};
 
 // posix_spawn's settings: every signal at its default and none blocked,
 // whatever the watcher has blocked or ignored for itself.
@@ -74,8 +60,8 @@ bool SaverProcess::Start(const std::vector<std::string>& command, std::string& e
         return false;
     }
     pid_ = pid;
-    pidFd_ = OpenPidFd(pid);
-    if (pidFd_ < 0) {
+    process_ = PidFd::Open(pid);
+    if (!process_) {
         error = std::string("cannot watch the saver: ") + std::strerror(errno);
         Stop();
         return false;
@@ -96,16 +82,16 @@ int SaverProcess::Reap() {
 
 void SaverProcess::Stop() {
     if (!Running()) return;
+    // Not reaped yet, the saver keeps its pid: kill() cannot reach another.
     ::kill(pid_, SIGTERM);
-    if (pidFd_ < 0 || !WaitReadable(pidFd_, kGraceMilliseconds)) ::kill(pid_, SIGKILL);
+    if (!process_.WaitEnd(kGrace)) ::kill(pid_, SIGKILL);
     int status;
     while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {}
     Forget();
 }
 
 void SaverProcess::Forget() {
-    if (pidFd_ >= 0) ::close(pidFd_);
-    pidFd_ = -1;
+    process_ = PidFd();
     pid_ = -1;
 }
 

@@ -2,6 +2,8 @@
 // through a pidfd (readable once it has ended) and always reaped.
 #pragma once
 
+#include "platform/posix/pid_fd.h"
+
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -25,7 +27,7 @@ public:
     bool Running() const { return pid_ > 0; }
     pid_t Pid() const { return pid_; }
     // Readable once the saver has ended; -1 when none runs.
-    int Fd() const { return pidFd_; }
+    int Fd() const { return process_.get(); }
 
     // Reaps a saver that has ended and returns its wait status; -1 while
     // it still runs.
@@ -39,7 +41,7 @@ private:
     void Forget();
 
     pid_t pid_ = -1;
-    int pidFd_ = -1;
+    PidFd process_;
 };
 
 // The words of a command line as a shell splits them (quotes, escapes,
