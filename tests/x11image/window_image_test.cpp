@@ -7,7 +7,7 @@
 #include "platform/raster/pixel_canvas.h"
 #include "platform/x11image/window_connection.h"
 #include "platform/x11image/window_image.h"
-#include "platform/x11image/xcb_reply.h"
+#include "platform/xcb/xcb_reply.h"
 
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
