@@ -93,7 +93,11 @@ private:
 void Say(const std::string& text) { std::fprintf(stderr, "linesaver-idle: %s\n", text.c_str()); }
 
 int Watch(IdleSource& source, const WatchSettings& settings, CloseSignals& signals) {
-    signals.Start([] {});
+    // Unwatched, SIGTERM would end the watcher and leave its saver running.
+    if (!signals.Start([] {})) {
+        Say("cannot watch for SIGTERM, SIGINT and SIGHUP");
+        return 1;
+    }
     WatchLoop loop(source, settings);
     // What the source knew when it opened (the session may be idle already).
     if (!loop.ReadSource()) return 1;

@@ -110,17 +110,20 @@ int EnableWatcher(WatcherOptions options, const std::vector<std::string>& watche
 }
 
 int DisableWatcher() {
-    const bool removed = RemoveAutostart();
+    std::string text;
+    const AutostartRemoval removal = RemoveAutostart(text);
+    if (removal != AutostartRemoval::Failed)
+        text = removal == AutostartRemoval::Removed ? "disabled: removed " + AutostartPath()
+                                                    : "no " + AutostartPath() + " to remove";
     const auto running = FindRunningWatcher();
     const bool ended = running && EndWatcher(running->process);
-    std::string text = removed ? "disabled: removed " + AutostartPath() : "no " + AutostartPath() + " to remove";
     if (running)
         text += ended ? "; ended the watcher (pid " + std::to_string(running->pid) + ")"
                       : "; the watcher (pid " + std::to_string(running->pid) + ") did not end";
     else
         text += "; no watcher runs in this session";
     Say(text);
-    return running && !ended ? 1 : 0;
+    return removal == AutostartRemoval::Failed || (running && !ended) ? 1 : 0;
 }
 
 } // namespace linesaver::idle

@@ -1,5 +1,6 @@
 // The idle watcher's smaller decisions: the X server's idle alarm, the
 // session's name for its files.
+#include "platform/idle/autostart.h"
 #include "platform/idle/session_instance.h"
 #include "platform/idle_x11/x11_idle_source.h"
 #include "tests/support/temp_drive.h"
@@ -60,6 +61,37 @@ TEST(SessionKey, NamesTheDisplayWithoutItsScreenAsAPlainFileName) {
     for (const auto& k : cases) {
         const testing::ScopedEnv wayland("WAYLAND_DISPLAY", k.wayland), display("DISPLAY", k.display);
         EXPECT_EQ(SessionKey(), k.key) << k.wayland << " " << k.display;
+    }
+}
+
+// Writing and removing the autostart entry: each failure says what it could
+// not do, and a removal that failed is not reported as nothing to remove.
+TEST(Autostart, WritesAndRemovesTheEntryOrSaysWhatFailed) {
+    namespace fs = std::filesystem;
+    const struct {
+        const char* what;
+        void (*make)(const fs::path& config);
+        const char* writeError; // "": written
+        AutostartRemoval removal;
+    } cases[] = {
+        {"a new folder", [](const fs::path&) {}, "", AutostartRemoval::Removed},
+        {"a file in place of the folder", [](const fs::path& config) { testing::Write(config, ""); }, "cannot make",
+         AutostartRemoval::NoneThere},
+        {"a folder in place of the entry",
+         [](const fs::path& config) { fs::create_directories(config / "autostart/linesaver-idle.desktop/x"); },
+         "cannot write", AutostartRemoval::Failed},
+    };
+    for (const auto& k : cases) {
+        testing::TempDrive home;
+        const fs::path config = home.root / "config";
+        const testing::ScopedEnv xdg("XDG_CONFIG_HOME", config.string());
+        k.make(config);
+        std::string error;
+        EXPECT_EQ(WriteAutostart({"/x"}, error), !*k.writeError) << k.what;
+        EXPECT_EQ(error.rfind(k.writeError, 0), 0u) << k.what << ": " << error;
+        error.clear();
+        EXPECT_EQ(RemoveAutostart(error), k.removal) << k.what;
+        EXPECT_EQ(error.empty(), k.removal != AutostartRemoval::Failed) << k.what << ": " << error;
     }
 }
 
