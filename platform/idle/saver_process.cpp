@@ -5,7 +5,7 @@
 #include <cstring>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <wordexp.h>
+#include <utility>
 
 extern char** environ;
 
@@ -96,17 +96,53 @@ void SaverProcess::Forget() {
 }
 
 std::optional<std::vector<std::string>> SplitCommand(const std::string& text, std::string& error) {
-    wordexp_t words{};
-    const int failure = ::wordexp(text.c_str(), &words, WRDE_NOCMD);
-    if (failure != 0) {
-        if (failure == WRDE_NOSPACE) ::wordfree(&words);
-        error = failure == WRDE_CMDSUB    ? "command substitution is not run"
-                : failure == WRDE_BADCHAR ? "unquoted | & ; < > ( ) { } or newline"
-                                          : "unbalanced quotes or a bad variable";
+    std::vector<std::string> command;
+    std::string word;
+    bool inWord = false;
+    const auto refused = [&](char c) {
+        error =
+            std::string("an unquoted ") + c + " would mean something to a shell, and none runs the command; quote it";
         return std::nullopt;
+    };
+    const auto unbalanced = [&] {
+        error = "a quote or a backslash left open";
+        return std::nullopt;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ' ' || c == '\t' || c == '\n') {
+            if (inWord) command.push_back(std::exchange(word, {}));
+            inWord = false;
+            continue;
+        }
+        if (!inWord && (c == '~' || c == '#')) return refused(c);
+        inWord = true;
+        if (c == '\\') {
+            if (++i == text.size()) return unbalanced();
+            if (text[i] != '\n') word += text[i];
+        } else if (c == '\'') {
+            const auto end = text.find('\'', i + 1);
+            if (end == std::string::npos) return unbalanced();
+            word.append(text, i + 1, end - i - 1);
+            i = end;
+        } else if (c == '"') {
+            for (++i; i < text.size() && text[i] != '"'; ++i) {
+                if (text[i] == '$' || text[i] == '`') return refused(text[i]);
+                // Within double quotes a backslash escapes only these.
+                if (text[i] == '\\' && i + 1 < text.size() && std::strchr("\\\"$`\n", text[i + 1])) {
+                    if (text[++i] != '\n') word += text[i];
+                } else {
+                    word += text[i];
+                }
+            }
+            if (i == text.size()) return unbalanced();
+        } else if (std::strchr("|&;<>()$`*?[", c)) {
+            return refused(c);
+        } else {
+            word += c;
+        }
     }
-    std::vector<std::string> command(words.we_wordv, words.we_wordv + words.we_wordc);
-    ::wordfree(&words);
+    if (inWord) command.push_back(std::move(word));
     if (command.empty()) {
         error = "no command";
         return std::nullopt;

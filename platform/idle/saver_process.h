@@ -44,9 +44,11 @@ private:
     PidFd process_;
 };
 
-// The words of a command line as a shell splits them (quotes, escapes,
-// variables and ~ are honoured; command substitution is refused). Nothing,
-// with error saying why, for one that cannot be split or has no words.
+// The words of a command line as a shell splits them, with its quotes and
+// backslashes, but with nothing expanded and no shell run: an unquoted
+// character a shell would expand or act on ($ ` | & ; < > ( ) * ? [, and ~
+// or # at the start of a word) is refused, as are a quote or a backslash
+// left open and a line without words. Nothing then, with error saying why.
 std::optional<std::vector<std::string>> SplitCommand(const std::string& text, std::string& error);
 
 // "status 1", "signal 9 (Killed)": how a wait status ended a process.

@@ -1,6 +1,7 @@
 // The idle watcher's smaller decisions: the X server's idle alarm, the
-// session's name for its files.
+// session's name for its files, the autostart entry, the saver's command.
 #include "platform/idle/autostart.h"
+#include "platform/idle/saver_process.h"
 #include "platform/idle/session_instance.h"
 #include "platform/idle_x11/x11_idle_source.h"
 #include "tests/support/temp_drive.h"
@@ -92,6 +93,42 @@ TEST(Autostart, WritesAndRemovesTheEntryOrSaysWhatFailed) {
         error.clear();
         EXPECT_EQ(RemoveAutostart(error), k.removal) << k.what;
         EXPECT_EQ(error.empty(), k.removal != AutostartRemoval::Failed) << k.what << ": " << error;
+    }
+}
+
+// --run's command: split as a shell splits words, nothing expanded, and
+// what a shell would expand or act on refused rather than passed on.
+TEST(SplitCommand, SplitsAsAShellWouldAndRefusesWhatItWouldExpand) {
+    const struct {
+        const char* text;
+        const char* words; // each in brackets; "" when refused
+    } cases[] = {
+        {"linesaver  --after\t5 ", "[linesaver][--after][5]"},
+        {R"('/opt/my saver' "a b" c\ d '' x"y"'z')", "[/opt/my saver][a b][c d][][xyz]"},
+        {R"("\"q\" \\ \x \$" 'a\b')", R"(["q" \ \x $][a\b])"},
+        {R"('$HOME' "~/x" a~b a#b \*)", "[$HOME][~/x][a~b][a#b][*]"},
+        {"$HOME/saver", ""},
+        {"\"$HOME\"", ""},
+        {"~/saver", ""},
+        {"$(id)", ""},
+        {"`id`", ""},
+        {"a|b", ""},
+        {"a;b", ""},
+        {"a >log", ""},
+        {"saver *.mid", ""},
+        {"#x", ""},
+        {"'open", ""},
+        {"\"open", ""},
+        {"open\\", ""},
+        {"", ""},
+        {" \t", ""},
+    };
+    for (const auto& k : cases) {
+        std::string error, words;
+        const auto command = SplitCommand(k.text, error);
+        for (const auto& word : command.value_or(std::vector<std::string>{})) words += "[" + word + "]";
+        EXPECT_EQ(words, k.words) << k.text;
+        EXPECT_EQ(error.empty(), command.has_value()) << k.text;
     }
 }
 
