@@ -11,8 +11,8 @@
 // The watcher calls Read() once right after opening, for what the source
 // knew then (a session idle already), then sleeps on Fd() and calls Read()
 // whenever it is readable; a source never blocks in Read() and never calls
-// back into the watcher. Sources are
-// tried in the order of the backend list; the first that opens is used.
+// back into the watcher. Sources are tried in the order of the backend
+// list; the first that opens is used.
 #pragma once
 
 #include <chrono>
@@ -48,7 +48,7 @@ public:
 struct IdleBackend {
     // The name --backend takes: "ext-idle", "kde-idle", "mutter", "x11".
     const char* name;
-    // Opens the source, or returns nothing with why_not saying in a few
+    // Opens the source, or returns nothing with whyNot saying in a few
     // words why this desktop does not offer it.
     std::unique_ptr<IdleSource> (*open)(std::chrono::milliseconds idleAfter, std::string& whyNot);
 };

@@ -22,8 +22,8 @@ std::unique_ptr<SessionBus> SessionBus::Open(std::string& whyNot) {
         whyNot = std::string("no session bus (") + std::strerror(-opened) + ")";
         return nullptr;
     }
-    // A desktop service answers within a second when it runs at all; one
-    // that takes longer is taken for gone.
+    // A desktop service that has not answered a call within ten seconds
+    // is taken for gone.
     sd_bus_set_method_call_timeout(raw, 10'000'000);
     self->busFd_ = sd_bus_get_fd(raw);
     self->epoll_ = UniqueFd(epoll_create1(EPOLL_CLOEXEC));

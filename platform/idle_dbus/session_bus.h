@@ -25,7 +25,7 @@ using BusSlot = std::unique_ptr<sd_bus_slot, SlotUnref>;
 
 class SessionBus {
 public:
-    // Connects to the session bus; nothing, with why_not saying why, when
+    // Connects to the session bus; nothing, with whyNot saying why, when
     // there is none.
     static std::unique_ptr<SessionBus> Open(std::string& whyNot);
 
