@@ -42,6 +42,10 @@ public:
 
     // Sends what is queued for the desktop; called before every sleep.
     virtual void Flush() {}
+
+    // Starts the idle time anew, as input would, where the desktop lets a
+    // client do so (a program reported activity in the user's stead).
+    virtual void ResetIdle() {}
 };
 
 // One entry of the list of sources tried at start-up.

@@ -1,7 +1,9 @@
-// The idle watcher's decisions: the idle times it reads, when it starts the
-// saver, and the Exec line of its autostart entry.
+// The idle watcher's decisions: the idle times it reads, when it starts and
+// ends the saver, what holds it back, and the Exec line of its autostart
+// entry.
 #include "platform/idle/autostart.h"
 #include "platform/idle/duration.h"
+#include "platform/idle/hold_record.h"
 #include "platform/idle/watch_policy.h"
 
 #include <gtest/gtest.h>
@@ -68,7 +70,8 @@ std::vector<int> Play(const std::vector<Step>& steps, const std::vector<WatchEve
         if (const auto wake = policy.WakeAt(); wake && *wake <= epoch + seconds(at)) {
             act(policy.On(WatchEvent::Timer, epoch + seconds(at)), at);
             // A time still due would have the loop spin.
-            if (const auto again = policy.WakeAt()) EXPECT_GT(*again - epoch, seconds(at)) << "spins at " << at;
+            const auto again = policy.WakeAt();
+            EXPECT_TRUE(!again || *again - epoch > seconds(at)) << "spins at " << at;
         }
         for (; next < steps.size() && steps[next].at == at; ++next)
             act(policy.On(steps[next].event, epoch + seconds(at)), at);
@@ -120,6 +123,39 @@ TEST(WatchPolicy, StartsTheSaverOncePerIdleTimeAndBacksOffFromFailures) {
     };
     // clang-format on
     for (const auto& k : cases) EXPECT_EQ(Play(k.steps, k.outcomes, 2000), k.starts) << k.what;
+}
+
+// Two hold sources' reports, one after the other: a line for every
+// inhibition and lock that starts or ends (repeated ones each), and the
+// policy hears only the first to start and the last to end.
+TEST(HoldRecord, SaysWhatComesAndGoesAndHoldsWhileAnySourceHolds) {
+    using E = WatchEvent;
+    const Inhibition film{"org.freedesktop.ScreenSaver", "mpv", "playing a film", {}};
+    const Inhibition suspended{"XScreenSaverSuspend", "", "", {}};
+    const std::string filmText = "mpv through org.freedesktop.ScreenSaver: playing a film";
+    const struct {
+        std::size_t source;
+        HoldState report;
+        std::vector<std::string> lines;
+        std::vector<WatchEvent> events;
+    } steps[] = {
+        {0, {{film}, {}}, {"held back by " + filmText}, {E::Held}},
+        {1, {{suspended, suspended}, {}}, {"held back by XScreenSaverSuspend", "held back by XScreenSaverSuspend"}, {}},
+        {1, {{suspended}, {}}, {"no longer held back by XScreenSaverSuspend"}, {}},
+        {0, {{}, {"logind"}}, {"no longer held back by " + filmText, "locked by logind"}, {E::Locked}},
+        {1, {}, {"no longer held back by XScreenSaverSuspend"}, {E::Released}},
+        {0, {{}, {"logind"}, 1}, {"activity reported by a program"}, {E::Activity}},
+        {0, {{}, {}, 1}, {"no longer locked by logind"}, {E::Unlocked}},
+        {0, {{}, {}, 1}, {}, {}},
+    };
+    HoldRecord record(2);
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        std::vector<std::string> lines;
+        std::vector<WatchEvent> events;
+        record.Update(steps[i].source, steps[i].report, lines, events);
+        EXPECT_EQ(lines, steps[i].lines) << "step " << i;
+        EXPECT_EQ(events, steps[i].events) << "step " << i;
+    }
 }
 
 TEST(DesktopExec, QuotesWhatTheEntryFormatReserves) {
