@@ -68,7 +68,8 @@ class HoldSource {
 public:
     virtual ~HoldSource() = default;
 
-    // What it follows, for the watcher's first line: "KDE's inhibitions".
+    // What it follows, for the watcher's first line: "KDE's inhibitions";
+    // "" for a source that never holds anything (a status channel).
     virtual std::string Describe() const = 0;
 
     // A file descriptor that becomes readable when Read() has work.

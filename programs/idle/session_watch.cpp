@@ -58,7 +58,9 @@ int WatchSession(const WatcherOptions& options) {
     }
     auto holds = OpenHolds(options);
     std::string following;
-    for (const auto& hold : holds) following += (following.empty() ? " and following " : ", ") + hold->Describe();
+    for (const auto& hold : holds)
+        if (const auto what = hold->Describe(); !what.empty())
+            following += (following.empty() ? " and following " : ", ") + what;
     Say("watching " + source->Describe() + following + "; the saver starts after " + FormatDuration(options.idleAfter) +
         " idle");
     SignalReady(options.readyFd);
