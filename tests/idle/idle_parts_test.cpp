@@ -14,42 +14,31 @@ namespace linesaver::idle {
 namespace {
 
 // Notices of the alarm, each with the counter's value: the changes they
-// bring ("I" idle, "A" active, "." none), and what the alarm waits for
-// after the last.
+// bring ("I" idle, "A" active, "." none), then what the alarm waits for
+// after the last (">" the counter at least, "<" at most, that value).
 TEST(IdleAlarmTurns, TurnsAtTheIdleTimeAndPassesOverNoticesOfItsOwnChange) {
-    const struct {
-        std::vector<std::int64_t> notices;
-        const char* changes;
-        bool waitsForInput;
-        std::int64_t value;
-        // clang-format off
-    } cases[] = {
-        {{}, "", false, 2000},             {{2000}, "I", true, 1999},         {{1999}, ".", false, 2000},
-        {{2000, 2600}, "I.", true, 1999},  {{2000, 1999}, "IA", false, 2000}, {{9000, 0, 2000}, "IAI", true, 1999},
+    // clang-format off
+    const std::pair<std::vector<std::int64_t>, const char*> cases[] = {
+        {{}, ">2000"},             {{2000}, "I<1999"},         {{1999}, ".>2000"},
+        {{2000, 2600}, "I.<1999"}, {{2000, 1999}, "IA>2000"}, {{9000, 0, 2000}, "IAI<1999"},
     };
     // clang-format on
-    for (const auto& k : cases) {
+    for (const auto& [notices, expected] : cases) {
         IdleAlarmTurns turns(2000);
-        std::string changes;
-        for (const auto idleTime : k.notices) {
+        std::string seen;
+        for (const auto idleTime : notices) {
             const auto change = turns.Notice(idleTime);
-            changes += !change ? '.' : *change == IdleChange::Idle ? 'I' : 'A';
+            seen += !change ? '.' : *change == IdleChange::Idle ? 'I' : 'A';
         }
-        EXPECT_EQ(changes, k.changes) << ::testing::PrintToString(k.notices);
-        EXPECT_EQ(turns.WaitsForInput(), k.waitsForInput) << changes;
-        EXPECT_EQ(turns.Value(), k.value) << changes;
+        EXPECT_EQ(seen + (turns.WaitsForInput() ? "<" : ">") + std::to_string(turns.Value()), expected);
     }
 }
 
 // Two sessions of one user never share a watcher's files, and a name never
 // leaves the runtime folder.
 TEST(SessionKey, NamesTheDisplayWithoutItsScreenAsAPlainFileName) {
-    const struct {
-        const char* wayland;
-        const char* display;
-        const char* key;
-        // clang-format off
-    } cases[] = {
+    // clang-format off
+    const struct { const char *wayland, *display, *key; } cases[] = {
         {"wayland-1", ":0", "wayland-1"}, {"", ":0", "_0"}, {"", ":1.0", "_1"}, {"", "localhost:10.2", "localhost_10"},
         {"", "host.example:0", "host.example_0"}, {"../../x", "", ".._.._x"}, {"", "", "default"},
     };
@@ -95,21 +84,19 @@ TEST(Autostart, WritesAndRemovesTheEntryOrSaysWhatFailed) {
 // what a shell would expand or act on refused rather than passed on, as
 // are open quotes and a line without words.
 TEST(SplitCommand, SplitsAsAShellWouldAndRefusesWhatItWouldExpand) {
-    const struct {
-        const char* text;
-        const char* words; // each in brackets
-    } cases[] = {
+    // Each word in brackets.
+    const std::pair<const char*, const char*> cases[] = {
         {"linesaver  --after\t5 ", "[linesaver][--after][5]"},
         {R"('/opt/my saver' "a b" c\ d '' x"y"'z')", "[/opt/my saver][a b][c d][][xyz]"},
         {R"("\"q\" \\ \x \$" 'a\b')", R"(["q" \ \x $][a\b])"},
         {R"('$HOME' "~/x" a~b a#b \*)", "[$HOME][~/x][a~b][a#b][*]"},
     };
     std::string error;
-    for (const auto& k : cases) {
+    for (const auto& [text, expected] : cases) {
         std::string words;
-        for (const auto& word : SplitCommand(k.text, error).value_or(std::vector<std::string>{}))
+        for (const auto& word : SplitCommand(text, error).value_or(std::vector<std::string>{}))
             words += "[" + word + "]";
-        EXPECT_EQ(words, k.words) << k.text << ": " << error;
+        EXPECT_EQ(words, expected) << text << ": " << error;
     }
     for (const char* text : {"$HOME/saver", "\"$HOME\"", "~/saver", "$(id)", "`id`", "a|b", "a;b", "a >log",
                              "saver *.mid", "#x", "'open", "\"open", "open\\", "", " \t"}) {
