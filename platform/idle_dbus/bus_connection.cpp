@@ -13,6 +13,19 @@ namespace linesaver::idle {
 void BusUnref::operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
 void SlotUnref::operator()(sd_bus_slot* slot) const { sd_bus_slot_unref(slot); }
 
+std::string OwnerChangesRule(const char* name) {
+    return std::string("type='signal',sender='org.freedesktop.DBus',path='/org/freedesktop/DBus',"
+                       "interface='org.freedesktop.DBus',member='NameOwnerChanged',arg0='") +
+           name + "'";
+}
+
+const char* NewOwner(sd_bus_message* changed) {
+    const char* name = nullptr;
+    const char* oldOwner = nullptr;
+    const char* newOwner = nullptr;
+    return sd_bus_message_read(changed, "sss", &name, &oldOwner, &newOwner) >= 0 ? newOwner : nullptr;
+}
+
 std::unique_ptr<BusConnection> BusConnection::Open(BusKind kind, std::string& whyNot) {
     sd_bus* raw = nullptr;
     const int opened = kind == BusKind::Session ? sd_bus_open_user(&raw) : sd_bus_open_system(&raw);
@@ -70,6 +83,23 @@ bool BusConnection::HasOwner(const char* name) const {
                        sd_bus_message_read(reply, "b", &owned) >= 0;
     sd_bus_message_unref(reply);
     return asked && owned != 0;
+}
+
+std::string BusConnection::Owner(const char* name) const {
+    const char* owner = nullptr;
+    sd_bus_message* reply = nullptr;
+    std::string unique;
+    if (sd_bus_call_method(bus_.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                           "GetNameOwner", nullptr, &reply, "s", name) >= 0 &&
+        sd_bus_message_read(reply, "s", &owner) >= 0)
+        unique = owner;
+    sd_bus_message_unref(reply);
+    return unique;
+}
+
+std::string BusConnection::UniqueName() const {
+    const char* unique = nullptr;
+    return sd_bus_get_unique_name(bus_.get(), &unique) >= 0 ? unique : "";
 }
 
 bool BusConnection::Dispatch() {

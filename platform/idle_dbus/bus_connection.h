@@ -12,6 +12,7 @@
 
 struct sd_bus;
 struct sd_bus_slot;
+struct sd_bus_message;
 
 namespace linesaver::idle {
 
@@ -22,6 +23,13 @@ struct SlotUnref {
     void operator()(sd_bus_slot* slot) const;
 };
 using BusSlot = std::unique_ptr<sd_bus_slot, SlotUnref>;
+
+// The match rule for the bus's word that name changed hands
+// (NameOwnerChanged: the name, the old owner and the new one, "" for none).
+std::string OwnerChangesRule(const char* name);
+// The new owner such a signal names ("" for none); nullptr when it is not
+// one.
+const char* NewOwner(sd_bus_message* changed);
 
 enum class BusKind { Session, System };
 
@@ -50,6 +58,13 @@ public:
     // Whether a program owns name on the bus now; false when the bus does
     // not answer.
     bool HasOwner(const char* name) const;
+
+    // The unique name of the program that owns name now; "" when none does
+    // or the bus does not answer. Asking starts no program.
+    std::string Owner(const char* name) const;
+
+    // This connection's own unique name.
+    std::string UniqueName() const;
 
 private:
     BusConnection() = default;

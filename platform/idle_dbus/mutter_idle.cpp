@@ -51,11 +51,7 @@ bool MutterIdle::Start(std::chrono::milliseconds idleAfter, std::string& whyNot)
     }
     firedSlot_.reset(slot);
     // Mutter leaving the bus is the compositor going away.
-    const std::string ownerRule =
-        std::string("type='signal',sender='org.freedesktop.DBus',path='/org/freedesktop/DBus',"
-                    "interface='org.freedesktop.DBus',member='NameOwnerChanged',arg0='") +
-        kService + "'";
-    if (sd_bus_add_match(bus, &slot, ownerRule.c_str(), &OnOwnerChanged, this) < 0) {
+    if (sd_bus_add_match(bus, &slot, OwnerChangesRule(kService).c_str(), &OnOwnerChanged, this) < 0) {
         whyNot = "the session bus refused a signal match";
         return false;
     }
