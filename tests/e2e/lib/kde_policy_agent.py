@@ -40,6 +40,10 @@ class PolicyAgent(dbus.service.Object):
     def HasInhibition(self, types):
         return any(held & types for held, _, _ in self.held.values())
 
+    @dbus.service.method(INTERFACE, out_signature="a(ss)")
+    def ListInhibitions(self):
+        return [(app, reason) for _, app, reason in self.held.values()]
+
     @dbus.service.signal(INTERFACE, signature="a(ss)as")
     def InhibitionsChanged(self, added, removed):
         pass
