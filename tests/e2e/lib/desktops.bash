@@ -60,6 +60,16 @@ CONF
     if [ "$kind" == system ]; then export DBUS_SYSTEM_BUS_ADDRESS="$address"; else export DBUS_SESSION_BUS_ADDRESS="$address"; fi
 }
 
+# desktop_mark: remembers which processes a test starts from now on;
+# end_desktop ends them (and with their buses the daemons those started),
+# so that the next desktop starts afresh.
+desktop_mark() { DESKTOP_FROM=${#E2E_PIDS[@]}; }
+end_desktop() {
+    local pid
+    for pid in "${E2E_PIDS[@]:DESKTOP_FROM}"; do kill -TERM "$pid" 2>/dev/null; done
+    for pid in "${E2E_PIDS[@]:DESKTOP_FROM}"; do wait_exit "$pid" 2 || kill -KILL "$pid" 2>/dev/null; done
+}
+
 # owned session|system NAME: whether a program owns NAME on that bus.
 owned() {
     gdbus call --"$1" -d org.freedesktop.DBus -o /org/freedesktop/DBus -m org.freedesktop.DBus.NameHasOwner "$2" 2>/dev/null |
@@ -121,9 +131,10 @@ start_cinnamon() {
         org.gnome.SessionManager org.cinnamon.ScreenSaver -- cinnamon-session --session=test --autostart="$E2E_WORK/autostart"
 }
 
-# start_screensaver_standin org.xfce.ScreenSaver|org.gnome.ScreenSaver: a
-# desktop screen saver, on the session bus (python-dbusmock), where Debian
-# has none or GNOME Shell is more than a test needs:
+# start_screensaver_standin org.xfce.ScreenSaver|org.gnome.ScreenSaver|
+# org.freedesktop.ScreenSaver: a desktop screen saver, on the session bus
+# (python-dbusmock), where Debian has none (Xfce's, KDE's) or GNOME Shell
+# is more than a test needs:
 # GetActive, GetActiveTime, SetActive and Lock with ActiveChanged, and
 # Inhibit/UnInhibit; Xfce's as mate-screensaver's, which it descends from,
 # GNOME Shell's as dbusmock's (its Lock takes a second).
@@ -219,6 +230,7 @@ declare -A LOCK_BY=(
     [xfce]="gdbus call --session -d org.xfce.ScreenSaver -o /org/xfce/ScreenSaver -m org.xfce.ScreenSaver.Lock|gdbus call --session -d org.xfce.ScreenSaver -o /org/xfce/ScreenSaver -m org.xfce.ScreenSaver.SetActive false"
     [gnome]="gdbus call --session -d org.gnome.ScreenSaver -o /org/gnome/ScreenSaver -m org.gnome.ScreenSaver.Lock|gdbus call --session -d org.gnome.ScreenSaver -o /org/gnome/ScreenSaver -m org.gnome.ScreenSaver.SetActive false"
     [logind]="logind_session LockSession SetLockedHint true|logind_session UnlockSession SetLockedHint false"
+    [kde]="gdbus call --session -d org.freedesktop.ScreenSaver -o /org/freedesktop/ScreenSaver -m org.freedesktop.ScreenSaver.SetActive true|gdbus call --session -d org.freedesktop.ScreenSaver -o /org/freedesktop/ScreenSaver -m org.freedesktop.ScreenSaver.SetActive false"
 )
 
 # lock_desktop DESKTOP, unlock_desktop DESKTOP (a key of LOCK_BY).
