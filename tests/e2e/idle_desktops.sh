@@ -102,7 +102,7 @@ for round in "${rounds[@]}"; do
     key
     saver_within 4 && pass "$desktop: unlocked, input and the idle time start it" || fail "$desktop: none after the unlock"
     kill -TERM "$WATCHER"
-    wait_exit "$WATCHER" 5 || fail "$desktop: the watcher did not end"
+    wait_exit "$WATCHER" 5 && [ "$EXIT_STATUS" -eq 0 ] || fail "$desktop: the watcher did not end with status 0"
     end_desktop
 done
 e2e_done
