@@ -1,5 +1,6 @@
-// The desktop of this build: each desktop backend (SDL on Linux, Win32 on
-// Windows) defines OpenDesktop, and a program links exactly one of them.
+// The desktop of this build: Win32 on Windows; on Linux the one the session
+// has, Wayland or X11 (platform/wayland picks), so that one saver serves
+// both. A program links the one OpenDesktop of its build.
 #pragma once
 
 #include "platform/platform.h"

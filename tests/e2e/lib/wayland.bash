@@ -18,7 +18,10 @@ user_command() {
 }
 
 # start_sway WxH [OUTPUTS]: the compositor on one (or OUTPUTS) headless
-# outputs of that size, side by side. The
+# outputs of that size, side by side, never handing a full-screen window's
+# buffer straight to an output: sway 1.7 shares one flag for that between
+# its outputs, and with two of them a picture of the first one may show
+# what lay under the window before it came. The
 # saver is copied with its music to where the test user can run it
 # ($SAVER_BIN then names the copy).
 start_sway() {
@@ -41,7 +44,7 @@ start_sway() {
         setpriv --reuid="$WAYLAND_USER" --regid="$WAYLAND_USER" --clear-groups \
         env WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS="$outputs" \
         HOME="$E2E_WORK" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" \
-        sway -c "$E2E_WORK/sway.config" >"$E2E_WORK/sway.log" 2>&1 &
+        sway -D noscanout -c "$E2E_WORK/sway.config" >"$E2E_WORK/sway.log" 2>&1 &
     SWAY=$!
     E2E_PIDS+=("$SWAY")
     local _ socket
