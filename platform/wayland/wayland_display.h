@@ -64,6 +64,11 @@ public:
     // Whether the compositor is mutter (it alone offers gtk_shell1).
     bool Mutter() const { return mutter_; }
 
+    // Hides the cursor over whichever of the saver's windows a pointer is.
+    void HideCursors() {
+        for (auto& seat : seats_) seat->HideCursor();
+    }
+
     // Runs what comes until done() holds, waiting at most until the
     // deadline. False, with error, when the time is up or the connection
     // fails.

@@ -28,6 +28,9 @@ std::string LockPath() {
 // animated window its size: a saver nobody sees would run on, unstoppable
 // by the input it cannot get.
 constexpr std::chrono::seconds kAnswerLimit{5};
+// How long the compositor may take to give the animated window its
+// output's size once it shows.
+constexpr std::chrono::milliseconds kSettleLimit{500};
 // How long a frame tick waits for the compositor to let a buffer go before
 // the picture takes a buffer more.
 constexpr std::chrono::milliseconds kReleaseWait{15};
@@ -102,6 +105,20 @@ EventDesktop::WindowSurface WaylandPlatform::Surface() {
 }
 
 void WaylandPlatform::Run(SaverEvents& saver) {
+    if (screens_) {
+        // The windows show black before the saver starts, so that it starts
+        // at the size they keep: a compositor may give the animated window
+        // its output's size only once it shows.
+        screens_->Show();
+        std::string error;
+        for (int look = 0; look < 2; ++look) {
+            if (screens_->Present(error) == WaylandScreens::Outcome::Failed) Fail(error.c_str());
+            if (look == 0)
+                display_->DispatchUntil([this] { return screens_->Settled(); },
+                                        std::chrono::steady_clock::now() + kSettleLimit, error);
+            if (wl_display_get_error(display_->Handle()) != 0) DisplayLost();
+        }
+    }
     Begin(saver);
     Loop();
 }
@@ -109,7 +126,6 @@ void WaylandPlatform::Run(SaverEvents& saver) {
 void WaylandPlatform::Loop() {
     // Only a second copy has no windows, and it has ended in Start.
     if (!screens_) End(0);
-    screens_->Show();
     for (;;) {
         YieldToEvents();
         std::string error;
@@ -213,6 +229,11 @@ void WaylandPlatform::PointerMoved(wl_surface* surface, double x, double y) {
     const double twipsX = (x + offset->x) * kTwipsPerPixel;
     const double twipsY = (y + offset->y) * kTwipsPerPixel;
     Deliver([this, twipsX, twipsY] { saver_->MouseMoved(twipsX, twipsY); });
+}
+
+void WaylandPlatform::ShowCursor(bool show) {
+    cursorLevel_ += show ? 1 : -1;
+    if (display_ && CursorHidden()) display_->HideCursors();
 }
 
 void WaylandPlatform::Clicked() {

@@ -34,7 +34,7 @@ public:
     // The cursor is hidden over the saver's windows while the level is
     // below zero; shown again, it is the compositor's once they go, which
     // they do at once.
-    void ShowCursor(bool show) override { cursorLevel_ += show ? 1 : -1; }
+    void ShowCursor(bool show) override;
 
 protected:
     // The windows taken off the screen at once, then the process ends; the

@@ -76,6 +76,12 @@ WaylandScreens::Open(WaylandDisplay& display, std::chrono::steady_clock::time_po
     return self;
 }
 
+bool WaylandScreens::Settled() const {
+    const PixelRect home = Place(window_->Output());
+    return window_->ConfiguredWidth() == 0 || home.w <= 0 ||
+           (window_->ConfiguredWidth() == home.w && window_->ConfiguredHeight() == home.h);
+}
+
 SurfaceOffer WaylandScreens::OfferFor(const WaylandWindow& window) const {
     // The output the window shows on, else the one it was asked to cover.
     const WaylandOutput* output = &window.Output();

@@ -42,6 +42,10 @@ public:
 
     // The windows show from now on, the animated one last.
     void Show();
+    // Whether the compositor has given the animated window its output's
+    // size (or left the size to it). A first size may be a guess: mutter
+    // gives a window the size of another output until it has shown.
+    bool Settled() const;
     // Whether the canvas may be drawn on now; Settle makes it so where it
     // can (with makeBuffer, at the price of a buffer more).
     bool Drawable() const { return picture_->Drawable(); }

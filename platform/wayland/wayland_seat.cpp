@@ -22,6 +22,7 @@ struct SeatListeners {
         // anywhere on a window that appears under a resting pointer.
         WaylandSeat& seat = Of(data);
         seat.pointerOver_ = surface;
+        seat.entered_ = serial;
         if (seat.sink_.CursorHidden()) wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
     }
     static void Leave(void* data, wl_pointer*, std::uint32_t, wl_surface*) noexcept { Of(data).pointerOver_ = nullptr; }
@@ -72,6 +73,10 @@ struct SeatListeners {
 WaylandSeat::WaylandSeat(wl_seat* seat, std::uint32_t globalName, InputSink& sink)
     : sink_(sink), globalName_(globalName), seat_(seat) {
     wl_seat_add_listener(seat, &SeatListeners::kSeat, this);
+}
+
+void WaylandSeat::HideCursor() {
+    if (pointer_ && pointerOver_) wl_pointer_set_cursor(pointer_.get(), entered_, nullptr, 0, 0);
 }
 
 void WaylandSeat::Follow(std::uint32_t capabilities) {

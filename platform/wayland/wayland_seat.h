@@ -33,6 +33,8 @@ public:
     static constexpr std::uint32_t kVersion = 5;
 
     std::uint32_t GlobalName() const { return globalName_; }
+    // Hides the cursor over the surface the pointer is on.
+    void HideCursor();
 
 private:
     // The devices the seat has now.
@@ -45,6 +47,7 @@ private:
     Proxy<wl_keyboard> keyboard_;
     Proxy<wl_touch> touch_;
     wl_surface* pointerOver_ = nullptr; // the surface the pointer is over
+    std::uint32_t entered_ = 0;         // the serial of its entry
 
     friend struct SeatListeners;
 };

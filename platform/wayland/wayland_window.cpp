@@ -27,9 +27,16 @@ struct WindowListeners {
     }
 
     static void ToplevelConfigure(void* data, xdg_toplevel*, std::int32_t width, std::int32_t height,
-                                  wl_array*) noexcept {
-        Of(data).pendingWidth_ = width;
-        Of(data).pendingHeight_ = height;
+                                  wl_array* states) noexcept {
+        // The size counts once the window is full screen: before, it is a
+        // compositor's first guess (mutter's is a quarter of the output),
+        // and the window takes its output's size.
+        bool fullScreen = false;
+        const auto* state = static_cast<const std::uint32_t*>(states->data);
+        for (std::size_t i = 0; i < states->size / sizeof *state; ++i)
+            fullScreen = fullScreen || state[i] == XDG_TOPLEVEL_STATE_FULLSCREEN;
+        Of(data).pendingWidth_ = fullScreen ? width : 0;
+        Of(data).pendingHeight_ = fullScreen ? height : 0;
     }
     static void Close(void* data, xdg_toplevel*) noexcept { Of(data).closeAsked_ = true; }
     static void Bounds(void*, xdg_toplevel*, std::int32_t, std::int32_t) noexcept {}

@@ -27,7 +27,9 @@ public:
     // The output the compositor last said it shows on, null before it has.
     wl_output* Entered() const { return entered_; }
 
-    // Whether the compositor has said how it wants the window.
+    // Whether the compositor has said how it wants the window, and the size
+    // it gives in logical pixels: 0 for the window to choose, also while it
+    // is not full screen yet.
     bool Configured() const { return configured_; }
     int ConfiguredWidth() const { return width_; }
     int ConfiguredHeight() const { return height_; }
@@ -62,7 +64,7 @@ private:
     bool configured_ = false;
     bool closeAsked_ = false;
     bool changed_ = false;
-    int width_ = 0;  // the newest configure's size, logical pixels
+    int width_ = 0;  // the newest configure's size
     int height_ = 0; // (the toplevel's, until the surface's configure applies it)
     int pendingWidth_ = 0;
     int pendingHeight_ = 0;

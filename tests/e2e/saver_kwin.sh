@@ -38,14 +38,16 @@ start_kwin_saver() {
 # drawn: whether a picture of the output shows something besides black.
 drawn() { kwin_screenshot "$E2E_WORK/shot.png" && [ "$(lit_fraction "$E2E_WORK/shot.png")" != 0 ]; }
 
-# Natively the window asks for full screen; through XWayland a borderless
-# window of the screen's size covers it as well.
+# Natively (the default, though XWayland is there too) the window asks for
+# full screen; through XWayland (SDL_VIDEODRIVER=x11) a borderless window of
+# the screen's size covers it as well.
+export DISPLAY=$KWIN_DISPLAY
 for MODE in XWayland Wayland; do
     if [ "$MODE" == XWayland ]; then
-        export DISPLAY=$KWIN_DISPLAY
+        export SDL_VIDEODRIVER=x11
         covering="Form1 800x600+0+0 "*
     else
-        unset DISPLAY
+        unset SDL_VIDEODRIVER
         covering="Form1 800x600+0+0 1"
     fi
     input "to 500,400"
