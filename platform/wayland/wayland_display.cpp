@@ -125,6 +125,9 @@ std::unique_ptr<WaylandDisplay> WaylandDisplay::Connect(std::chrono::steady_cloc
         wl_callback_add_listener(sync.get(), &kSynced, &synced);
         if (!self->DispatchUntil([&synced] { return synced; }, deadline, error)) return nullptr;
     }
+    // Seats and devices that come from now on join while the saver runs.
+    for (auto& seat : self->seats_) seat->Settle();
+    self->connected_ = true;
     if (!self->compositor_ || !self->shm_ || !self->shell_) {
         error = "the compositor lacks shared-memory pictures or full-screen windows";
         return nullptr;
@@ -172,6 +175,7 @@ void WaylandDisplay::Bind(std::uint32_t name, const char* interface, std::uint32
     } else if (Is(interface, wl_seat_interface)) {
         auto* seat = BindGlobal<wl_seat>(registry, name, wl_seat_interface, version, WaylandSeat::kVersion);
         seats_.push_back(std::make_unique<WaylandSeat>(seat, name, input_));
+        if (connected_) seats_.back()->Settle();
     } else if (std::strcmp(interface, "gtk_shell1") == 0) {
         mutter_ = true;
     }

@@ -105,6 +105,7 @@ private:
     Proxy<kde_primary_output_v1> kdePrimaryOutput_;
     Proxy<kde_output_order_v1> kdeOutputOrder_;
     bool mutter_ = false;
+    bool connected_ = false;   // Connect has learnt all there was
     bool orderListed_ = false; // the next output order event starts a new list
     std::string kdePrimary_;
     std::vector<std::unique_ptr<WaylandOutput>> outputs_;

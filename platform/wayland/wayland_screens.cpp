@@ -153,11 +153,16 @@ WaylandScreens::Outcome WaylandScreens::Present(std::string& error) {
         }
         window_->Acknowledge();
     }
-    if (picture_->Present(window_->Surface(), whole_) == WaylandPicture::Presented::Attached) {
+    // A picture goes once the compositor has shown the last one: no faster
+    // than it shows them, so that it never holds more than one it has not
+    // let go besides the one on the screen.
+    if (!window_->FramePending() &&
+        picture_->Present(window_->Surface(), whole_) == WaylandPicture::Presented::Attached) {
         // A new scale goes with the picture made for it, never with the old.
         if (layPending_) Lay(*window_, plan_);
         layPending_ = false;
         whole_ = false;
+        window_->AskFrame();
         wl_surface_commit(window_->Surface());
     } else if (configured && !layPending_) {
         wl_surface_commit(window_->Surface()); // the acknowledgement alone

@@ -42,7 +42,16 @@ struct SeatListeners {
     static void AxisValue120(void*, wl_pointer*, std::uint32_t, std::int32_t) noexcept {}
 
     static void Keymap(void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) noexcept { close(fd); }
-    static void KeyboardEnter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) noexcept {}
+    static void KeyboardEnter(void* data, wl_keyboard*, std::uint32_t, wl_surface*, wl_array* keys) noexcept {
+        // A keyboard that joins the seat while the saver shows (an on-screen
+        // or remote one, wtype) may bring its first key in with it: the
+        // focus comes, or comes again, with that key already down. Keys down
+        // when a keyboard the seat had all along first brings the focus were
+        // pressed before the saver showed.
+        WaylandSeat& seat = Of(data);
+        if ((seat.focused_ || seat.keyboardJoined_) && keys && keys->size > 0) seat.sink_.KeyPressed();
+        seat.focused_ = true;
+    }
     static void KeyboardLeave(void*, wl_keyboard*, std::uint32_t, wl_surface*) noexcept {}
     static void Key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t,
                     std::uint32_t state) noexcept {
@@ -91,6 +100,8 @@ void WaylandSeat::Follow(std::uint32_t capabilities) {
         pointerOver_ = nullptr;
     }
     if (keyboard && !keyboard_) {
+        keyboardJoined_ = settled_;
+        focused_ = false;
         keyboard_.reset(wl_seat_get_keyboard(seat_.get()));
         wl_keyboard_add_listener(keyboard_.get(), &SeatListeners::kKeyboard, this);
     } else if (!keyboard && keyboard_) {

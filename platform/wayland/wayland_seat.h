@@ -35,6 +35,8 @@ public:
     std::uint32_t GlobalName() const { return globalName_; }
     // Hides the cursor over the surface the pointer is on.
     void HideCursor();
+    // What the seat has from now on joins it while the saver runs.
+    void Settle() { settled_ = true; }
 
 private:
     // The devices the seat has now.
@@ -48,6 +50,9 @@ private:
     Proxy<wl_touch> touch_;
     wl_surface* pointerOver_ = nullptr; // the surface the pointer is over
     std::uint32_t entered_ = 0;         // the serial of its entry
+    bool focused_ = false;              // the keyboard's focus has come once
+    bool settled_ = false;              // see Settle
+    bool keyboardJoined_ = false;       // the keyboard joined while the saver ran
 
     friend struct SeatListeners;
 };

@@ -48,7 +48,10 @@ struct WindowListeners {
         window.changed_ = true;
     }
 
+    static void FrameDone(void* data, wl_callback*, std::uint32_t) noexcept { Of(data).frame_.reset(); }
+
     static constexpr wl_surface_listener kSurface{Enter, Leave};
+    static constexpr wl_callback_listener kFrame{FrameDone};
     static constexpr xdg_surface_listener kShellSurface{Configure};
     static constexpr xdg_toplevel_listener kToplevel{ToplevelConfigure, Close, Bounds, Capabilities};
     static constexpr wp_fractional_scale_v1_listener kFractionalScale{PreferredScale};
@@ -84,6 +87,11 @@ bool WaylandWindow::TakeChange() {
     const bool changed = changed_;
     changed_ = false;
     return changed;
+}
+
+void WaylandWindow::AskFrame() {
+    frame_.reset(wl_surface_frame(surface_.get()));
+    wl_callback_add_listener(frame_.get(), &WindowListeners::kFrame, this);
 }
 
 void WaylandWindow::Unmap() {

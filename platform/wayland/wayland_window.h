@@ -45,6 +45,11 @@ public:
     // Whether anything said since the last call may change its picture.
     bool TakeChange();
 
+    // Asks to hear when the compositor is ready for the picture after the
+    // one the next commit brings; until then a picture is pending.
+    void AskFrame();
+    bool FramePending() const { return frame_ != nullptr; }
+
     // Takes the window off the screen at once (its picture detached).
     void Unmap();
 
@@ -58,6 +63,7 @@ private:
     Proxy<xdg_toplevel> toplevel_;
     Proxy<wp_viewport> viewport_;
     Proxy<wp_fractional_scale_v1> fractionalScale_;
+    Proxy<wl_callback> frame_; // while a picture waits to be shown
     wl_output* entered_ = nullptr;
     std::uint32_t serial_ = 0; // the newest configure's
     bool acknowledged_ = true;

@@ -60,10 +60,14 @@ start_sway() {
     user_command
 }
 
-# wl_screenshot FILE: the output as a PNG, through grim.
+# wl_screenshot FILE [OUTPUT]: the outputs, or that one at its own scale,
+# as a PNG, through grim.
 wl_screenshot() {
-    as_user grim "$E2E_WORK/user/shot.png" 2>"$E2E_WORK/grim.err" && cp "$E2E_WORK/user/shot.png" "$1"
+    as_user grim ${2:+-o "$2"} "$E2E_WORK/user/shot.png" 2>"$E2E_WORK/grim.err" && cp "$E2E_WORK/user/shot.png" "$1"
 }
+
+# wl_screenshot_of OUTPUT FILE: that output alone at its own scale.
+wl_screenshot_of() { wl_screenshot "$2" "$1"; }
 
 # saver_window: the saver's window in sway's tree, as "WxH+X+Y fullscreen"
 # (fullscreen 1 or 0), or nothing while it has none.
@@ -79,10 +83,12 @@ def walk(n):
 walk(json.load(sys.stdin))'
 }
 
-# start_wayland_saver: runs the saver as the test user and waits (up to
-# 10 s) until sway shows its window.
+# start_wayland_saver [VAR=VALUE...]: runs the saver as the test user, with
+# those variables, and waits (up to 10 s) until sway shows its window;
+# LAUNCHED says when it started (date +%s%N).
 start_wayland_saver() {
-    "${AS_USER[@]}" "$SAVER_BIN" "$@" 2>"$E2E_WORK/saver.err" &
+    LAUNCHED=$(date +%s%N)
+    "${AS_USER[@]}" "$@" "$SAVER_BIN" 2>"$E2E_WORK/saver.err" &
     SAVER=$!
     E2E_PIDS+=("$SAVER")
     local _
