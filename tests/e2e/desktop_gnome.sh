@@ -1,8 +1,11 @@
 # The saver and its idle watcher on GNOME: a headless mutter with XWayland
 # and a top bar, run once for the whole script. The saver covers the
-# monitor (the top bar too) through XWayland and natively, draws, keeps
-# steps of 1 and 2 pixels and ends with status 0 on a larger step, a key, a
-# click or a close signal. linesaver-idle, on mutter's idle monitor, starts
+# primary monitor (the top bar too) through XWayland and natively, draws,
+# keeps steps of 1 and 2 pixels and ends with status 0 on a larger step, a
+# key, a click or a close signal. Natively it follows mutter's primary
+# monitor, at scale 2 too (linesaver-render's frame at the monitor's device
+# size), leaves the others black, follows a black one unplugged, and ends
+# in one line with status 0 when its own is. linesaver-idle, on mutter's idle monitor, starts
 # it after the idle time and again after input, waits while gnome-session
 # holds idle inhibited, refuses a second watcher, ends with the saver on
 # SIGTERM (status 0) and when mutter goes away (one line, status 1).
@@ -92,4 +95,33 @@ hold_back() {
     running "$inhibitor" && fail "the saver started while the idle inhibitor still lived"
 }
 watcher_table "org.gnome.Mutter.IdleMonitor"
+
+# A mutter of two monitors, the second made primary at scale 2 over its
+# display configuration; then the first one unplugged, then the primary one.
+start_mutter 800x600 1600x1000
+start_mutter_session Meta-0 Meta-1
+first="(0, 0, 1.0, 0, false, [('Meta-0', '800x600@60.000', @a{sv} {})])"
+second="(800, 0, 2.0, 0, true, [('Meta-1', '1600x1000@60.000', @a{sv} {})])"
+monitors "$first, $second" Meta-0 Meta-1
+gnome_shot_of() { gnome_shot "$2" "$1"; }
+copies() { ls -A "$XDG_RUNTIME_DIR/linesaver/c" 2>/dev/null; }
+LAUNCHED=$(date +%s%N)
+LINESAVER_SEED=3 "$SAVER_BIN" 2>"$E2E_WORK/saver.err" &
+SAVER=$!
+E2E_PIDS+=("$SAVER")
+sleep 1.5
+frame_check "the primary monitor at scale 2" 1600x1000 3 "$LAUNCHED" gnome_shot_of Meta-1
+gnome_shot "$E2E_WORK/first.png" Meta-0
+[ "$(lit_fraction "$E2E_WORK/first.png")" == 0 ] && pass "the other monitor is black" ||
+    fail "the other monitor is not black"
+monitors "$second"
+sleep 0.5
+running "$SAVER" && pass "the other monitor unplugged: it runs on" || fail "the other monitor unplugged: it ended"
+monitors "${first/false/true}"
+if wait_exit "$SAVER" 10 && [ "$EXIT_STATUS" == 0 ] && [ -z "$(copies)" ] &&
+    [ "$(cat "$E2E_WORK/saver.err")" == "linesaver: the output it showed on has gone" ]; then
+    pass "its monitor unplugged: one line, status 0, no copy left"
+else
+    fail "its monitor unplugged: status ${EXIT_STATUS:-none}, said $(cat "$E2E_WORK/saver.err"), left '$(copies)'"
+fi
 e2e_done
