@@ -1,14 +1,14 @@
 # The saver and its idle watcher on GNOME: a headless mutter with XWayland
-# and a top bar, run once for the whole script. The saver covers the
-# primary monitor (the top bar too) through XWayland and natively, draws,
-# keeps steps of 1 and 2 pixels and ends with status 0 on a larger step, a
-# key, a click or a close signal. Natively it follows mutter's primary
-# monitor, at scale 2 too (linesaver-render's frame at the monitor's device
-# size), leaves the others black, follows a black one unplugged, and ends
-# in one line with status 0 when its own is. linesaver-idle, on mutter's idle monitor, starts
-# it after the idle time and again after input, waits while gnome-session
-# holds idle inhibited, refuses a second watcher, ends with the saver on
-# SIGTERM (status 0) and when mutter goes away (one line, status 1).
+# and a top bar. The saver covers the monitor (the top bar too) through
+# XWayland and natively, draws, keeps steps of 1 and 2 pixels and ends with
+# status 0 on a larger step, a key, a click or a close signal.
+# linesaver-idle, on mutter's idle monitor, starts it after the idle time
+# and again after input, waits while gnome-session holds idle inhibited,
+# refuses a second watcher, ends with the saver on SIGTERM (status 0) and
+# when mutter goes away (one line, status 1). Then, on a mutter of two
+# monitors, the saver natively follows the primary one at scale 2
+# (linesaver-render's frame at its device size), leaves the other black,
+# follows it unplugged, and ends in one line with status 0 when its own is.
 source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/gnome.bash"
 source "$(dirname "$0")/lib/idle_watch.bash"
