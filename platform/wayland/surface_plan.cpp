@@ -40,11 +40,17 @@ SurfacePlan PlanSurface(const SurfaceOffer& offer) {
         plan.viewport = true;
         return plan;
     }
-    // A buffer's scale divides its size: the scale is lowered until the
-    // picture fits the output.
-    plan.bufferScale = std::clamp(
-        std::min({scale120 / kFractionalDenominator, mostWidth / plan.logicalWidth, mostHeight / plan.logicalHeight}),
-        1, kMostScale);
+    // A buffer's scale divides its size: the scale is lowered to the
+    // smallest that covers the output's device pixels (sway, at a
+    // fractional scale, asks for the next whole one and scales the picture
+    // down), and to one that keeps the picture within the longest side when
+    // the output does not say how many pixels it has.
+    auto most = [modeKnown](int side, int logical) {
+        return modeKnown ? (side + logical - 1) / logical : side / logical;
+    };
+    plan.bufferScale = std::clamp(std::min({scale120 / kFractionalDenominator, most(mostWidth, plan.logicalWidth),
+                                            most(mostHeight, plan.logicalHeight)}),
+                                  1, kMostScale);
     plan.bufferWidth = plan.logicalWidth * plan.bufferScale;
     plan.bufferHeight = plan.logicalHeight * plan.bufferScale;
     return plan;

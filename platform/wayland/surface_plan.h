@@ -39,9 +39,9 @@ struct SurfacePlan {
 // offers both, else the output's integer scale as the buffer's scale. Bad
 // values are made sane: a scale below 1 counts as 1 and one above
 // kMostScale as kMostScale, a fractional scale of 0 or less as none; a
-// window without a size takes its output's, and the picture is never
-// larger than the output's device pixels where the output says how many
-// it has.
+// window without a size takes its output's, a window larger than its
+// output's device pixels is cut to them, and the scale is never more than
+// needed to cover them.
 SurfacePlan PlanSurface(const SurfaceOffer& offer);
 
 } // namespace linesaver
