@@ -139,6 +139,7 @@ void WaylandPlatform::Loop() {
         case WaylandScreens::Outcome::Presented:
             break;
         }
+        if (presented_) presented_();
         WaitForEvents();
     }
 }

@@ -12,6 +12,7 @@
 #include "platform/wayland/wayland_screens.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,6 +30,10 @@ public:
 
     // Start-up, then the event loop, until a handler ends the program.
     [[noreturn]] void Run(SaverEvents& saver) override;
+
+    // For measurements only: called each time the loop has brought what
+    // changed to the screen. The saver sets none.
+    void SetPresentObserver(std::function<void()> observer) { presented_ = std::move(observer); }
 
     bool AnotherInstanceRunning() override { return lock_.HeldElsewhere(); }
     // The cursor is hidden over the saver's windows while the level is
@@ -84,6 +89,7 @@ private:
     bool displayReady_ = false; // the last wait read something
     bool displayLost_ = false;
     int cursorLevel_ = 0;
+    std::function<void()> presented_;
 };
 
 } // namespace linesaver
