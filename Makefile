@@ -68,9 +68,10 @@ test-windows:
 windows-package: windows
 	@cmake --build --preset windows --target windows_package
 
-# The web page: build-web/ holds index.html, its script and the module
-# (emscripten), ready for any static file server; its tests drive it in
-# headless Chromium against linesaver-render's pictures.
+# The web page: build-web/site/ holds index.html, its scripts, the module
+# (emscripten), the music and the licences, ready for any static file
+# server, and nothing else (the build tree is build-web/cmake/); its tests
+# drive it in headless Chromium against linesaver-render's pictures.
 web:
 	@tools/install-deps.sh --only web
 	@command -v npm >/dev/null || tools/install-deps.sh --only web-npm
@@ -82,7 +83,7 @@ test-web: web
 	@cmake --preset default >/dev/null
 	@cmake --build --preset default --target linesaver-render
 	NODE_PATH=/usr/share/nodejs tools/check_style.sh --names build-web/cmake
-	tests/web/run.sh build-web build/bin/linesaver-render
+	tests/web/run.sh build-web/site build/bin/linesaver-render
 
 clean:
 	rm -rf build build-asan build-fuzz build-windows build-web

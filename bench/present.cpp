@@ -13,7 +13,7 @@
 #include "platform/raster/dirty_tiles.h"
 #include "platform/raster/pixel_canvas.h"
 #include "platform/x11image/window_connection.h"
-#include "platform/x11image/xcb_reply.h"
+#include "platform/xcb/xcb_reply.h"
 #include "shell/saver.h"
 
 #include <CLI/CLI.hpp>

@@ -3,9 +3,10 @@
 // The saver's core talks to the window, the timers, the event loop, the
 // cursor, the files and the MIDI player only through Platform, and the
 // machine calls the saver back only through SaverEvents. Each backend
-// implements Platform: the desktop ones (SDL on Linux, Win32 on Windows)
-// as a Desktop, which also runs the event loop; a headless one for the
-// render tool; a recording one for the tests.
+// implements Platform: the desktops (SDL on Linux, Win32 on Windows, the
+// XScreenSaver hack, the web page) on their shared event handling
+// (platform/event_loop), a headless one for the render tool, a recording
+// one for the tests.
 #pragma once
 
 #include <cstdint>
@@ -99,15 +100,6 @@ public:
 protected:
     // End's work: close the window and end the process. Must not return.
     virtual void EndProcess(int status) = 0;
-};
-
-// A platform that owns the process's window and event loop.
-class Desktop : public Platform {
-public:
-    // Starts the saver and hands it every event until it ends the
-    // program. An error escaping a handler is reported in one line on
-    // stderr and the saver leaves with status 1.
-    [[noreturn]] virtual void Run(SaverEvents& saver) = 0;
 };
 
 } // namespace linesaver

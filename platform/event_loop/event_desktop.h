@@ -2,7 +2,8 @@
 // handlers they run, the one way an error escaping a handler ends the
 // program, the clock's seed, the drawing on the window's canvas, and the
 // files and MIDI player of a private drive. Each desktop adds its window,
-// its drive, and its reading of and waiting for events.
+// its drive, and its reading of and waiting for events; one that owns the
+// process's event loop runs it as a Desktop (desktop.h).
 #pragma once
 
 #include "platform/drive.h"
@@ -24,7 +25,7 @@ class PixelCanvas;
 // A seed as LINESAVER_SEED gives it: a whole decimal number, nothing else.
 std::optional<std::uint64_t> ParseSeed(const std::string& text);
 
-class EventDesktop : public Desktop {
+class EventDesktop : public Platform {
 public:
     ~EventDesktop() override;
 

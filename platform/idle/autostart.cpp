@@ -65,6 +65,10 @@ bool WriteAutostart(const std::vector<std::string>& command, std::string& error)
     }
     std::error_code failure;
     std::filesystem::create_directories(path.parent_path(), failure);
+    if (failure) {
+        error = "cannot make " + path.parent_path().string() + ": " + failure.message();
+        return false;
+    }
     const std::filesystem::path temporary = path.string() + ".new";
     {
         std::ofstream entry(temporary, std::ios::trunc);
@@ -91,10 +95,16 @@ bool WriteAutostart(const std::vector<std::string>& command, std::string& error)
     return true;
 }
 
-bool RemoveAutostart() {
+AutostartRemoval RemoveAutostart(std::string& error) {
     const std::string path = AutostartPath();
     std::error_code failure;
-    return !path.empty() && std::filesystem::remove(path, failure);
+    if (path.empty() || !std::filesystem::remove(path, failure)) {
+        // A file where a folder of the path should be: no entry either.
+        if (!failure || failure == std::errc::not_a_directory) return AutostartRemoval::NoneThere;
+        error = "cannot remove " + path + ": " + failure.message();
+        return AutostartRemoval::Failed;
+    }
+    return AutostartRemoval::Removed;
 }
 
 } // namespace linesaver::idle

@@ -18,7 +18,9 @@ std::string DesktopExec(const std::vector<std::string>& command);
 // with error saying why.
 bool WriteAutostart(const std::vector<std::string>& command, std::string& error);
 
-// Removes the entry; false when there was none.
-bool RemoveAutostart();
+enum class AutostartRemoval { Removed, NoneThere, Failed };
+
+// Removes the entry; when that fails, error says why.
+AutostartRemoval RemoveAutostart(std::string& error);
 
 } // namespace linesaver::idle

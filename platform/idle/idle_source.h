@@ -11,8 +11,8 @@
 // The watcher calls Read() once right after opening, for what the source
 // knew then (a session idle already), then sleeps on Fd() and calls Read()
 // whenever it is readable; a source never blocks in Read() and never calls
-// back into the watcher. Sources are
-// tried in the order of the backend list; the first that opens is used.
+// back into the watcher. Sources are tried in the order of the backend
+// list; the first that opens is used.
 #pragma once
 
 #include <chrono>
@@ -42,13 +42,17 @@ public:
 
     // Sends what is queued for the desktop; called before every sleep.
     virtual void Flush() {}
+
+    // Starts the idle time anew, as input would, where the desktop lets a
+    // client do so (a program reported activity in the user's stead).
+    virtual void ResetIdle() {}
 };
 
 // One entry of the list of sources tried at start-up.
 struct IdleBackend {
     // The name --backend takes: "ext-idle", "kde-idle", "mutter", "x11".
     const char* name;
-    // Opens the source, or returns nothing with why_not saying in a few
+    // Opens the source, or returns nothing with whyNot saying in a few
     // words why this desktop does not offer it.
     std::unique_ptr<IdleSource> (*open)(std::chrono::milliseconds idleAfter, std::string& whyNot);
 };

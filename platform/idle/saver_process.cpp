@@ -3,30 +3,16 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <poll.h>
 #include <spawn.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
-#include <unistd.h>
-#include <wordexp.h>
+#include <utility>
 
 extern char** environ;
 
 namespace linesaver::idle {
 namespace {
 
-constexpr int kGraceMilliseconds = 3000;
-
-int OpenPidFd(pid_t pid) { return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); }
-
-// Waits up to timeout for fd to become readable.
-bool WaitReadable(int fd, int timeoutMilliseconds) {
-    pollfd entry{fd, POLLIN, 0};
-    int ready;
-    do ready = ::poll(&entry, 1, timeoutMilliseconds);
-    while (ready < 0 && errno == EINTR);
-    return ready > 0;
-}
+constexpr std::chrono::seconds kGrace{3};
 
 // posix_spawn's settings: every signal at its default and none blocked,
 // whatever the watcher has blocked or ignored for itself.
@@ -74,8 +60,8 @@ bool SaverProcess::Start(const std::vector<std::string>& command, std::string& e
         return false;
     }
     pid_ = pid;
-    pidFd_ = OpenPidFd(pid);
-    if (pidFd_ < 0) {
+    process_ = PidFd::Open(pid);
+    if (!process_) {
         error = std::string("cannot watch the saver: ") + std::strerror(errno);
         Stop();
         return false;
@@ -96,31 +82,67 @@ int SaverProcess::Reap() {
 
 void SaverProcess::Stop() {
     if (!Running()) return;
+    // Not reaped yet, the saver keeps its pid: kill() cannot reach another.
     ::kill(pid_, SIGTERM);
-    if (pidFd_ < 0 || !WaitReadable(pidFd_, kGraceMilliseconds)) ::kill(pid_, SIGKILL);
+    if (!process_.WaitEnd(kGrace)) ::kill(pid_, SIGKILL);
     int status;
     while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {}
     Forget();
 }
 
 void SaverProcess::Forget() {
-    if (pidFd_ >= 0) ::close(pidFd_);
-    pidFd_ = -1;
+    process_ = PidFd();
     pid_ = -1;
 }
 
 std::optional<std::vector<std::string>> SplitCommand(const std::string& text, std::string& error) {
-    wordexp_t words{};
-    const int failure = ::wordexp(text.c_str(), &words, WRDE_NOCMD);
-    if (failure != 0) {
-        if (failure == WRDE_NOSPACE) ::wordfree(&words);
-        error = failure == WRDE_CMDSUB    ? "command substitution is not run"
-                : failure == WRDE_BADCHAR ? "unquoted | & ; < > ( ) { } or newline"
-                                          : "unbalanced quotes or a bad variable";
+    std::vector<std::string> command;
+    std::string word;
+    bool inWord = false;
+    const auto refused = [&](char c) {
+        error =
+            std::string("an unquoted ") + c + " would mean something to a shell, and none runs the command; quote it";
         return std::nullopt;
+    };
+    const auto unbalanced = [&] {
+        error = "a quote or a backslash left open";
+        return std::nullopt;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ' ' || c == '\t' || c == '\n') {
+            if (inWord) command.push_back(std::exchange(word, {}));
+            inWord = false;
+            continue;
+        }
+        if (!inWord && (c == '~' || c == '#')) return refused(c);
+        inWord = true;
+        if (c == '\\') {
+            if (++i == text.size()) return unbalanced();
+            if (text[i] != '\n') word += text[i];
+        } else if (c == '\'') {
+            const auto end = text.find('\'', i + 1);
+            if (end == std::string::npos) return unbalanced();
+            word.append(text, i + 1, end - i - 1);
+            i = end;
+        } else if (c == '"') {
+            for (++i; i < text.size() && text[i] != '"'; ++i) {
+                if (text[i] == '$' || text[i] == '`') return refused(text[i]);
+                // Within double quotes a backslash escapes only these.
+                if (text[i] == '\\' && i + 1 < text.size() && std::strchr("\\\"$`\n", text[i + 1])) {
+                    if (text[++i] != '\n') word += text[i];
+                } else {
+                    word += text[i];
+                }
+            }
+            if (i == text.size()) return unbalanced();
+        } else if (std::strchr("|&;<>()$`*?[", c)) {
+            return refused(c);
+        } else {
+            word += c;
+        }
     }
-    std::vector<std::string> command(words.we_wordv, words.we_wordv + words.we_wordc);
-    ::wordfree(&words);
+    if (inWord) command.push_back(std::move(word));
     if (command.empty()) {
         error = "no command";
         return std::nullopt;

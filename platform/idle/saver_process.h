@@ -2,6 +2,8 @@
 // through a pidfd (readable once it has ended) and always reaped.
 #pragma once
 
+#include "platform/posix/pid_fd.h"
+
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -25,7 +27,7 @@ public:
     bool Running() const { return pid_ > 0; }
     pid_t Pid() const { return pid_; }
     // Readable once the saver has ended; -1 when none runs.
-    int Fd() const { return pidFd_; }
+    int Fd() const { return process_.get(); }
 
     // Reaps a saver that has ended and returns its wait status; -1 while
     // it still runs.
@@ -39,12 +41,14 @@ private:
     void Forget();
 
     pid_t pid_ = -1;
-    int pidFd_ = -1;
+    PidFd process_;
 };
 
-// The words of a command line as a shell splits them (quotes, escapes,
-// variables and ~ are honoured; command substitution is refused). Nothing,
-// with error saying why, for one that cannot be split or has no words.
+// The words of a command line as a shell splits them, with its quotes and
+// backslashes, but with nothing expanded and no shell run: an unquoted
+// character a shell would expand or act on ($ ` | & ; < > ( ) * ? [, and ~
+// or # at the start of a word) is refused, as are a quote or a backslash
+// left open and a line without words. Nothing then, with error saying why.
 std::optional<std::vector<std::string>> SplitCommand(const std::string& text, std::string& error);
 
 // "status 1", "signal 9 (Killed)": how a wait status ended a process.

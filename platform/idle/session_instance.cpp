@@ -7,14 +7,12 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
-#include <poll.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace linesaver::idle {
 namespace {
 
-constexpr int kEndWaitMilliseconds = 5000;
+constexpr std::chrono::seconds kEndWait{5};
 
 std::string Sanitized(const std::string& text) {
     std::string name;
@@ -67,28 +65,22 @@ SessionInstance::SessionInstance() : lock_(std::make_unique<InstanceLock>(Sessio
     if (lock_->Held()) RecordPid(SessionFile(".pid"));
 }
 
-std::optional<pid_t> RunningWatcher() {
+std::optional<RunningWatcherProcess> FindRunningWatcher() {
     if (!InstanceLock(SessionFile(".lock")).HeldElsewhere()) return std::nullopt;
     std::ifstream file(SessionFile(".pid"));
     long pid = 0;
-    if (!(file >> pid) || pid <= 1 || pid == ::getpid() || !IsWatcherProgram(static_cast<pid_t>(pid)))
-        return std::nullopt;
-    return static_cast<pid_t>(pid);
+    if (!(file >> pid) || pid <= 1 || pid == ::getpid()) return std::nullopt;
+    // The process is held before its program is looked at: one that ends
+    // meanwhile, its pid taken by another, fails the check after.
+    RunningWatcherProcess watcher{static_cast<pid_t>(pid), PidFd::Open(static_cast<pid_t>(pid))};
+    if (!watcher.process || !IsWatcherProgram(watcher.pid) || watcher.process.WaitEnd({})) return std::nullopt;
+    return watcher;
 }
 
-bool EndWatcher(pid_t pid) {
-    const int pidFd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-    if (pidFd < 0) return errno == ESRCH;
-    bool ended = true;
-    if (::syscall(SYS_pidfd_send_signal, pidFd, SIGTERM, nullptr, 0) == 0) {
-        pollfd entry{pidFd, POLLIN, 0};
-        int ready;
-        do ready = ::poll(&entry, 1, kEndWaitMilliseconds);
-        while (ready < 0 && errno == EINTR);
-        ended = ready > 0;
-    }
-    ::close(pidFd);
-    return ended;
+bool EndWatcher(const PidFd& watcher) {
+    // One that cannot be signalled has ended only if it has gone by itself.
+    const bool signalled = watcher.Signal(SIGTERM);
+    return watcher.WaitEnd(signalled ? kEndWait : std::chrono::milliseconds(0));
 }
 
 } // namespace linesaver::idle

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/posix/instance_lock.h"
+#include "platform/posix/pid_fd.h"
 
 #include <memory>
 #include <optional>
@@ -31,12 +32,17 @@ private:
     std::unique_ptr<InstanceLock> lock_;
 };
 
+struct RunningWatcherProcess {
+    pid_t pid;
+    PidFd process;
+};
+
 // The watcher running in this session, when there is one and its process
 // really is a linesaver-idle.
-std::optional<pid_t> RunningWatcher();
+std::optional<RunningWatcherProcess> FindRunningWatcher();
 
 // Asks a watcher to end and waits a few seconds for it; false when it
 // still runs.
-bool EndWatcher(pid_t pid);
+bool EndWatcher(const PidFd& watcher);
 
 } // namespace linesaver::idle

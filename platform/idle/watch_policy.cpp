@@ -5,7 +5,15 @@
 namespace linesaver::idle {
 
 WatchAction WatchPolicy::StartIfDue(WatchClock::time_point now) const {
-    return idle_ && !saverRunning_ && now >= notBefore_ ? WatchAction::StartSaver : WatchAction::Nothing;
+    return idle_ && !held_ && !locked_ && !saverRunning_ && now >= notBefore_ ? WatchAction::StartSaver
+                                                                              : WatchAction::Nothing;
+}
+
+WatchAction WatchPolicy::SetAside() {
+    retryWhileIdle_ = false;
+    if (!saverRunning_) return WatchAction::Nothing;
+    saverRunning_ = false;
+    return WatchAction::StopSaver;
 }
 
 void WatchPolicy::Failed(WatchClock::time_point now) {
@@ -48,12 +56,31 @@ WatchAction WatchPolicy::On(WatchEvent event, WatchClock::time_point now) {
         return WatchAction::Nothing;
     case WatchEvent::Timer:
         return retryWhileIdle_ ? StartIfDue(now) : WatchAction::Nothing;
+    case WatchEvent::Held:
+        held_ = true;
+        return WatchAction::Nothing;
+    case WatchEvent::Released:
+        held_ = false;
+        return retryWhileIdle_ ? StartIfDue(now) : WatchAction::Nothing;
+    case WatchEvent::Locked:
+        if (locked_) return WatchAction::Nothing;
+        locked_ = true;
+        return SetAside();
+    case WatchEvent::Unlocked:
+        // Idle under the lock does not count: the session was not the
+        // user's to leave.
+        if (locked_) retryWhileIdle_ = false;
+        locked_ = false;
+        return WatchAction::Nothing;
+    case WatchEvent::Activity:
+        idle_ = false;
+        return SetAside();
     }
     return WatchAction::Nothing;
 }
 
 std::optional<WatchClock::time_point> WatchPolicy::WakeAt() const {
-    if (idle_ && retryWhileIdle_ && !saverRunning_ && lastEndFailed_) return notBefore_;
+    if (idle_ && retryWhileIdle_ && !held_ && !locked_ && !saverRunning_ && lastEndFailed_) return notBefore_;
     return std::nullopt;
 }
 

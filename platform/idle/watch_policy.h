@@ -1,7 +1,14 @@
-// When the watcher starts the saver. It hears what the idle source and the
-// saver process do and answers whether to start the saver now:
+// When the watcher starts the saver. It hears what the idle source, the
+// sources of inhibitions and locks, and the saver process do, and answers
+// whether to start or end the saver now:
 //
-//  - idle, and no saver running: start it (never two at once);
+//  - idle, not held back by any inhibition, not locked, and no saver
+//    running: start it (never two at once);
+//  - an inhibition let go while the session is idle still: start it at
+//    once, the idle time having passed already;
+//  - the session locked, or activity reported by a program: end the saver
+//    (a lock's own screen is in front of it) and start none until the
+//    session has been active and idle again, unlocked;
 //  - the saver ended after a proper run: nothing until the session has
 //    been active and idle again, however it ended (a key, a kill);
 //  - the saver could not be started, or failed at once: try again only
@@ -24,9 +31,14 @@ enum class WatchEvent {
     SaverEnded,   // the saver ended with status 0
     SaverFaulted, // the saver ended with another status or by a signal
     Timer,        // the time WakeAt() named has come
+    Held,         // an inhibition holds the saver back (the first of any)
+    Released,     // ... the last one has let go
+    Locked,       // the session is locked (the first lock of any)
+    Unlocked,     // ... no lock is left
+    Activity,     // a program reports user activity in the user's stead
 };
 
-enum class WatchAction { Nothing, StartSaver };
+enum class WatchAction { Nothing, StartSaver, StopSaver };
 
 class WatchPolicy {
 public:
@@ -50,8 +62,12 @@ public:
 private:
     WatchAction StartIfDue(WatchClock::time_point now) const;
     void Failed(WatchClock::time_point now);
+    // Nothing until active and idle again; the saver, if one runs, ended.
+    WatchAction SetAside();
 
     bool idle_ = false;
+    bool held_ = false;
+    bool locked_ = false;
     bool saverRunning_ = false;
     // After a failure the saver is tried again while the same idle time
     // lasts; after a proper run, only in the next one.

@@ -1,6 +1,6 @@
 #include "platform/idle_dbus/mutter_idle.h"
 
-#include "platform/idle_dbus/session_bus.h"
+#include "platform/idle_dbus/bus_connection.h"
 
 #include <cstdint>
 #include <cstring>
@@ -15,7 +15,7 @@ constexpr const char* kInterface = "org.gnome.Mutter.IdleMonitor";
 
 class MutterIdle final : public IdleSource {
 public:
-    explicit MutterIdle(std::unique_ptr<SessionBus> bus) : bus_(std::move(bus)) { changes_.reserve(8); }
+    explicit MutterIdle(std::unique_ptr<BusConnection> bus) : bus_(std::move(bus)) { changes_.reserve(8); }
 
     bool Start(std::chrono::milliseconds idleAfter, std::string& whyNot);
 
@@ -29,7 +29,7 @@ private:
     static int OnOwnerChanged(sd_bus_message* message, void* self, sd_bus_error* error) noexcept;
     void Fired(std::uint32_t watch);
 
-    std::unique_ptr<SessionBus> bus_;
+    std::unique_ptr<BusConnection> bus_;
     BusSlot firedSlot_;
     BusSlot ownerSlot_;
     BusSlot activeCallSlot_;
@@ -151,7 +151,7 @@ int MutterIdle::OnOwnerChanged(sd_bus_message* message, void* data, sd_bus_error
 } // namespace
 
 std::unique_ptr<IdleSource> OpenMutterIdle(std::chrono::milliseconds idleAfter, std::string& whyNot) {
-    auto bus = SessionBus::Open(whyNot);
+    auto bus = BusConnection::Open(BusKind::Session, whyNot);
     if (!bus) return nullptr;
     auto source = std::make_unique<MutterIdle>(std::move(bus));
     if (!source->Start(idleAfter, whyNot)) return nullptr;

@@ -13,6 +13,11 @@ const IdleProtocol kExtIdle{
         return reinterpret_cast<wl_proxy*>(ext_idle_notifier_v1_get_idle_notification(
             reinterpret_cast<ext_idle_notifier_v1*>(notifier), idleMs, seat));
     },
+    [](wl_proxy* notification, void* source) {
+        static constexpr ext_idle_notification_v1_listener kListener{.idled = NotifyIdle, .resumed = NotifyActive};
+        ext_idle_notification_v1_add_listener(reinterpret_cast<ext_idle_notification_v1*>(notification), &kListener,
+                                              source);
+    },
     [](wl_proxy* notification) {
         ext_idle_notification_v1_destroy(reinterpret_cast<ext_idle_notification_v1*>(notification));
     },

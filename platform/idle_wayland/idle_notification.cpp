@@ -27,11 +27,7 @@ public:
             static_cast<std::uint32_t>(std::clamp(idleAfter, std::chrono::milliseconds(1), most).count());
         notification_ = protocol_.watch(connection_->Global(), connection_->Seat(), idleMs);
         if (!notification_) return false;
-        // Both protocols' notifications have the same two events, in the
-        // same order: one listener serves either.
-        using Handler = void (*)(void*, wl_proxy*);
-        static const Handler kHandlers[] = {&IdleNotification::Idled, &IdleNotification::Resumed};
-        wl_proxy_add_listener(notification_, reinterpret_cast<void (**)(void)>(const_cast<Handler*>(kHandlers)), this);
+        protocol_.listen(notification_, this);
         changes_.reserve(16);
         connection_->Flush();
         return true;
@@ -56,12 +52,6 @@ public:
 
     void Flush() override { connection_->Flush(); }
 
-private:
-    static void Idled(void* self, wl_proxy*) noexcept { static_cast<IdleNotification*>(self)->Note(IdleChange::Idle); }
-    static void Resumed(void* self, wl_proxy*) noexcept {
-        static_cast<IdleNotification*>(self)->Note(IdleChange::Active);
-    }
-
     void Note(IdleChange change) noexcept {
         try {
             changes_.push_back(change);
@@ -70,6 +60,7 @@ private:
         }
     }
 
+private:
     const IdleProtocol& protocol_;
     std::unique_ptr<WaylandConnection> connection_;
     wl_proxy* notification_ = nullptr;
@@ -78,6 +69,9 @@ private:
 };
 
 } // namespace
+
+void NoteIdle(void* source) noexcept { static_cast<IdleNotification*>(source)->Note(IdleChange::Idle); }
+void NoteActive(void* source) noexcept { static_cast<IdleNotification*>(source)->Note(IdleChange::Active); }
 
 std::unique_ptr<IdleSource> OpenIdleNotification(const IdleProtocol& protocol, std::chrono::milliseconds idleAfter,
                                                  std::string& whyNot) {

@@ -18,8 +18,8 @@ class WaylandConnection {
 public:
     // Connects and finds the first seat and the global of the given
     // interface, bound at version 1 and let go with release; nothing, with
-    // why_not, when there is no compositor, it does not answer within
-    // answer_limit, or it lacks either.
+    // whyNot, when there is no compositor, it does not answer within
+    // answerLimit, or it lacks either.
     static std::unique_ptr<WaylandConnection> Open(const wl_interface& wanted, void (*release)(wl_proxy*),
                                                    std::chrono::milliseconds answerLimit, std::string& whyNot);
     ~WaylandConnection();

@@ -1,17 +1,13 @@
 #include "platform/idle_x11/x11_idle_source.h"
 
-#include "platform/x11image/xcb_reply.h"
+#include "platform/xcb/xcb_reply.h"
 
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <xcb/sync.h>
 #include <xcb/xcb.h>
 
 namespace linesaver::idle {
-
-void XcbDisconnect::operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
-
 namespace {
 
 std::int64_t FromSync(xcb_sync_int64_t value) {
@@ -51,22 +47,20 @@ xcb_sync_counter_t FindIdleCounter(xcb_connection_t* connection) {
     return XCB_NONE;
 }
 
-// One alarm on IDLETIME, turned around at every change: while the session
-// is active it fires once the counter reaches the idle time, while it is
-// idle once input has set the counter back below it. Comparisons, not
-// transitions, so that an alarm set while its condition already holds
-// fires at once: a session idle when the watcher starts, or input that
-// came between the last alarm and the turn.
+// One alarm on IDLETIME, turned around at every change (IdleAlarmTurns).
+// Comparisons, not transitions, so that an alarm set while its condition
+// already holds fires at once: a session idle when the watcher starts, or
+// input that came between the last alarm and the turn.
 class SyncIdleSource final : public IdleSource {
 public:
     SyncIdleSource(XcbConnection connection, std::string display, xcb_sync_counter_t counter,
                    std::chrono::milliseconds idleAfter)
         : connection_(std::move(connection)), display_(std::move(display)), counter_(counter),
-          idleAfter_(idleAfter.count()),
+          turns_(idleAfter.count()),
           alarmEvent_(xcb_get_extension_data(connection_.get(), &xcb_sync_id)->first_event + XCB_SYNC_ALARM_NOTIFY),
           alarm_(xcb_generate_id(connection_.get())) {
         const auto values =
-            AlarmValues<xcb_sync_create_alarm_value_list_t>(XCB_SYNC_TESTTYPE_POSITIVE_COMPARISON, idleAfter_);
+            AlarmValues<xcb_sync_create_alarm_value_list_t>(XCB_SYNC_TESTTYPE_POSITIVE_COMPARISON, turns_.Value());
         xcb_sync_create_alarm_aux(connection_.get(), alarm_, kAlarmMask, &values);
         xcb_flush(connection_.get());
     }
@@ -103,33 +97,22 @@ private:
         return values;
     }
 
-    // An alarm with its condition met: report the change and wait for the
-    // opposite one. A notice that does not match what the alarm waits for
-    // (one sent for the change itself) is passed over.
     void Turn(std::int64_t idleTime, std::vector<IdleChange>& changes) {
-        if (!idle_ && idleTime >= idleAfter_) {
-            idle_ = true;
-            changes.push_back(IdleChange::Idle);
-            Change(XCB_SYNC_TESTTYPE_NEGATIVE_COMPARISON, idleAfter_ - 1);
-        } else if (idle_ && idleTime < idleAfter_) {
-            idle_ = false;
-            changes.push_back(IdleChange::Active);
-            Change(XCB_SYNC_TESTTYPE_POSITIVE_COMPARISON, idleAfter_);
-        }
-    }
-
-    void Change(std::uint32_t test, std::int64_t value) {
-        const auto values = AlarmValues<xcb_sync_change_alarm_value_list_t>(test, value);
+        const auto change = turns_.Notice(idleTime);
+        if (!change) return;
+        changes.push_back(*change);
+        const auto values = AlarmValues<xcb_sync_change_alarm_value_list_t>(
+            turns_.WaitsForInput() ? XCB_SYNC_TESTTYPE_NEGATIVE_COMPARISON : XCB_SYNC_TESTTYPE_POSITIVE_COMPARISON,
+            turns_.Value());
         xcb_sync_change_alarm_aux(connection_.get(), alarm_, kAlarmMask, &values);
     }
 
     XcbConnection connection_;
     std::string display_;
     xcb_sync_counter_t counter_;
-    std::int64_t idleAfter_;
+    IdleAlarmTurns turns_;
     std::uint8_t alarmEvent_;
     xcb_sync_alarm_t alarm_;
-    bool idle_ = false;
 };
 
 } // namespace
@@ -145,9 +128,12 @@ std::unique_ptr<IdleSource> OpenX11IdleSource(std::chrono::milliseconds idleAfte
         whyNot = std::string("cannot open the X display ") + display;
         return nullptr;
     }
-    if (const auto counter = FindIdleCounter(connection.get()); counter != XCB_NONE)
-        return std::make_unique<SyncIdleSource>(std::move(connection), display, counter, idleAfter);
-    return OpenScreenSaverIdleSource(std::move(connection), display, idleAfter, whyNot);
+    const auto counter = FindIdleCounter(connection.get());
+    if (counter == XCB_NONE) {
+        whyNot = std::string("the X server ") + display + " has no IDLETIME counter";
+        return nullptr;
+    }
+    return std::make_unique<SyncIdleSource>(std::move(connection), display, counter, idleAfter);
 }
 
 } // namespace linesaver::idle

@@ -14,4 +14,10 @@ void PollFor(pollfd* files, int count, std::optional<std::chrono::nanoseconds> w
     while (::ppoll(files, static_cast<nfds_t>(count), wait ? &limit : nullptr, nullptr) < 0 && errno == EINTR) {}
 }
 
+bool WaitReadable(int fd, std::chrono::milliseconds wait) {
+    pollfd file{fd, POLLIN, 0};
+    PollFor(&file, 1, wait);
+    return file.revents != 0;
+}
+
 } // namespace linesaver

@@ -13,4 +13,8 @@ namespace linesaver {
 // a wait: until a file is ready). Signals do not cut the sleep short.
 void PollFor(pollfd* files, int count, std::optional<std::chrono::nanoseconds> wait);
 
+// Waits up to wait for fd to become readable (or to hang up); whether it
+// did. Signals do not cut the wait short.
+bool WaitReadable(int fd, std::chrono::milliseconds wait);
+
 } // namespace linesaver

@@ -6,6 +6,7 @@
 #include "platform/posix/program_folder.h"
 #include "platform/posix/runtime_dir.h"
 #include "platform/raster/pixel_canvas.h"
+#include "platform/sdl/bus_autolaunch.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/sdl/x11_events.h"
@@ -52,6 +53,7 @@ bool EdgeBeforeLeave(const SDL_MouseMotionEvent& motion) {
 } // namespace
 
 std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
+    PreventBusAutolaunch();
     std::unique_ptr<SdlPlatform> platform(new SdlPlatform());
     // A second copy ends at start-up: no window, the cursor untouched.
     if (platform->lock_.HeldElsewhere()) return platform;
@@ -59,7 +61,7 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
     return platform;
 }
 
-SdlPlatform::SdlPlatform() : EventDesktop(ExecutableFolder()), lock_(LockPath()) {}
+SdlPlatform::SdlPlatform() : Desktop(ExecutableFolder()), lock_(LockPath()) {}
 
 bool SdlPlatform::OpenDisplay(std::string& error) {
     // SDL waits for the display server without a limit while it opens the

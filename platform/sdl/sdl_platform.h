@@ -4,7 +4,7 @@
 // files and music player of the private drive.
 #pragma once
 
-#include "platform/event_loop/event_desktop.h"
+#include "platform/event_loop/desktop.h"
 #include "platform/posix/close_signals.h"
 #include "platform/posix/instance_lock.h"
 #include "platform/sdl/display_loss.h"
@@ -21,7 +21,7 @@ namespace linesaver {
 class SdlWindow;
 class X11Events;
 
-class SdlPlatform final : public EventDesktop {
+class SdlPlatform final : public Desktop {
 public:
     // The platform, or nothing when there is no display to show it on;
     // error then says why. When another copy runs it opens no window at

@@ -3,7 +3,7 @@
 // cannot be had (XWayland then, on a Wayland session that has it).
 // SDL_VIDEODRIVER=x11 asks for X11 first, as it asks SDL programs;
 // SDL_VIDEODRIVER=wayland for Wayland first.
-#include "platform/desktop.h"
+#include "platform/event_loop/desktop.h"
 #include "platform/sdl/sdl_platform.h"
 #include "platform/wayland/wayland_platform.h"
 

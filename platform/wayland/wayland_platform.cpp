@@ -5,6 +5,7 @@
 #include "platform/posix/poll_wait.h"
 #include "platform/posix/program_folder.h"
 #include "platform/posix/runtime_dir.h"
+#include "platform/sdl/bus_autolaunch.h"
 #include "platform/sdl/sdl_audio.h"
 
 #ifdef __SANITIZE_ADDRESS__
@@ -38,6 +39,8 @@ constexpr std::chrono::milliseconds kReleaseWait{15};
 } // namespace
 
 std::unique_ptr<WaylandPlatform> WaylandPlatform::Open(std::string& error) {
+    // SDL's sound reaches for the session bus too.
+    PreventBusAutolaunch();
     std::unique_ptr<WaylandPlatform> platform(new WaylandPlatform());
     // A second copy ends at start-up: no window, the cursor untouched.
     if (platform->lock_.HeldElsewhere()) return platform;
@@ -45,7 +48,7 @@ std::unique_ptr<WaylandPlatform> WaylandPlatform::Open(std::string& error) {
     return platform;
 }
 
-WaylandPlatform::WaylandPlatform() : EventDesktop(ExecutableFolder()), lock_(LockPath()) {}
+WaylandPlatform::WaylandPlatform() : Desktop(ExecutableFolder()), lock_(LockPath()) {}
 
 bool WaylandPlatform::OpenDisplay(std::string& error) {
     // Until the windows are open nothing of the saver is on the screen or

@@ -5,7 +5,7 @@
 // private drive, whose sound goes through SDL's audio alone.
 #pragma once
 
-#include "platform/event_loop/event_desktop.h"
+#include "platform/event_loop/desktop.h"
 #include "platform/posix/close_signals.h"
 #include "platform/posix/instance_lock.h"
 #include "platform/wayland/wayland_display.h"
@@ -19,7 +19,7 @@
 
 namespace linesaver {
 
-class WaylandPlatform final : public EventDesktop, private InputSink {
+class WaylandPlatform final : public Desktop, private InputSink {
 public:
     // The platform, or nothing when there is no compositor to show it on;
     // error then says why. When another copy runs it opens no window at

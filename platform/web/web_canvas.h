@@ -25,9 +25,6 @@ public:
     // Whatever changed since the last call goes to the page canvas.
     void Present();
 
-    // The page's pixels, RGBA row after row without gaps.
-    const std::uint8_t* Rgba() const { return reinterpret_cast<const std::uint8_t*>(rgba_.data()); }
-
 private:
     int view_;
     PixelCanvas canvas_;

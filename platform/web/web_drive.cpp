@@ -69,12 +69,12 @@ bool IsCopy(std::string_view path) {
 
 } // namespace
 
-WebDrive::WebDrive(const std::string& tracks) {
+WebFiles::WebFiles(const std::string& tracks) {
     for (auto& name : Split(tracks, "\n"))
         if (name.find('\\') == std::string::npos) tracks_.push_back(std::move(name));
 }
 
-std::string WebDrive::FirstFileName(const std::string& pattern) {
+std::string WebFiles::FirstFileName(const std::string& pattern) {
     listing_.clear();
     listed_ = 0;
     if (IsCopy(pattern)) {
@@ -87,22 +87,22 @@ std::string WebDrive::FirstFileName(const std::string& pattern) {
     return NextFileName();
 }
 
-std::string WebDrive::NextFileName() { return listed_ < listing_.size() ? listing_[listed_++] : std::string(); }
+std::string WebFiles::NextFileName() { return listed_ < listing_.size() ? listing_[listed_++] : std::string(); }
 
-bool WebDrive::RemoveFile(const std::string& path) {
+bool WebFiles::RemoveFile(const std::string& path) {
     if (!IsCopy(path) || copy_.empty()) return false;
     copy_.clear();
     return true;
 }
 
-bool WebDrive::CopyFileTo(const std::string& from, const std::string& to) {
+bool WebFiles::CopyFileTo(const std::string& from, const std::string& to) {
     const std::string name(MusicName(from));
     if (!IsCopy(to) || std::find(tracks_.begin(), tracks_.end(), name) == tracks_.end()) return false;
     copy_ = name;
     return true;
 }
 
-long WebDrive::Send(const std::string& command, char* reply, int replyLength) {
+long WebPlayer::Send(const std::string& command, char* reply, int replyLength) {
     const std::vector<std::string> words = Split(command, " \t\r\n");
     const auto verb = [&](std::string_view name, std::size_t count) {
         return words.size() == count && SameText(words[0], name);
@@ -113,7 +113,7 @@ long WebDrive::Send(const std::string& command, char* reply, int replyLength) {
     if (verb("open", 2)) {
         if (!device_.empty())
             code = kDeviceOpen;
-        else if (!IsCopy(words[1]) || copy_.empty() || !PageMusicOpen(copy_.c_str()))
+        else if (!IsCopy(words[1]) || files_.Copy().empty() || !PageMusicOpen(files_.Copy().c_str()))
             code = kFileNotFound;
         else
             device_ = words[1];
@@ -136,9 +136,8 @@ long WebDrive::Send(const std::string& command, char* reply, int replyLength) {
     return code;
 }
 
-void WebDrive::Close() {
+WebPlayer::~WebPlayer() {
     if (!device_.empty()) PageMusicStop();
-    device_.clear();
 }
 
 } // namespace linesaver

@@ -4,33 +4,48 @@
 // command strings go to the page's synthesizer.
 #pragma once
 
+#include "platform/drive.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
 
 namespace linesaver {
 
-class WebDrive {
+class WebFiles final : public DriveFiles {
 public:
     // tracks: the music folder's file names, one a line.
-    explicit WebDrive(const std::string& tracks);
+    explicit WebFiles(const std::string& tracks);
 
-    std::string FirstFileName(const std::string& pattern);
-    std::string NextFileName();
-    bool RemoveFile(const std::string& path);
-    bool CopyFileTo(const std::string& from, const std::string& to);
-    // "open c:\test.mid", "play ...", "status ... mode", "stop ...",
-    // "close ...": 0 on success, the reply zero-terminated in reply.
-    long Send(const std::string& command, char* reply, int replyLength);
-    // The music stops for good: the saver has left.
-    void Close();
+    std::string FirstFileName(const std::string& pattern) override;
+    std::string NextFileName() override;
+    bool RemoveFile(const std::string& path) override;
+    bool CopyFileTo(const std::string& from, const std::string& to) override;
+
+    // The track the drive holds a copy of, "" when none.
+    const std::string& Copy() const { return copy_; }
 
 private:
     std::vector<std::string> tracks_;
     std::vector<std::string> listing_; // the names of the last listing
     std::size_t listed_ = 0;           // how many of them were handed out
-    std::string copy_;                 // the track the drive holds a copy of, "" when none
-    std::string device_;               // the open device's path, "" when none
+    std::string copy_;
+};
+
+// "open c:\test.mid" (the copy on files' drive), "play ...", "status ...
+// mode", "stop ...", "close ...". The music stops for good with the player.
+class WebPlayer final : public DrivePlayer {
+public:
+    explicit WebPlayer(const WebFiles& files) : files_(files) {}
+    ~WebPlayer() override;
+    WebPlayer(const WebPlayer&) = delete;
+    WebPlayer& operator=(const WebPlayer&) = delete;
+
+    long Send(const std::string& command, char* reply, int replyLength) override;
+
+private:
+    const WebFiles& files_;
+    std::string device_; // the open device's path, "" when none
 };
 
 } // namespace linesaver

@@ -1,9 +1,12 @@
 #include "platform/web/web_platform.h"
 
+#include "platform/web/web_drive.h"
+
 #include <emscripten.h>
 #include <emscripten/eventloop.h>
 
 #include <cstdio>
+#include <memory>
 
 namespace linesaver {
 namespace {
@@ -20,18 +23,17 @@ EM_JS(void, ShowPointer, (int view, bool show), {
 WebPlatform::WebPlatform(const WebScreen& screen, std::optional<std::uint64_t> fixedSeed, const std::string& tracks)
     : EventDesktop(std::string()), screen_(screen), fixedSeed_(fixedSeed),
       canvas_(screen.view, screen.widthPx, screen.heightPx,
-              screen.screenWidth > 0 ? screen.widthPx / screen.screenWidth : 1 / kTwipsPerPixel, screen.penPx),
-      drive_(tracks) {}
+              screen.screenWidth > 0 ? screen.widthPx / (screen.screenWidth * kTwipsPerPixel) : 1 / kTwipsPerPixel,
+              screen.penPx) {
+    auto files = std::make_unique<WebFiles>(tracks);
+    auto player = std::make_unique<WebPlayer>(*files);
+    OpenDrive(std::move(files), std::move(player));
+}
 
 std::uint64_t WebPlatform::ClockSeed() { return fixedSeed_ ? *fixedSeed_ : EventDesktop::ClockSeed(); }
 
 EventDesktop::WindowSurface WebPlatform::Surface() {
-    return {&canvas_.Pixels(), screen_.screenWidth / kTwipsPerPixel, screen_.screenHeight / kTwipsPerPixel};
-}
-
-void WebPlatform::Run(SaverEvents& saver) {
-    Begin(saver);
-    emscripten_unwind_to_js_event_loop();
+    return {&canvas_.Pixels(), screen_.screenWidth, screen_.screenHeight};
 }
 
 void WebPlatform::PointerMoved(double xCss, double yCss) {
@@ -70,10 +72,11 @@ void WebPlatform::ShowCursor(bool show) {
     ShowPointer(screen_.view, cursorLevel_ >= 0);
 }
 
-void WebPlatform::EndProcess(int status) {
+// The page learns of the leaving from the unwinding; an error has been
+// reported on the console already.
+void WebPlatform::EndProcess(int /*status*/) {
     saver_ = nullptr; // nothing more is delivered
-    status_ = status;
-    drive_.Close();
+    CloseDrive();
     SetTimerInterval(TimerId::FrameTick, 0);
     SetTimerInterval(TimerId::MusicPoll, 0);
     if (cursorLevel_ < 0) {

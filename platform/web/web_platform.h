@@ -1,21 +1,22 @@
 // The saver in a web page. The page owns the event loop: it hands its
 // input and its clock's wake-ups to this platform, which delivers them to
-// the saver through the desktops' shared loop (the timers on the page's
-// clock, the handlers, leaving on an error, drawing on the canvas) and
-// sends the tiles that changed to the page's canvas. Its files and player are the
-// page's tracks and synthesizer (web_drive.h); without them it runs silent.
+// the saver through the desktops' shared event handling (the timers on the
+// page's clock, the handlers, leaving on an error, drawing on the canvas)
+// and sends the tiles that changed to the page's canvas. Its files and
+// player are the page's tracks and synthesizer (web_drive.h); without
+// tracks it runs silent.
 //
-// Leaving ends no process here. End stops the timers, shows the cursor and
-// unwinds the call from the page at once (emscripten's unwinding to the
-// event loop, which runs no destructor); the page restores the stack,
-// releases this platform and the saver, and shows its start state again.
-// Nothing that owns memory may therefore live on the stack between an
-// entry from the page and a handler of the saver.
+// Leaving ends no process here. End stops the timers and the music, shows
+// the pointer again and unwinds the call from the page at once
+// (emscripten's unwinding to the event loop, which runs no destructor);
+// the page restores the stack, releases this platform and the saver, and
+// shows its start state again. Nothing that owns memory may therefore
+// live on the stack between an entry from the page and a handler of the
+// saver.
 #pragma once
 
 #include "platform/event_loop/event_desktop.h"
 #include "platform/web/web_canvas.h"
-#include "platform/web/web_drive.h"
 
 #include <cstdint>
 #include <optional>
@@ -24,8 +25,8 @@
 namespace linesaver {
 
 // Where a saver draws: the page's canvas `view`, widthPx x heightPx device
-// pixels, showing a screen of screenWidth x screenHeight twips with lines
-// penPx device pixels wide.
+// pixels, showing a screen of screenWidth x screenHeight logical pixels
+// with lines penPx device pixels wide.
 struct WebScreen {
     int view = 0;
     int widthPx = 0;
@@ -44,11 +45,8 @@ public:
 
     bool Ok() const { return canvas_.Ok(); }
     // The saver from now on: it starts, and its first frame tick comes
-    // after 10 ms.
+    // after 10 ms. The page then hands over its events one by one.
     using EventDesktop::Begin;
-    // Whether the saver has left; nothing is delivered after that.
-    bool Left() const { return !Live(); }
-    int ExitStatus() const { return status_; }
 
     // The page's input; the pointer in CSS pixels of the page.
     void PointerMoved(double xCss, double yCss);
@@ -61,27 +59,13 @@ public:
     int RunClock();
     // `ticks` frame ticks at once, without the clock, each shown.
     void RunTicks(long ticks);
-    const std::uint8_t* Rgba() const { return canvas_.Rgba(); }
 
-    // The page calls Begin and then hands over its events one by one.
-    [[noreturn]] void Run(SaverEvents& saver) override;
     bool AnotherInstanceRunning() override { return false; }
     std::uint64_t ClockSeed() override;
-    // The screen in twips exactly as the page gave it.
-    double ScreenWidth() override { return screen_.screenWidth; }
-    double ScreenHeight() override { return screen_.screenHeight; }
     // A page cannot handle its events from inside a handler: they wait
     // for the handler to return.
     void YieldToEvents() override {}
     void ShowCursor(bool show) override;
-
-    std::string FirstFileName(const std::string& pattern) override { return drive_.FirstFileName(pattern); }
-    std::string NextFileName() override { return drive_.NextFileName(); }
-    bool RemoveFile(const std::string& path) override { return drive_.RemoveFile(path); }
-    bool CopyFileTo(const std::string& from, const std::string& to) override { return drive_.CopyFileTo(from, to); }
-    long SendPlayerCommand(const std::string& command, char* reply, int replyLength) override {
-        return drive_.Send(command, reply, replyLength);
-    }
 
 protected:
     WindowSurface Surface() override;
@@ -92,9 +76,7 @@ private:
     WebScreen screen_;
     std::optional<std::uint64_t> fixedSeed_;
     WebCanvas canvas_;
-    WebDrive drive_;
     int cursorLevel_ = 0;
-    int status_ = 0;
 };
 
 } // namespace linesaver

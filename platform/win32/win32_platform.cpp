@@ -1,6 +1,6 @@
 #include "platform/win32/win32_platform.h"
 
-#include "platform/desktop.h"
+#include "platform/event_loop/desktop.h"
 #include "platform/raster/pixel_canvas.h"
 #include "platform/win32/mci_player.h"
 #include "platform/win32/win32_files.h"
@@ -30,7 +30,7 @@ std::unique_ptr<Win32Platform> Win32Platform::Open(std::string& error) {
 
 std::unique_ptr<Desktop> OpenDesktop(std::string& error) { return Win32Platform::Open(error); }
 
-Win32Platform::Win32Platform() : EventDesktop(ProgramFolderPath()) {}
+Win32Platform::Win32Platform() : Desktop(ProgramFolderPath()) {}
 
 Win32Platform::~Win32Platform() {
     if (fineTimer_) ::timeEndPeriod(1);

@@ -3,7 +3,7 @@
 // files and MCI music on the saver's private drive.
 #pragma once
 
-#include "platform/event_loop/event_desktop.h"
+#include "platform/event_loop/desktop.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_window.h"
 
@@ -12,7 +12,7 @@
 
 namespace linesaver {
 
-class Win32Platform final : public EventDesktop, private WindowInput {
+class Win32Platform final : public Desktop, private WindowInput {
 public:
     // The platform, or nothing when the window cannot be made; error then
     // says why. When another copy runs it makes no window at all:

@@ -6,6 +6,7 @@
 #include "platform/posix/program_folder.h"
 #include "platform/posix/runtime_dir.h"
 #include "platform/raster/pixel_canvas.h"
+#include "platform/sdl/bus_autolaunch.h"
 #include "platform/sdl/sdl_audio.h"
 
 #include <cstdio>
@@ -14,6 +15,7 @@
 
 namespace linesaver {
 std::unique_ptr<HackPlatform> HackPlatform::Open(const HackOptions& options, std::string& error) {
+    PreventBusAutolaunch(); // the music's SDL would otherwise start a bus
     std::unique_ptr<HackPlatform> platform(new HackPlatform());
     platform->window_ = HackWindow::Open(options, error);
     if (!platform->window_) return nullptr;
@@ -23,7 +25,7 @@ std::unique_ptr<HackPlatform> HackPlatform::Open(const HackOptions& options, std
     return platform;
 }
 
-HackPlatform::HackPlatform() : EventDesktop(SaverFolderOf(ExecutableFolder())) {}
+HackPlatform::HackPlatform() : Desktop(SaverFolderOf(ExecutableFolder())) {}
 
 HackPlatform::~HackPlatform() {
     CloseDrive();

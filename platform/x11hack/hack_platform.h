@@ -7,7 +7,7 @@
 // several hacks run at once (one a screen, and the preview).
 #pragma once
 
-#include "platform/event_loop/event_desktop.h"
+#include "platform/event_loop/desktop.h"
 #include "platform/posix/close_signals.h"
 #include "platform/posix/instance_lock.h"
 #include "platform/posix/posix_file.h"
@@ -20,7 +20,7 @@
 
 namespace linesaver {
 
-class HackPlatform final : public EventDesktop {
+class HackPlatform final : public Desktop {
 public:
     // The platform on the window the options name, or nothing; error then
     // holds the one line to print.

@@ -1,7 +1,7 @@
 #include "platform/x11hack/hack_window.h"
 
 #include "platform/platform.h"
-#include "platform/x11image/xcb_reply.h"
+#include "platform/xcb/xcb_reply.h"
 
 #include <algorithm>
 #include <cstdlib>

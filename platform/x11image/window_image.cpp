@@ -1,7 +1,7 @@
 #include "platform/x11image/window_image.h"
 
 #include "platform/raster/pixel_canvas.h"
-#include "platform/x11image/xcb_reply.h"
+#include "platform/xcb/xcb_reply.h"
 
 #include <algorithm>
 #include <bit>

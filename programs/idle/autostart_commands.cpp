@@ -3,13 +3,12 @@
 #include "platform/idle/duration.h"
 #include "platform/idle/session_instance.h"
 #include "platform/idle/watcher.h"
+#include "platform/posix/poll_wait.h"
 #include "programs/idle/session_watch.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,7 +16,7 @@ namespace linesaver::idle {
 namespace {
 
 // How long --enable waits for the new watcher to watch.
-constexpr int kStartWaitMilliseconds = 15000;
+constexpr std::chrono::seconds kStartWait{15};
 
 std::string ThisProgram() {
     char path[4096];
@@ -71,11 +70,8 @@ pid_t StartDetached(WatcherOptions options, std::string& why, bool& watching) {
         return -1;
     }
     // The pipe ends when the watcher watches, or when it has ended.
-    pollfd entry{ready[0], POLLIN, 0};
-    int readyCount;
-    while ((readyCount = ::poll(&entry, 1, kStartWaitMilliseconds)) < 0 && errno == EINTR) {}
+    watching = WaitReadable(ready[0], kStartWait);
     ::close(ready[0]);
-    watching = readyCount > 0;
     int status = 0;
     if (::waitpid(pid, &status, WNOHANG) == pid) {
         why = FirstLine(log);
@@ -95,8 +91,8 @@ int EnableWatcher(WatcherOptions options, const std::vector<std::string>& watche
         return 1;
     }
     // The running watcher makes way for one with the new settings.
-    if (const auto running = RunningWatcher(); running && !EndWatcher(*running)) {
-        Say("wrote " + AutostartPath() + ", but the running watcher (pid " + std::to_string(*running) +
+    if (const auto running = FindRunningWatcher(); running && !EndWatcher(running->process)) {
+        Say("wrote " + AutostartPath() + ", but the running watcher (pid " + std::to_string(running->pid) +
             ") did not end");
         return 1;
     }
@@ -114,17 +110,20 @@ int EnableWatcher(WatcherOptions options, const std::vector<std::string>& watche
 }
 
 int DisableWatcher() {
-    const bool removed = RemoveAutostart();
-    const auto running = RunningWatcher();
-    const bool ended = running && EndWatcher(*running);
-    std::string text = removed ? "disabled: removed " + AutostartPath() : "no " + AutostartPath() + " to remove";
+    std::string text;
+    const AutostartRemoval removal = RemoveAutostart(text);
+    if (removal != AutostartRemoval::Failed)
+        text = removal == AutostartRemoval::Removed ? "disabled: removed " + AutostartPath()
+                                                    : "no " + AutostartPath() + " to remove";
+    const auto running = FindRunningWatcher();
+    const bool ended = running && EndWatcher(running->process);
     if (running)
-        text += ended ? "; ended the watcher (pid " + std::to_string(*running) + ")"
-                      : "; the watcher (pid " + std::to_string(*running) + ") did not end";
+        text += ended ? "; ended the watcher (pid " + std::to_string(running->pid) + ")"
+                      : "; the watcher (pid " + std::to_string(running->pid) + ") did not end";
     else
         text += "; no watcher runs in this session";
     Say(text);
-    return running && !ended ? 1 : 0;
+    return removal == AutostartRemoval::Failed || (running && !ended) ? 1 : 0;
 }
 
 } // namespace linesaver::idle

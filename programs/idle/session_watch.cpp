@@ -3,7 +3,6 @@
 #include "platform/idle/duration.h"
 #include "platform/idle/session_instance.h"
 #include "platform/idle/watcher.h"
-#include "platform/idle_dbus/kde_inhibitions.h"
 #include "platform/posix/close_signals.h"
 #include "programs/idle/idle_backends.h"
 
@@ -17,10 +16,23 @@ std::unique_ptr<IdleSource> OpenSource(const WatcherOptions& options, std::strin
     for (const auto& backend : IdleBackends()) {
         if (!options.backend.empty() && options.backend != backend.name) continue;
         std::string why;
-        if (auto source = backend.open(options.idleAfter, why)) return HonourKdeInhibitions(std::move(source));
+        if (auto source = backend.open(options.idleAfter, why)) return source;
         whyNot += std::string(whyNot.empty() ? "" : ", ") + backend.name + " (" + why + ")";
     }
     return nullptr;
+}
+
+// Every hold source that opens; --verbose says why the others did not.
+std::vector<std::unique_ptr<HoldSource>> OpenHolds(const WatcherOptions& options) {
+    std::vector<std::unique_ptr<HoldSource>> holds;
+    for (const auto& backend : HoldBackends()) {
+        std::string whyNot;
+        if (auto hold = backend.open(options.idleAfter, whyNot))
+            holds.push_back(std::move(hold));
+        else if (options.verbose)
+            Say(std::string("not following ") + backend.name + ": " + whyNot);
+    }
+    return holds;
 }
 
 void SignalReady(int readyFd) {
@@ -44,9 +56,15 @@ int WatchSession(const WatcherOptions& options) {
         Say("no idle source: tried " + whyNot);
         return 1;
     }
-    Say("watching " + source->Describe() + "; the saver starts after " + FormatDuration(options.idleAfter) + " idle");
+    auto holds = OpenHolds(options);
+    std::string following;
+    for (const auto& hold : holds)
+        if (const auto what = hold->Describe(); !what.empty())
+            following += (following.empty() ? " and following " : ", ") + what;
+    Say("watching " + source->Describe() + following + "; the saver starts after " + FormatDuration(options.idleAfter) +
+        " idle");
     SignalReady(options.readyFd);
-    return Watch(*source, {options.saverCommand, options.verbose}, signals);
+    return Watch(*source, std::move(holds), {options.saverCommand, options.idleAfter, options.verbose}, signals);
 }
 
 } // namespace linesaver::idle

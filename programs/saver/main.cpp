@@ -1,6 +1,6 @@
 // The saver: whatever the arguments, the full-screen saver runs until the
 // user returns.
-#include "platform/desktop.h"
+#include "platform/event_loop/desktop.h"
 #include "shell/saver.h"
 
 #include <cstdio>

@@ -54,13 +54,14 @@ struct Session {
 extern "C" {
 
 // A saver on the page's canvas `view`, not started yet; null when its
-// picture cannot be made. seed: "" for the clock, else a whole number.
-// tracks: the music folder's names, one a line ("" for none). pattern: 0
-// for the saver's own choice, else the pattern kept on a loop.
-LINESAVER_PAGE_ENTRY Session* linesaver_open(int view, int widthPx, int heightPx, double screenWidthTwips,
-                                             double screenHeightTwips, double penPx, const char* seed,
-                                             const char* tracks, int pattern) {
-    const WebScreen screen{view, widthPx, heightPx, screenWidthTwips, screenHeightTwips, penPx};
+// picture cannot be made. The screen is screenWidth x screenHeight logical
+// pixels. seed: "" for the clock, else a whole number. tracks: the music
+// folder's names, one a line ("" for none). pattern: 0 for the saver's own
+// choice, else the pattern kept on a loop.
+LINESAVER_PAGE_ENTRY Session* linesaver_open(int view, int widthPx, int heightPx, double screenWidth,
+                                             double screenHeight, double penPx, const char* seed, const char* tracks,
+                                             int pattern) {
+    const WebScreen screen{view, widthPx, heightPx, screenWidth, screenHeight, penPx};
     const std::string seedText = seed;
     auto* session = new (std::nothrow) Session(screen, seedText.empty() ? std::nullopt : ParseSeed(seedText), tracks,
                                                IsPattern(pattern) ? pattern : 0);
@@ -98,8 +99,6 @@ LINESAVER_PAGE_ENTRY void linesaver_click(Session* session) { session->platform.
 LINESAVER_PAGE_ENTRY void linesaver_key(Session* session) { session->platform.KeyPressed(); }
 
 LINESAVER_PAGE_ENTRY void linesaver_close(Session* session) { session->platform.CloseRequested(); }
-
-LINESAVER_PAGE_ENTRY int linesaver_left(Session* session) { return session->platform.Left(); }
 
 LINESAVER_PAGE_ENTRY void linesaver_release(Session* session) { delete session; }
 

@@ -53,8 +53,9 @@ const LinesaverMusic = (function () {
     }
   }
 
-  // A synthesizer at the sample rate with the soundfont loaded, its output
-  // limited: render(left, right) fills both channels.
+  // A voice: a synthesizer at the sample rate with the soundfont loaded,
+  // its output limited: render(left, right) fills both channels; synth is
+  // the synthesizer itself.
   async function makeVoice(module, sampleRate) {
     const { soundfont } = await loadShared();
     const synth = new JSSynth.Synthesizer();
@@ -159,37 +160,5 @@ const LinesaverMusic = (function () {
     };
   }
 
-  // A track as the page would play it, rendered at once: the loudest
-  // sample before and after the limiter, and the loudness after it.
-  async function measure(module, midiBytes, seconds, sampleRate = 48000) {
-    const voice = await makeVoice(module, sampleRate);
-    const raw = await makeVoice(module, sampleRate);
-    try {
-      await voice.synth.addSMFDataToPlayer(midiBytes.slice(0));
-      await raw.synth.addSMFDataToPlayer(midiBytes.slice(0));
-      await voice.synth.playPlayer();
-      await raw.synth.playPlayer();
-      const left = new Float32Array(kBlockFrames);
-      const right = new Float32Array(kBlockFrames);
-      let rawPeak = 0;
-      let peak = 0;
-      let energy = 0;
-      let frames = 0;
-      for (; frames < seconds * sampleRate; frames += kBlockFrames) {
-        raw.synth.render([left, right]);
-        for (let i = 0; i < kBlockFrames; ++i) rawPeak = Math.max(rawPeak, Math.abs(left[i]), Math.abs(right[i]));
-        voice.render(left, right);
-        for (let i = 0; i < kBlockFrames; ++i) {
-          peak = Math.max(peak, Math.abs(left[i]), Math.abs(right[i]));
-          energy += left[i] * left[i] + right[i] * right[i];
-        }
-      }
-      return { rawPeak, peak, rms: Math.sqrt(energy / (2 * frames)) };
-    } finally {
-      voice.close();
-      raw.close();
-    }
-  }
-
-  return { trackNames, player, measure, fetchBytes };
+  return { trackNames, player, voice: makeVoice };
 })();

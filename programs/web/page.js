@@ -9,7 +9,6 @@
   const startButton = document.getElementById('start-button');
   const noticeLine = document.getElementById('notice');
 
-  const kTwipsPerPixel = 15;
   const kLargestSide = 16384;
   const kMostTicks = 100000000;
   // The gallery's cells: a 1024 x 768 screen at about a fifth of its size.
@@ -28,11 +27,11 @@
     return;
   }
 
-  // The parameters, each checked; what is wrong is ignored and named in
-  // one line.
-  function readParameters() {
+  // The parameters, each checked (the seed and the pattern by the module);
+  // what is wrong is ignored and named in one line.
+  function readParameters(module) {
     const known = {
-      seed: (v) => /^[0-9]{1,20}$/.test(v) && BigInt(v) < 2n ** 64n ? v : undefined,
+      seed: (v) => module.ccall('linesaver_seed_ok', 'number', ['string'], [v]) ? v : undefined,
       size: (v) => {
         const m = /^([0-9]{1,5})x([0-9]{1,5})$/.exec(v);
         if (!m) return undefined;
@@ -41,7 +40,8 @@
         return fits(size.width) && fits(size.height) ? size : undefined;
       },
       ticks: (v) => /^[0-9]{1,9}$/.test(v) && Number(v) <= kMostTicks ? Number(v) : undefined,
-      pattern: (v) => /^[0-9]{1,2}$/.test(v) && Number(v) >= 1 && Number(v) <= 61 ? Number(v) : undefined,
+      pattern: (v) => /^[0-9]{1,9}$/.test(v) && Number(v) >= 1 && Number(v) <= module._linesaver_pattern_count()
+        ? Number(v) : undefined,
       gallery: (v) => v === '' ? true : undefined,
       music: (v) => v === '0' || v === '1' ? v === '1' : undefined,
     };
@@ -57,8 +57,6 @@
     return chosen;
   }
 
-  const parameters = readParameters();
-
   createLinesaver({ linesaverViews: {}, linesaverShowPointer: showPointer }).then(run, (error) => {
     setState('start');
     notice('linesaver could not start in this browser: ' + error);
@@ -69,6 +67,8 @@
   }
 
   function run(module) {
+    const parameters = readParameters(module);
+
     // A view: one canvas of widthPx x heightPx device pixels and the saver
     // drawing on it a screen of screenWidth x screenHeight pixels, its
     // lines one CSS pixel (penPx device pixels) wide.
@@ -76,14 +76,13 @@
       canvas.width = widthPx;
       canvas.height = heightPx;
       const view = { id, canvas, session: 0, timer: 0, onLeft: null };
-      // A low-latency canvas: headless Chromium spends a quarter less on
-      // showing it (12 against 9 % of a core at 1280 x 720), the pixels
+      // A low-latency canvas costs the browser less to show, the pixels
       // the same.
       module.linesaverViews[id] = { context: canvas.getContext('2d', { alpha: false, desynchronized: true }) };
       view.session = module.ccall('linesaver_open', 'number',
         ['number', 'number', 'number', 'number', 'number', 'number', 'string', 'string', 'number'],
-        [id, widthPx, heightPx, screenWidth * kTwipsPerPixel, screenHeight * kTwipsPerPixel,
-          penPx, parameters.seed || '', tracks.join('\n'), pattern || 0]);
+        [id, widthPx, heightPx, screenWidth, screenHeight, penPx, parameters.seed || '', tracks.join('\n'),
+          pattern || 0]);
       if (!view.session) throw new Error('no picture of ' + widthPx + ' x ' + heightPx + ' pixels');
       call(view, '_linesaver_begin');
       return view;
@@ -128,12 +127,6 @@
 
     const ratio = window.devicePixelRatio || 1;
 
-    // A track (or any MIDI file's bytes) as the page would play it: the
-    // loudest sample before and after the limiter, and the loudness.
-    window.linesaverMeasureMusic = async (track, seconds) => LinesaverMusic.measure(module,
-      typeof track === 'string' ? await LinesaverMusic.fetchBytes('music/' + encodeURIComponent(track))
-        : new Uint8Array(track).buffer, seconds);
-
     if (parameters.ticks !== undefined) {
       // A fixed number of ticks at once, for tests: no clock, no input.
       root.dataset.view = 'frame';
@@ -177,8 +170,10 @@
     }
     saverPage();
 
-    // The saver: the start control, full screen, the animation and its
-    // music until the user returns, then the start control again.
+    // The saver: the start page, full screen, the animation and its music
+    // until the user returns, then the start page again. A click anywhere
+    // on the start page or a key starts it; so does its button, for
+    // keyboards and screen readers.
     async function saverPage() {
       let view = null;
       let audio = null; // the audio context made by the starting gesture
@@ -259,9 +254,13 @@
         showStart();
       }
 
+      // Registered before the saver's own listeners: the press or key that
+      // ends a saver finds it still running here, and starts none.
+      const onStartPage = () => !view && root.dataset.state === 'start';
       startButton.addEventListener('click', start);
+      document.addEventListener('mousedown', () => { if (onStartPage()) start(); });
       document.addEventListener('keydown', (event) => {
-        if (!view && root.dataset.state === 'start' && !event.repeat && event.target !== startButton) start();
+        if (onStartPage() && !event.repeat && event.target !== startButton) start();
       });
       showStart();
     }

@@ -3,8 +3,11 @@
 # the window's size, draws on the root with -root, ends with status 0 on
 # SIGTERM, when its window goes or its own window is closed, and refuses a
 # window that is not there, a bad XSCREENSAVER_WINDOW or a screen of other
-# pixels in one line with status 1; it plays music only when asked, one hack at a time; it draws
-# without shared memory too, and says so in one line when the display goes.
+# pixels in one line with status 1; it plays music only when asked, one
+# hack at a time, and leaves no process behind (no session bus of its
+# own); it draws without shared memory too, and says so in one line when
+# the display goes. As xsecurelock's saver it animates every monitor and
+# ends with the lock.
 # Under XScreenSaver's own daemon, with a settings file that selects only
 # it, -activate starts it within a few seconds and the screen animates;
 # -deactivate, and later a key, end it.
@@ -44,7 +47,7 @@ test_window() {
 # start_hack ARGS...: the hack in the background as $HACK, its stderr in
 # $E2E_WORK/$HACK_NAME.err (hack.err by default).
 start_hack() {
-    "$HACK_BIN" "$@" 2>"$E2E_WORK/${HACK_NAME:-hack}.err" &
+    "${MARKED[@]}" "$HACK_BIN" "$@" 2>"$E2E_WORK/${HACK_NAME:-hack}.err" &
     HACK=$!
     E2E_PIDS+=("$HACK")
 }
@@ -69,13 +72,17 @@ draws_only_in() {
 # stops_on_sigterm NAME: SIGTERM ends the hack with status 0 within 100 ms (scaled),
 # silently.
 stops_on_sigterm() {
-    local start took status
+    local start took status watchdog
+    # One that ignores SIGTERM is killed after 5 s rather than waited for.
+    (sleep "$(scaled 5)" && kill -KILL "$HACK") 2>/dev/null &
+    watchdog=$!
     # Timed without starting a process: on a busy machine each one costs
     # tens of milliseconds.
     start=${EPOCHREALTIME/./}
     kill -TERM "$HACK"
     wait "$HACK"
     status=$?
+    kill "$watchdog" 2>/dev/null
     took=$(( (${EPOCHREALTIME/./} - start) / 1000 ))
     [ "$status" -eq 0 ] && [ "$took" -lt "$(scaled 100)" ] && [ ! -s "$E2E_WORK/hack.err" ] &&
         pass "$1: SIGTERM ended it with 0 in $took ms" ||
@@ -167,6 +174,39 @@ sigterm second "$second"
 start_music_hack third -music
 wait_for_copy && pass "the lock free again, the next hack plays" || fail "the next hack does not play"
 sigterm third "$HACK"
+[ -z "$(left_behind)" ] && pass "the hacks with music leave no process behind" || fail "left running: $(left_behind)"
+
+# --- The lock's animation in xsecurelock, on two monitors: its multiplexer
+# runs one hack a monitor, each in a window of its own, and ends them with
+# the lock. An auth module that accepts at once stands in for the
+# password: xsecurelock runs it on the first key and unlocks as after a
+# right one.
+x xrandr --setmonitor left 512/1x768/1+0+0 screen >/dev/null &&
+    x xrandr --setmonitor right 512/1x768/1+512+0 none >/dev/null || { echo "no second monitor"; exit 1; }
+x xsetroot -solid black # what the hacks before drew on the root
+printf '#!/bin/sh\nexit 0\n' >"$E2E_WORK/auth_accepts"
+chmod 755 "$E2E_WORK/auth_accepts"
+lock_hack=$(realpath "$HACK_BIN") # xsecurelock runs no other path
+locked=$(date +%s%N)
+XSECURELOCK_SAVER=$lock_hack XSECURELOCK_AUTH="$E2E_WORK/auth_accepts" xsecurelock 2>"$E2E_WORK/lock.err" &
+LOCK=$!
+E2E_PIDS+=("$LOCK")
+live_hacks() { ps -eo pid=,stat=,args= | awk -v h="$lock_hack" '$3 == h && $2 !~ /^Z/ {print $1}'; }
+two_hacks() { [ "$(live_hacks | wc -l)" -eq 2 ]; }
+windows=$(wait_until 5 two_hacks && for pid in $(live_hacks); do
+    geometry "$(tr '\0' '\n' <"/proc/$pid/environ" | sed -n 's/^XSCREENSAVER_WINDOW=//p')"
+done | sort | tr '\n' ' ')
+[ "$windows" == "512x768+0+0 512x768+512+0 " ] && pass "xsecurelock: one hack a monitor, in windows $windows" ||
+    fail "xsecurelock: hacks $(live_hacks | tr '\n' ' ')in windows '$windows'"
+drawn_within 3000 "$locked" 512x768+0+0 && drawn_within 3000 "$locked" 512x768+512+0 &&
+    pass "xsecurelock: the animation shows on both monitors" ||
+    fail "xsecurelock: lit $(lit_fraction "$E2E_WORK/drawn.png" 512x768+0+0) and $(lit_fraction "$E2E_WORK/drawn.png" 512x768+512+0)"
+unset EXIT_STATUS
+x xdotool key space
+wait_exit "$LOCK" 5 && [ "$EXIT_STATUS" -eq 0 ] && wait_until 2 eval '[ -z "$(live_hacks)" ]' && [ ! -s "$E2E_WORK/lock.err" ] &&
+    pass "xsecurelock: unlocking ends it and both hacks, silently" ||
+    fail "xsecurelock: status ${EXIT_STATUS:-running}, hacks left: $(live_hacks | tr '\n' ' '), said: $(cat "$E2E_WORK/lock.err")"
+
 # A server that shares no memory (one across the network) gets the
 # picture over the connection.
 start_xvfb 1024x768 24 -extension MIT-SHM

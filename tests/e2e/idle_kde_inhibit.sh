@@ -3,13 +3,15 @@
 # notifications ignore: a stand-in policy agent on a private session bus,
 # the X server's idle source on a private X server. An inhibition held from
 # the start, or taken while the user is active, holds the saver back for as
-# long as it lives; once released the saver starts.
+# long as it lives; once released the saver starts. The bus going away is
+# said in one line and lets go of what was held there.
 source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/session_bus.bash"
 source "$(dirname "$0")/lib/idle_watch.bash"
 e2e_init "$1"
 start_xvfb 640x480
 start_bus DBUS_SESSION_BUS_ADDRESS
+bus=${E2E_PIDS[-1]}
 
 coproc AGENT { /usr/bin/python3 "$(dirname "$0")/lib/kde_policy_agent.py" 2>"$E2E_WORK/agent.err"; }
 E2E_PIDS+=("$AGENT_PID")
@@ -41,7 +43,16 @@ sleep "$(scaled 4)"
 no_saver && pass "an inhibition taken after input holds the saver back" || fail "the saver started again while inhibited"
 agent release
 starts_within 4 && pass "released again, the saver starts" || fail "the saver did not start the second time"
+
+x xdotool key shift
+wait_until 5 no_saver || fail "a key did not end the saver"
+agent hold
+sleep "$(scaled 4)"
+no_saver || fail "the saver started while inhibited, the third time"
+kill "$bus"
+starts_within 4 && [ "$(grep -c "no longer following KDE's inhibitions" "$E2E_WORK/idle.err")" -eq 1 ] &&
+    pass "the bus gone: one line, and the saver starts" || fail "the bus gone: $(cat "$E2E_WORK/idle.err")"
 saver=$(watched_saver)
 kill -TERM "$WATCHER"
-expect_watcher_end "SIGTERM" 0 1 "$saver"
+expect_watcher_end "SIGTERM" 0 2 "$saver"
 e2e_done

@@ -18,7 +18,7 @@ for n in $(seq "$cycles"); do
     if ! wait_exit "$SAVER" 5; then problem="still running 5 s after the key"
     elif [ "$EXIT_STATUS" -ne 0 ]; then problem="status $EXIT_STATUS"
     elif [ -n "$(ls -A "$XDG_RUNTIME_DIR/linesaver/c" 2>/dev/null)" ]; then problem="left $(ls -A "$XDG_RUNTIME_DIR/linesaver/c") behind"
-    elif pgrep -f "^$SAVER_BIN" >/dev/null; then problem="a saver process is left"
+    elif [ -n "$(left_behind)" ]; then problem="left running: $(left_behind)"
     elif ! flock -n "$lock" true; then problem="the lock is still held"
     fi
     [ -n "$problem" ] && break

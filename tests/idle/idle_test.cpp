@@ -1,7 +1,9 @@
-// The idle watcher's decisions: the idle times it reads, when it starts the
-// saver, and the Exec line of its autostart entry.
+// The idle watcher's decisions: the idle times it reads, when it starts and
+// ends the saver, what holds it back, and the Exec line of its autostart
+// entry.
 #include "platform/idle/autostart.h"
 #include "platform/idle/duration.h"
+#include "platform/idle/hold_record.h"
 #include "platform/idle/watch_policy.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +46,8 @@ TEST(Duration, ReadsTimesFromASecondToADay) {
 // A day of events played through the policy the way the watcher's loop
 // does: a timer fires when WakeAt() says, and every start it asks for
 // is answered by the next outcome of the saver (the last one repeats).
-// The result is the list of seconds at which the saver was started.
+// The result is the list of seconds at which the saver was started, and
+// ended by the watcher (as minus the second).
 struct Step {
     int at;
     WatchEvent event;
@@ -56,6 +59,7 @@ std::vector<int> Play(const std::vector<Step>& steps, const std::vector<WatchEve
     std::vector<int> starts;
     std::size_t outcome = 0;
     const auto act = [&](WatchAction action, int at) {
+        if (action == WatchAction::StopSaver) starts.push_back(-at);
         if (action != WatchAction::StartSaver) return;
         starts.push_back(at);
         const auto reply = outcomes[std::min(outcome++, outcomes.size() - 1)];
@@ -63,8 +67,12 @@ std::vector<int> Play(const std::vector<Step>& steps, const std::vector<WatchEve
     };
     std::size_t next = 0;
     for (int at = 0; at <= until; ++at) {
-        if (const auto wake = policy.WakeAt(); wake && *wake <= epoch + seconds(at))
+        if (const auto wake = policy.WakeAt(); wake && *wake <= epoch + seconds(at)) {
             act(policy.On(WatchEvent::Timer, epoch + seconds(at)), at);
+            // A time still due would have the loop spin.
+            const auto again = policy.WakeAt();
+            EXPECT_TRUE(!again || *again - epoch > seconds(at)) << "spins at " << at;
+        }
         for (; next < steps.size() && steps[next].at == at; ++next)
             act(policy.On(steps[next].event, epoch + seconds(at)), at);
     }
@@ -98,9 +106,56 @@ TEST(WatchPolicy, StartsTheSaverOncePerIdleTimeAndBacksOffFromFailures) {
         {"a proper run forgets the failures before it",
          {{0, E::Idle}, {100, E::SaverEnded}, {101, E::Active}, {200, E::Idle}, {215, E::Active}},
          {E::SaverFailed, E::SaverStarted, E::SaverFailed}, {0, 10, 200, 210}},
+        {"held from the start: none while held; let go while idle: at once",
+         {{0, E::Held}, {0, E::Idle}, {100, E::Released}}, runs, {100}},
+        {"held and let go while active: the next idle time starts it",
+         {{0, E::Held}, {0, E::Idle}, {5, E::Active}, {10, E::Released}, {20, E::Idle}}, runs, {20}},
+        {"held while it runs: it runs on; let go after its run: none until idle again",
+         {{0, E::Idle}, {10, E::Held}, {60, E::SaverEnded}, {100, E::Released}, {200, E::Active}, {300, E::Idle}},
+         runs, {0, 300}},
+        {"a retry after a failure waits for the hold to end",
+         {{0, E::Idle}, {5, E::Held}, {100, E::Released}}, {E::SaverFailed, E::SaverStarted}, {0, 100}},
+        {"locked: the saver ended; idle under the lock and the unlock start none, idle after them does",
+         {{0, E::Idle}, {30, E::Locked}, {40, E::Active}, {100, E::Idle}, {150, E::Unlocked}, {160, E::Released},
+          {170, E::Active}, {470, E::Idle}}, runs, {0, -30, 470}},
+        {"activity reported: the saver ended, none until idle again",
+         {{0, E::Idle}, {30, E::Activity}, {40, E::Released}, {340, E::Idle}}, runs, {0, -30, 340}},
     };
     // clang-format on
     for (const auto& k : cases) EXPECT_EQ(Play(k.steps, k.outcomes, 2000), k.starts) << k.what;
+}
+
+// Two hold sources' reports, one after the other: a line for every
+// inhibition and lock that starts or ends (repeated ones each), and the
+// policy hears only the first to start and the last to end.
+TEST(HoldRecord, SaysWhatComesAndGoesAndHoldsWhileAnySourceHolds) {
+    using E = WatchEvent;
+    const Inhibition film{"org.freedesktop.ScreenSaver", "mpv", "playing a film", {}};
+    const Inhibition suspended{"XScreenSaverSuspend", "", "", {}};
+    const std::string filmText = "mpv through org.freedesktop.ScreenSaver: playing a film";
+    const struct {
+        std::size_t source;
+        HoldState report;
+        std::vector<std::string> lines;
+        std::vector<WatchEvent> events;
+    } steps[] = {
+        {0, {{film}, {}}, {"held back by " + filmText}, {E::Held}},
+        {1, {{suspended, suspended}, {}}, {"held back by XScreenSaverSuspend", "held back by XScreenSaverSuspend"}, {}},
+        {1, {{suspended}, {}}, {"no longer held back by XScreenSaverSuspend"}, {}},
+        {0, {{}, {"logind"}}, {"no longer held back by " + filmText, "locked by logind"}, {E::Locked}},
+        {1, {}, {"no longer held back by XScreenSaverSuspend"}, {E::Released}},
+        {0, {{}, {"logind"}, 1}, {"activity reported by a program"}, {E::Activity}},
+        {0, {{}, {}, 1}, {"no longer locked by logind"}, {E::Unlocked}},
+        {0, {{}, {}, 1}, {}, {}},
+    };
+    HoldRecord record(2);
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        std::vector<std::string> lines;
+        std::vector<WatchEvent> events;
+        record.Update(steps[i].source, steps[i].report, lines, events);
+        EXPECT_EQ(lines, steps[i].lines) << "step " << i;
+        EXPECT_EQ(events, steps[i].events) << "step " << i;
+    }
 }
 
 TEST(DesktopExec, QuotesWhatTheEntryFormatReserves) {

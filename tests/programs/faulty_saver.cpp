@@ -4,7 +4,7 @@
 // that the desktop reports the error in one line, leaves as on input (the
 // cursor shown, the music stopped and its copy deleted) and ends with
 // status 1.
-#include "platform/desktop.h"
+#include "platform/event_loop/desktop.h"
 #include "shell/saver.h"
 
 #include <cstdio>

@@ -1,7 +1,8 @@
 // The web page in headless Chromium, driven over the DevTools protocol:
-// its canvas against linesaver-render's picture of the same seed, size and
-// ticks, byte for byte; the saver's life on the page; the gallery; bad
-// parameters. One row per case, then one line of summary.
+// the site's files; its canvas against linesaver-render's picture of the
+// same seed, size and ticks, byte for byte; the saver's life on the page;
+// the gallery; the music's loudness; bad parameters. One row per case,
+// then one line of summary.
 //
 //     node web_test.js SITE_DIR RENDER_TOOL WORK_DIR
 'use strict';
@@ -88,8 +89,31 @@ async function launch() {
   }
 }
 
+// The site's files, relative to it, sorted.
+function siteFiles(dir, under = '') {
+  return fs.readdirSync(path.join(dir, under), { withFileTypes: true }).flatMap((entry) => {
+    const name = under ? `${under}/${entry.name}` : entry.name;
+    return entry.isDirectory() ? siteFiles(dir, name) : [name];
+  }).sort();
+}
+
 async function main() {
   fs.mkdirSync(work, { recursive: true });
+
+  // The site holds what the page loads and the licences, nothing else (no
+  // build files): the demo tracks, and these.
+  const kSite = ['LICENSES.txt', 'index.html', 'js-synthesizer.min.js', 'libfluidsynth.js', 'licences/GPL-2',
+    'licences/LGPL-2.1', 'licences/js-synthesizer.txt', 'linesaver.js', 'linesaver.wasm', 'music.js',
+    'music/tracks.txt', 'page.css', 'page.js', 'soundfont.sf2'];
+  const files = siteFiles(site);
+  const others = files.filter((name) => !/^music\/[^/]+\.mid$/.test(name));
+  const extra = others.filter((name) => !kSite.includes(name));
+  const lacking = kSite.filter((name) => !others.includes(name));
+  row(!extra.length && !lacking.length && others.length < files.length, 'site: the page, its tracks and the licences',
+    `${files.length - others.length} tracks, ${others.length} other files` +
+    (extra.length ? `, ${extra.length} not the page's: ${extra.slice(0, 3).join(', ')}` : '') +
+    (lacking.length ? `, missing ${lacking.join(', ')}` : ''));
+
   const server = await serve();
   const base = `http://127.0.0.1:${server.address().port}/index.html`;
   const { port } = await launch();
@@ -154,10 +178,12 @@ async function main() {
       await Input.dispatchMouseEvent({ type, x, y, button: 'left', clickCount: 1 });
   };
   const move = (x, y) => Input.dispatchMouseEvent({ type: 'mouseMoved', x, y });
-  async function startSaver() {
+  // startSaver(at): a click at `at` on the start page, its button's middle
+  // when not given, starts the saver.
+  async function startSaver(at) {
     if (!await waitFor("document.documentElement.dataset.state === 'start' && !document.getElementById('start-button').disabled"))
       throw new Error('no start control');
-    const at = await evaluate(`(() => { const r = document.getElementById('start-button').getBoundingClientRect();
+    at = at || await evaluate(`(() => { const r = document.getElementById('start-button').getBoundingClientRect();
       return [r.x + r.width / 2, r.y + r.height / 2]; })()`);
     await click(at[0], at[1]);
     if (!await waitFor("document.documentElement.dataset.state === 'running'")) throw new Error('did not start');
@@ -192,16 +218,17 @@ async function main() {
       return [await backAtStart(), await state()];
     }],
   ];
-  // music=0: the saver runs silent.
+  // music=0: the saver runs silent; a click away from the button starts it.
   try {
     await open('?seed=5&music=0');
-    await startSaver();
+    await startSaver([790, 590]);
     const heard = await waitFor('!!document.documentElement.dataset.music', 2000);
-    row(!heard && await state() === 'running', 'life: music=0 keeps it silent', heard ? 'music played' : 'silent');
+    row(!heard && await state() === 'running', 'life: a click in a corner starts it, music=0 silent',
+      heard ? 'music played' : 'silent');
     await click(300, 300);
     await backAtStart();
   } catch (e) {
-    row(false, 'life: music=0 keeps it silent', e.message);
+    row(false, 'life: a click in a corner starts it, music=0 silent', e.message);
   }
   await open('?seed=5');
   for (const [name, check] of life) {
@@ -233,7 +260,36 @@ async function main() {
 
   // Music: a demo track through the synthesizer and the limiter is heard
   // and stays under -1 dBFS; so does a chord loud enough to need the
-  // limiter.
+  // limiter. measureMusic(track, seconds): a track (a demo track's name or
+  // a MIDI file's bytes) rendered at once through the page's voice on a
+  // module of its own, and through its synthesizer alone: the loudest
+  // sample after and before the limiter, and the loudness after it.
+  const measureMusic = (track, seconds) => evaluate(`(async (track, seconds, rate) => {
+    const module = await createLinesaver({ linesaverViews: {} });
+    const bytes = typeof track === 'string' ? await (await fetch('music/' + encodeURIComponent(track))).arrayBuffer()
+      : new Uint8Array(track).buffer;
+    const voice = await LinesaverMusic.voice(module, rate);
+    const raw = await LinesaverMusic.voice(module, rate);
+    try {
+      for (const v of [voice, raw]) { await v.synth.addSMFDataToPlayer(bytes.slice(0)); await v.synth.playPlayer(); }
+      const left = new Float32Array(2048);
+      const right = new Float32Array(2048);
+      let rawPeak = 0, peak = 0, energy = 0, frames = 0;
+      for (; frames < seconds * rate; frames += left.length) {
+        raw.synth.render([left, right]);
+        for (let i = 0; i < left.length; ++i) rawPeak = Math.max(rawPeak, Math.abs(left[i]), Math.abs(right[i]));
+        voice.render(left, right);
+        for (let i = 0; i < left.length; ++i) {
+          peak = Math.max(peak, Math.abs(left[i]), Math.abs(right[i]));
+          energy += left[i] * left[i] + right[i] * right[i];
+        }
+      }
+      return { rawPeak, peak, rms: Math.sqrt(energy / (2 * frames)) };
+    } finally {
+      voice.close();
+      raw.close();
+    }
+  })(${JSON.stringify(track)}, ${seconds}, 48000)`);
   const kCeiling = 10 ** (-1 / 20);
   const loudChord = (() => {
     const events = [];
@@ -247,7 +303,7 @@ async function main() {
   for (const [name, track, needsLimiting] of [['a demo track', 'ode_to_joy.mid', false], ['a loud chord', loudChord, true]]) {
     try {
       await open('?seed=1');
-      const m = await evaluate(`linesaverMeasureMusic(${JSON.stringify(track)}, 8)`);
+      const m = await measureMusic(track, 8);
       const dB = (x) => (20 * Math.log10(x)).toFixed(1);
       const ok = m.rms > 0.001 && m.peak <= kCeiling && (!needsLimiting || m.rawPeak > kCeiling);
       row(ok, `music: ${name} heard, never above -1 dBFS`,

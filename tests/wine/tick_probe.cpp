@@ -2,7 +2,7 @@
 // handler, as the saver does, for 400 ticks; prints the mean, the median
 // and the 99th percentile of the intervals in milliseconds, then ends with
 // status 0.
-#include "platform/desktop.h"
+#include "platform/event_loop/desktop.h"
 
 #include <algorithm>
 #include <chrono>

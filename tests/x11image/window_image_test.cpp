@@ -7,14 +7,13 @@
 #include "platform/raster/pixel_canvas.h"
 #include "platform/x11image/window_connection.h"
 #include "platform/x11image/window_image.h"
-#include "platform/x11image/xcb_reply.h"
+#include "platform/xcb/xcb_reply.h"
 
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -211,11 +210,12 @@ TEST_F(X11ImageTest, TakesOnlyWindowsWhosePixelsAreTheCanvas) {
         {"24-bit direct colour, asked for", 24, XCB_VISUAL_CLASS_DIRECT_COLOR, true, true},
         {"32-bit ARGB", 32, XCB_VISUAL_CLASS_TRUE_COLOR, true, false},
     };
+    std::string missing; // the cases whose visual the server lacks
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::uint32_t window = MakeWindow(64, 48, c.depth, c.visualClass);
         if (window == 0) {
-            std::printf("skipped %s: the server has no such visual\n", c.name);
+            missing += std::string(missing.empty() ? "" : ", ") + c.name;
             continue;
         }
         X11Window described;
@@ -230,11 +230,12 @@ TEST_F(X11ImageTest, TakesOnlyWindowsWhosePixelsAreTheCanvas) {
         }
         xcb_destroy_window(c_, window);
     }
-    const std::uint32_t missing = xcb_generate_id(c_);
+    const std::uint32_t absent = xcb_generate_id(c_);
     X11Window described;
     std::string error;
-    EXPECT_FALSE(DescribeWindow(c_, missing, described, error));
-    EXPECT_EQ(error, "no window " + WindowIdText(missing) + " on the display");
+    EXPECT_FALSE(DescribeWindow(c_, absent, described, error));
+    EXPECT_EQ(error, "no window " + WindowIdText(absent) + " on the display");
+    if (!missing.empty()) GTEST_SKIP() << "the server has no visual for " << missing;
 }
 
 } // namespace

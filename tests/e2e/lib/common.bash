@@ -18,8 +18,10 @@ fi
 scaled() { echo $(($1 * E2E_TIME_FACTOR)); }
 
 E2E_PIDS=()
+MARKED=()
 E2E_WORK=
 E2E_FAILED=0
+E2E_SKIPPED=
 
 e2e_cleanup() {
     local pid
@@ -29,6 +31,7 @@ e2e_cleanup() {
         kill -KILL "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     done
+    [ -n "${MARKED[1]:-}" ] && for pid in $(left_behind | cut -d' ' -f1); do kill -KILL "$pid"; done
     [ -n "$E2E_WORK" ] && [ -z "${E2E_KEEP:-}" ] && rm -rf "$E2E_WORK"
 }
 
@@ -39,6 +42,7 @@ e2e_init() {
     RENDER_BIN="$1/linesaver-render"
     [ -x "$SAVER_BIN" ] || { echo "no saver at $SAVER_BIN"; exit 1; }
     E2E_WORK=$(mktemp -d /tmp/linesaver-e2e.XXXXXX)
+    MARKED=(env "LINESAVER_E2E_RUN=$E2E_WORK")
     trap e2e_cleanup EXIT
     trap 'exit 1' INT TERM HUP
     export XDG_RUNTIME_DIR="$E2E_WORK/run"
@@ -46,6 +50,22 @@ e2e_init() {
     unset WAYLAND_DISPLAY
     # Test machines have no sound card; the music has tests of its own.
     export SDL_AUDIODRIVER=dummy
+    # A session without a bus, as startx makes; tests that need one start
+    # their own.
+    unset DBUS_SESSION_BUS_ADDRESS
+}
+
+# left_behind: the processes still running that carry the mark of this
+# test's savers, "PID COMMAND" a line. "${MARKED[@]}" COMMAND... runs a
+# saver with the mark in its environment (start_saver does), where
+# whatever it starts inherits it, daemonized and reparented or not.
+left_behind() {
+    local file pid
+    for file in $(grep -lzx "${MARKED[1]}" /proc/[0-9]*/environ 2>/dev/null); do
+        pid=${file#/proc/}
+        pid=${pid%/environ}
+        echo "$pid $(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)"
+    done
 }
 
 fail() {
@@ -54,6 +74,13 @@ fail() {
 }
 
 pass() { echo "ok: $*"; }
+
+# skip WHY: a check this machine cannot make; the test ends as skipped
+# (CTest's SKIP_RETURN_CODE, 77) unless another check fails.
+skip() {
+    echo "skipped: $*"
+    E2E_SKIPPED=1
+}
 
 # send_steps COPROC WHAT STEP...: hands each step to a coprocess that
 # answers "ok" once it has carried it out (a virtual pointer or keyboard);
@@ -71,8 +98,10 @@ send_steps() {
 
 # The result of the whole test.
 e2e_done() {
-    [ "$E2E_FAILED" -eq 0 ] && echo "all passed"
-    exit "$E2E_FAILED"
+    [ "$E2E_FAILED" -ne 0 ] && exit 1
+    [ -n "$E2E_SKIPPED" ] && exit 77
+    echo "all passed"
+    exit 0
 }
 
 # start_xvfb WxH [DEPTH [ARGS...]]: an X server (24 bits deep unless told,
@@ -106,7 +135,7 @@ x() {
 # start_saver: runs the saver in the background as $SAVER and waits (up to
 # 10 s, scaled) until its window is on the screen.
 start_saver() {
-    "$SAVER_BIN" "$@" 2>"$E2E_WORK/saver.err" &
+    "${MARKED[@]}" "$SAVER_BIN" "$@" 2>"$E2E_WORK/saver.err" &
     SAVER=$!
     E2E_PIDS+=("$SAVER")
     wait_for_window "$E2E_WORK/saver.err"
@@ -156,10 +185,10 @@ wait_until() {
     return 1
 }
 
-# expect_end NAME [COPY]: the saver ends within 10 s with status 0 and
-# says nothing (but for SDL's note on its file audio), and COPY, when
-# given, is gone. One still running is ended, so the next case starts
-# afresh.
+# expect_end NAME [COPY]: the saver ends within 10 s with status 0, says
+# nothing (but for SDL's note on its file audio) and leaves no process
+# behind, and COPY, when given, is gone. One still running is ended, so
+# the next case starts afresh.
 expect_end() {
     if ! wait_exit "$SAVER" 10; then
         fail "$1: still running"
@@ -169,6 +198,8 @@ expect_end() {
         fail "$1: status $EXIT_STATUS"
     elif grep -qv '^CRITICAL: ' "$E2E_WORK/saver.err" 2>/dev/null; then
         fail "$1: printed $(cat "$E2E_WORK/saver.err")"
+    elif [ -n "$(left_behind)" ]; then
+        fail "$1: left running: $(left_behind)"
     elif [ -n "${2:-}" ] && [ -e "$2" ]; then
         fail "$1: the copy of the track is still there"
     else

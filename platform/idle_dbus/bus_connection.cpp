@@ -1,4 +1,4 @@
-#include "platform/idle_dbus/session_bus.h"
+#include "platform/idle_dbus/bus_connection.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -13,36 +13,38 @@ namespace linesaver::idle {
 void BusUnref::operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
 void SlotUnref::operator()(sd_bus_slot* slot) const { sd_bus_slot_unref(slot); }
 
-std::unique_ptr<SessionBus> SessionBus::Open(std::string& whyNot) {
+std::unique_ptr<BusConnection> BusConnection::Open(BusKind kind, std::string& whyNot) {
     sd_bus* raw = nullptr;
-    const int opened = sd_bus_open_user(&raw);
-    std::unique_ptr<SessionBus> self(new SessionBus);
+    const int opened = kind == BusKind::Session ? sd_bus_open_user(&raw) : sd_bus_open_system(&raw);
+    std::unique_ptr<BusConnection> self(new BusConnection);
     self->bus_.reset(raw);
+    if (kind == BusKind::System) self->name_ = "the system bus";
     if (opened < 0) {
-        whyNot = std::string("no session bus (") + std::strerror(-opened) + ")";
+        whyNot = std::string(kind == BusKind::Session ? "no session bus (" : "no system bus (") +
+                 std::strerror(-opened) + ")";
         return nullptr;
     }
-    // A desktop service answers within a second when it runs at all; one
-    // that takes longer is taken for gone.
+    // A desktop service that has not answered a call within ten seconds
+    // is taken for gone.
     sd_bus_set_method_call_timeout(raw, 10'000'000);
     self->busFd_ = sd_bus_get_fd(raw);
     self->epoll_ = UniqueFd(epoll_create1(EPOLL_CLOEXEC));
     self->timer_ = UniqueFd(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
     if (self->busFd_ < 0 || !self->epoll_ || !self->timer_) {
-        whyNot = "cannot watch the session bus";
+        whyNot = std::string("cannot watch ") + self->name_;
         return nullptr;
     }
     epoll_event busEvent{.events = EPOLLIN, .data = {.fd = self->busFd_}};
     epoll_event timerEvent{.events = EPOLLIN, .data = {.fd = self->timer_.get()}};
     if (epoll_ctl(self->epoll_.get(), EPOLL_CTL_ADD, self->busFd_, &busEvent) != 0 ||
         epoll_ctl(self->epoll_.get(), EPOLL_CTL_ADD, self->timer_.get(), &timerEvent) != 0 || !self->Rearm()) {
-        whyNot = "cannot watch the session bus";
+        whyNot = std::string("cannot watch ") + self->name_;
         return nullptr;
     }
     return self;
 }
 
-bool SessionBus::Rearm() {
+bool BusConnection::Rearm() {
     const int events = sd_bus_get_events(bus_.get());
     if (events < 0) return false;
     epoll_event busEvent{.events = static_cast<std::uint32_t>(events), .data = {.fd = busFd_}};
@@ -60,12 +62,17 @@ bool SessionBus::Rearm() {
     return timerfd_settime(timer_.get(), TFD_TIMER_ABSTIME, &when, nullptr) == 0;
 }
 
-bool SessionBus::AlsoWatch(int fd) {
-    epoll_event event{.events = EPOLLIN, .data = {.fd = fd}};
-    return epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, fd, &event) == 0;
+bool BusConnection::HasOwner(const char* name) const {
+    int owned = 0;
+    sd_bus_message* reply = nullptr;
+    const bool asked = sd_bus_call_method(bus_.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                          "org.freedesktop.DBus", "NameHasOwner", nullptr, &reply, "s", name) >= 0 &&
+                       sd_bus_message_read(reply, "b", &owned) >= 0;
+    sd_bus_message_unref(reply);
+    return asked && owned != 0;
 }
 
-bool SessionBus::Dispatch() {
+bool BusConnection::Dispatch() {
     std::uint64_t expirations = 0;
     while (::read(timer_.get(), &expirations, sizeof expirations) < 0 && errno == EINTR) {}
     for (;;) {

@@ -7,14 +7,14 @@
 # so the test runs in private user, mount and pid namespaces, where the
 # installed hack folder stands in for /usr/libexec/xscreensaver and every
 # process ends with the test.
-if [ "${IDLE_MATE_INSIDE:-}" != 1 ]; then
-    if ! unshare --user --map-root-user --mount --pid --fork --mount-proc true 2>/dev/null; then
-        echo "skipped: no private user, mount and pid namespaces here"
-        exit 0
-    fi
-    IDLE_MATE_INSIDE=1 exec unshare --user --map-root-user --mount --pid --fork --mount-proc bash "$0" "$@"
-fi
 source "$(dirname "$0")/lib/common.bash"
+if [ "${MATE_THEME_INSIDE:-}" != 1 ]; then
+    if ! unshare --user --map-root-user --mount --pid --fork --mount-proc true 2>/dev/null; then
+        skip "no private user, mount and pid namespaces here"
+        e2e_done
+    fi
+    MATE_THEME_INSIDE=1 exec unshare --user --map-root-user --mount --pid --fork --mount-proc bash "$0" "$@"
+fi
 source "$(dirname "$0")/lib/session_bus.bash"
 e2e_init "$1"
 build=$(cd "$1/.." && pwd)

@@ -1,5 +1,5 @@
-// A connection to the session bus whose whole need for attention shows on
-// one file descriptor, so that a caller sleeping in poll() on it misses
+// A connection to the session or the system bus whose whole need for
+// attention shows on one file descriptor, so that a caller sleeping in poll() on it misses
 // nothing: the bus socket with the events sd-bus asks for, and a timer for
 // sd-bus's own deadlines (a reply that never came, messages it has already
 // read but not yet handled), together in one epoll set.
@@ -23,12 +23,16 @@ struct SlotUnref {
 };
 using BusSlot = std::unique_ptr<sd_bus_slot, SlotUnref>;
 
-class SessionBus {
-public:
-    // Connects to the session bus; nothing, with why_not saying why, when
-    // there is none.
-    static std::unique_ptr<SessionBus> Open(std::string& whyNot);
+enum class BusKind { Session, System };
 
+class BusConnection {
+public:
+    // Connects to the bus; nothing, with whyNot saying why, when there is
+    // none.
+    static std::unique_ptr<BusConnection> Open(BusKind kind, std::string& whyNot);
+
+    // "the session bus", "the system bus".
+    const char* Name() const { return name_; }
     sd_bus* get() const { return bus_.get(); }
 
     // Readable whenever Dispatch() has work.
@@ -43,13 +47,14 @@ public:
     // may have queued or read messages outside Dispatch().
     bool Rearm();
 
-    // Makes Fd() readable also when fd is, for a caller that has more than
-    // the bus to wait on.
-    bool AlsoWatch(int fd);
+    // Whether a program owns name on the bus now; false when the bus does
+    // not answer.
+    bool HasOwner(const char* name) const;
 
 private:
-    SessionBus() = default;
+    BusConnection() = default;
 
+    const char* name_ = "the session bus";
     std::unique_ptr<sd_bus, BusUnref> bus_;
     UniqueFd epoll_;
     UniqueFd timer_;
