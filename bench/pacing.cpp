@@ -11,6 +11,7 @@
 // main, and the mean wall time of a tick and of the present after it (µs). The music plays as in the saver: from the music folder beside this
 // program.
 #include "platform/sdl/sdl_platform.h"
+#include "platform/wayland/wayland_platform.h"
 #include "shell/saver.h"
 
 #include <CLI/CLI.hpp>
@@ -19,6 +20,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <optional>
 #include <vector>
@@ -135,9 +137,9 @@ int main(int argc, char** argv) {
         return app.exit(e);
     }
     const auto launched = launchedAt >= 0 ? Clock::time_point(std::chrono::nanoseconds(launchedAt)) : mainStart;
-    try {
-        std::string error;
-        auto platform = SdlPlatform::Open(error);
+    // The desktop the saver picks: its own Wayland one where the session
+    // names a compositor, else SDL's X11 one.
+    auto run = [&](auto platform, const std::string& error) {
         if (!platform) {
             std::fprintf(stderr, "linesaver-pacing: cannot open a display: %s\n", error.c_str());
             return 1;
@@ -149,6 +151,12 @@ int main(int argc, char** argv) {
         Probe probe(saver, end, mostTicks, launched, mainStart);
         platform->SetPresentObserver([&probe] { probe.Presented(); });
         platform->Run(probe);
+    };
+    try {
+        std::string error;
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        if (wayland && *wayland) return run(WaylandPlatform::Open(error), error);
+        return run(SdlPlatform::Open(error), error);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "linesaver-pacing: %s\n", e.what());
         return 1;

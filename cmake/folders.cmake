@@ -44,7 +44,7 @@ linesaver_folder(linesaver_fluidsynth platform/fluidsynth
     DEPENDS linesaver_interface linesaver_posix PkgConfig::FLUIDSYNTH Threads::Threads)
 linesaver_folder(linesaver_x11image platform/x11image DEPENDS linesaver_raster PkgConfig::XCB)
 linesaver_folder(linesaver_sdl platform/sdl
-    DEPENDS linesaver_raster linesaver_x11image linesaver_event_loop linesaver_posix linesaver_fluidsynth PkgConfig::SDL2 PkgConfig::X11 PkgConfig::WAYLAND_CLIENT
+    DEPENDS linesaver_raster linesaver_x11image linesaver_event_loop linesaver_posix linesaver_fluidsynth PkgConfig::SDL2 PkgConfig::X11
     ${CMAKE_DL_LIBS})
 linesaver_folder(linesaver_x11hack platform/x11hack
     DEPENDS linesaver_raster linesaver_x11image linesaver_event_loop linesaver_posix linesaver_fluidsynth linesaver_sdl
@@ -54,4 +54,9 @@ linesaver_folder(linesaver_idle platform/idle DEPENDS linesaver_posix)
 linesaver_folder(linesaver_idle_x11 platform/idle_x11 DEPENDS linesaver_idle PkgConfig::XCB_IDLE)
 include(cmake/wayland_protocols.cmake)
 linesaver_folder(linesaver_idle_wayland platform/idle_wayland DEPENDS linesaver_idle linesaver_wayland_idle_protocols)
+# The saver's Wayland desktop (SDL only for its sound), and the choice
+# between it and SDL's X11 one at start-up.
+linesaver_folder(linesaver_wayland platform/wayland
+    DEPENDS linesaver_raster linesaver_event_loop linesaver_posix linesaver_fluidsynth linesaver_sdl
+    linesaver_wayland_desktop_protocols PkgConfig::SYSTEMD)
 linesaver_folder(linesaver_headless platform/headless DEPENDS linesaver_raster PkgConfig::CAIRO)

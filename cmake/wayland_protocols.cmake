@@ -1,4 +1,5 @@
-# Client code for the Wayland protocols the idle sources speak, made at
+# Client code for the Wayland protocols the idle sources and the saver's
+# Wayland desktop speak, made at
 # build time by wayland-scanner from the protocol files Debian ships
 # (wayland-protocols, plasma-wayland-protocols). The headers are named
 # wayland-NAME.h in the build tree.
@@ -37,3 +38,14 @@ endfunction()
 linesaver_wayland_protocols(linesaver_wayland_idle_protocols
     ext-idle-notify=${WAYLAND_PROTOCOLS_DIR}/staging/ext-idle-notify/ext-idle-notify-v1.xml
     kde-idle=${PLASMA_WAYLAND_PROTOCOLS_DIR}/idle.xml)
+
+# The saver's own windows: full screen through xdg-shell, crisp at
+# fractional scales through a viewport, the outputs' places and names, and
+# which output KDE Plasma calls primary.
+linesaver_wayland_protocols(linesaver_wayland_desktop_protocols
+    xdg-shell=${WAYLAND_PROTOCOLS_DIR}/stable/xdg-shell/xdg-shell.xml
+    viewporter=${WAYLAND_PROTOCOLS_DIR}/stable/viewporter/viewporter.xml
+    fractional-scale=${WAYLAND_PROTOCOLS_DIR}/staging/fractional-scale/fractional-scale-v1.xml
+    xdg-output=${WAYLAND_PROTOCOLS_DIR}/unstable/xdg-output/xdg-output-unstable-v1.xml
+    kde-primary-output=${PLASMA_WAYLAND_PROTOCOLS_DIR}/kde-primary-output-v1.xml
+    kde-output-order=${PLASMA_WAYLAND_PROTOCOLS_DIR}/kde-output-order-v1.xml)

@@ -39,6 +39,8 @@ FOLDERS = {
     "platform/x11image": (INTERFACE, "platform/raster", "platform/xcb"),
     "platform/sdl": (INTERFACE, "platform/raster", "platform/x11image",
                      "platform/posix", "platform/fluidsynth", "platform/event_loop"),
+    "platform/wayland": (INTERFACE, "platform/raster", "platform/posix", "platform/fluidsynth",
+                         "platform/event_loop", "platform/sdl"),
     "platform/headless": (INTERFACE, "platform/raster"),
     "platform/x11hack": (INTERFACE, "platform/raster", "platform/x11image", "platform/xcb",
                          "platform/posix", "platform/fluidsynth", "platform/sdl", "platform/event_loop"),
@@ -68,7 +70,7 @@ LIBRARIES = [
     ("X11", ("X11/*",), {"only": ("platform/sdl",)}),
     ("XCB", ("xcb/*",), {"only": ("platform/xcb", "platform/x11hack", "platform/x11image", "platform/idle_x11",
                                   "tests/x11image", "bench")}),
-    ("Wayland", ("wayland-*.h",), {"only": ("platform/sdl", "platform/idle_wayland", "tests/idle_wayland")}),
+    ("Wayland", ("wayland-*.h",), {"only": ("platform/wayland", "platform/idle_wayland", "tests/idle_wayland")}),
     ("Windows", ("windows.h", "windef.h", "winbase.h", "winuser.h", "wingdi.h",
                  "winerror.h", "winreg.h", "mmsystem.h", "mmreg.h", "scrnsave.h",
                  "shellapi.h", "shlobj.h", "shlwapi.h", "commctrl.h", "objbase.h",
@@ -81,7 +83,7 @@ LIBRARIES = [
                "semaphore.h", "sched.h", "syslog.h", "netdb.h", "netinet/*",
                "arpa/*", "linux/*"),
      {"never": CORE + (INTERFACE,)}),
-    ("sd-bus", ("systemd/*",), {"only": ("platform/idle_dbus",)}),
+    ("sd-bus", ("systemd/*",), {"only": ("platform/idle_dbus", "platform/wayland")}),
 ]
 
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp")

@@ -66,16 +66,32 @@ def on_x(argv, size, seconds, env):
             "shm": shm, "audio": cpu["audio"]}
 
 
-def on_wayland(argv, size, seconds, env, root):
-    """The saver on a fresh headless sway: its CPU and the compositor's."""
-    with Sway(size, root) as sway:
+def on_wayland(argv, size, seconds, env, root, scale=1, xwayland=False):
+    """The saver on a fresh headless sway of size device pixels at scale,
+    natively or through XWayland: its CPU, the compositor's and XWayland's,
+    and its peak resident memory."""
+    with Sway(size, root, scale, xwayland) as sway:
         with Child(sway.user_argv + argv, sway.env(env)) as client:
             time.sleep(WARMUP_SECONDS)
             if not client.alive():
                 raise CaseFailed(f"{argv[0]} ended at start-up")
-            cpu = sample_cpu([client.pid, sway.pid], seconds)
+            servers = [sway.pid] + ([sway.xwayland_pid] if xwayland else [])
+            cpu = sample_cpu([client.pid] + servers, seconds)
             hwm = status_kib(client.pid, "VmHWM")
-    return {"client": cpu[client.pid], "server": cpu[sway.pid], "hwm_mib": hwm / 1024, "shm": 0}
+    return {"client": cpu[client.pid], "server": cpu[sway.pid],
+            "xwayland": cpu[sway.xwayland_pid] if xwayland else 0.0, "hwm_mib": hwm / 1024, "shm": 0}
+
+
+def pacing_on_wayland(argv, size, seconds, env, root):
+    """linesaver-pacing's JSON line, natively on a fresh headless sway."""
+    with Sway(size, root) as sway:
+        launched = monotonic_ns()
+        run = subprocess.run(sway.user_argv + argv + ["--seconds", str(seconds), "--launched-at", str(launched)],
+                             env=sway.env(env), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                             timeout=seconds + 60, text=True)
+    if run.returncode != 0 or not run.stdout.strip():
+        raise CaseFailed(f"{argv[0]} failed on Wayland with status {run.returncode}")
+    return json.loads(run.stdout.strip().splitlines()[-1])
 
 
 def alone(argv, seconds, env):

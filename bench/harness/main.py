@@ -120,7 +120,7 @@ def run_all(bin_dir, work, seconds, baseline=None):
     pacing_seconds = max(seconds, PACING_TICKS * 0.015 + 1)
     figures = {"seconds": seconds, "saver_seconds": saver_seconds, "track": track,
                "soundfont": os.path.realpath(SOUNDFONT), "audio": AUDIO, "x": {}, "errors": [],
-               "baseline": baseline}
+               "baseline": baseline, "wayland": {}}
     before = install(baseline, os.path.join(work, "before"), None) if baseline else None
 
     def attempt(label, run):
@@ -153,8 +153,14 @@ def run_all(bin_dir, work, seconds, baseline=None):
         if before:
             figures["x"][("hack-before", size)] = attempt(f"earlier hack -root at {size}", lambda: cases.on_x(
                 [os.path.join(baseline, "xscreensaver", "linesaver"), "-root"], size, saver_seconds, env()))
-        figures["x"][("saver-wayland", size)] = attempt(f"saver on Wayland at {size}", lambda: cases.on_wayland(
-            [os.path.join(silent, "linesaver")], size, saver_seconds, env(**AUDIO), work))
+        for scale in (1, 2):
+            for way, saver, xwayland in (("native", silent, False), ("xwayland", silent, True),
+                                         ("native-before", before, False)):
+                if saver:
+                    figures["wayland"][(way, size, scale)] = attempt(
+                        f"saver {way} on sway at {size}, scale {scale}", lambda: cases.on_wayland(
+                            [os.path.join(saver, "linesaver")], size, saver_seconds, env(**AUDIO), work, scale,
+                            xwayland))
     if music:
         figures["x"][("saver+music", SIZES[0])] = attempt(f"saver with music at {SIZES[0]}", lambda: cases.on_x(
             [os.path.join(music, "linesaver")], SIZES[0], saver_seconds, env(**AUDIO)))
@@ -169,6 +175,8 @@ def run_all(bin_dir, work, seconds, baseline=None):
     if before:
         figures["pacing_before"] = attempt("earlier pacing", lambda: cases.pacing(
             [os.path.join(before, "linesaver-pacing")], SIZES[0], pacing_seconds, env(**AUDIO)))
+    figures["pacing_wayland"] = attempt("pacing on Wayland", lambda: cases.pacing_on_wayland(
+        [os.path.join(silent, "linesaver-pacing")], SIZES[0], pacing_seconds, env(**AUDIO), work))
     if music:
         figures["pacing_music"] = attempt("pacing with music", lambda: cases.pacing(
             [os.path.join(music, "linesaver-pacing")], SIZES[0], max(seconds / 3, 2), env(**AUDIO)))

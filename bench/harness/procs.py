@@ -139,18 +139,24 @@ class Xvfb(DisplayServer):
 
 
 class Sway(DisplayServer):
-    """A private headless sway (no XWayland) with one output of the given
-    size. sway will not run as root: then it and its clients run as an
-    unprivileged user, made once, whose argv prefix is user_argv."""
+    """A private headless sway with one output of the given size in device
+    pixels at that scale, and with XWayland when asked (xwayland_pid and
+    x_display then name it). sway will not run as root: then it and its
+    clients run as an unprivileged user, made once, whose argv prefix is
+    user_argv."""
 
     USER = "linesaver-e2e"
 
-    def __init__(self, size, root):
+    def __init__(self, size, root, scale=1, xwayland=False):
         self.size = size
         self.root = root
+        self.scale = scale
+        self.xwayland = xwayland
         self.child = None
         self.runtime = None
         self.user_argv = []
+        self.xwayland_pid = None
+        self.x_display = None
 
     def __enter__(self):
         self.runtime = tempfile.mkdtemp(prefix="sway.", dir=self.root)
@@ -165,24 +171,46 @@ class Sway(DisplayServer):
         os.chmod(self.runtime, 0o700)
         config = os.path.join(self.root, "sway.config")
         with open(config, "w") as f:
-            f.write(f"xwayland disable\noutput * resolution {self.size}\ndefault_border none\n")
+            f.write(f"xwayland {'force' if self.xwayland else 'disable'}\n"
+                    f"output * resolution {self.size} scale {self.scale}\ndefault_border none\n")
         env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "XDG_RUNTIME_DIR": self.runtime,
                "HOME": self.runtime, "WLR_BACKENDS": "headless", "WLR_RENDERER": "pixman",
                "WLR_LIBINPUT_NO_DEVICES": "1"}
         self.child = Child(self.user_argv + ["sway", "-c", config], env)
         self.child.__enter__()
         deadline = time.monotonic() + 10
-        while not os.path.exists(os.path.join(self.runtime, "wayland-1")):
+        while not os.path.exists(os.path.join(self.runtime, "wayland-1")) or (self.xwayland and not self.x_display):
             if time.monotonic() > deadline or not self.child.alive():
                 self.child.end()
                 raise RuntimeError(f"sway did not start at {self.size}")
+            if self.xwayland:
+                self.find_xwayland()
             time.sleep(0.05)
         return self
 
+    def find_xwayland(self):
+        """sway's XWayland and its display, once it runs: the one in this
+        sway's runtime folder (it is not sway's child)."""
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open(f"/proc/{pid}/cmdline") as f:
+                    argv = f.read().split("\0")
+                with open(f"/proc/{pid}/environ") as f:
+                    environ = f.read().split("\0")
+            except OSError:
+                continue
+            if argv[0].endswith("Xwayland") and len(argv) > 1 and f"XDG_RUNTIME_DIR={self.runtime}" in environ:
+                self.xwayland_pid, self.x_display = int(pid), argv[1]
+
     def env(self, base, **extra):
+        """A client's environment: natively, or through XWayland as
+        SDL_VIDEODRIVER=x11 asks when sway has it."""
         env = dict(base)
         env.pop("DISPLAY", None)
-        env.update(XDG_RUNTIME_DIR=self.runtime, WAYLAND_DISPLAY="wayland-1", **extra)
+        env.update(XDG_RUNTIME_DIR=self.runtime, WAYLAND_DISPLAY="wayland-1")
+        if self.xwayland:
+            env.update(DISPLAY=self.x_display, SDL_VIDEODRIVER="x11")
+        env.update(extra)
         return env
 
 

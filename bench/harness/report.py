@@ -10,8 +10,9 @@ TICKS_PER_SECOND = 1000 / 15
 SIZES = ("1920x1080", "3840x2160")
 LABELS = {"qix": "qix -root", "epicycle": "epicycle -root", "saver": "linesaver, no music",
           "saver+music": "linesaver with music", "hack": "linesaver hack -root, no music",
-          "saver-wayland": "linesaver on Wayland (sway), no music",
           "saver-before": "linesaver, no music, earlier build", "hack-before": "linesaver hack -root, earlier build"}
+WAYLAND_LABELS = {"native": "natively", "xwayland": "through XWayland (`SDL_VIDEODRIVER=x11`)",
+                  "native-before": "natively, earlier build"}
 
 
 def cpu_model():
@@ -40,8 +41,7 @@ def whole_process(figures):
     for size in SIZES:
         qix = figures["x"].get(("qix", size))
         base = qix["client"] + qix["server"] if qix else None
-        for name in ("qix", "epicycle", "saver", "saver-before", "hack", "hack-before", "saver-wayland",
-                     "saver+music"):
+        for name in ("qix", "epicycle", "saver", "saver-before", "hack", "hack-before", "saver+music"):
             if (name, size) not in figures["x"]:
                 continue
             r = figures["x"][(name, size)]
@@ -53,6 +53,35 @@ def whole_process(figures):
             rows.append(f"| {LABELS[name]} | {size_label(size)} | {num(r['client'])} | "
                         f"{num(r['server'])} | {num(together)} | {num(ratio)} | "
                         f"{num(r['hwm_mib'], 1)} | {'yes' if r['shm'] else 'no'} |")
+    return rows
+
+
+def together_on_wayland(r):
+    return r["client"] + r["server"] + r["xwayland"]
+
+
+def on_wayland(figures):
+    rows = ["| Saver | Output, device pixels | Scale | Saver % | sway % | XWayland % | Together % "
+            "| Peak RSS MiB | RSS ÷ X11 saver's |",
+            "|---|---|---:|---:|---:|---:|---:|---:|---:|"]
+    for size in SIZES:
+        x11 = figures["x"].get(("saver", size))
+        if x11:
+            rows.append(f"| on Xvfb, for reference | {size_label(size)} | — | {num(x11['client'])} | "
+                        f"{num(x11['server'])} (Xvfb) | — | {num(x11['client'] + x11['server'])} | "
+                        f"{num(x11['hwm_mib'], 1)} | 1.00 |")
+        for scale in (1, 2):
+            for way, label in WAYLAND_LABELS.items():
+                if (way, size, scale) not in figures["wayland"]:
+                    continue
+                r = figures["wayland"][(way, size, scale)]
+                if r is None:
+                    rows.append(f"| {label} | {size_label(size)} | {scale} | failed | | | | | |")
+                    continue
+                ratio = r["hwm_mib"] / x11["hwm_mib"] if x11 else None
+                rows.append(f"| {label} | {size_label(size)} | {scale} | {num(r['client'])} | {num(r['server'])} | "
+                            f"{num(r['xwayland']) if way == 'xwayland' else '—'} | {num(together_on_wayland(r))} | "
+                            f"{num(r['hwm_mib'], 1)} | {num(ratio)} |")
     return rows
 
 
@@ -87,7 +116,7 @@ def pacing(figures):
             "| Tick µs | Present µs |",
             "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"]
     for key, label in (("pacing", "no music"), ("pacing_before", "no music, earlier build"),
-                       ("pacing_music", "with music")):
+                       ("pacing_wayland", "no music, natively on sway"), ("pacing_music", "with music")):
         p = figures.get(key)
         if p:
             rows.append(f"| {label} | {p['ticks']} | {num(p['mean_ms'], 3)} | {num(p['median_ms'], 3)} | "
@@ -163,6 +192,18 @@ def goal_rows(figures):
                   bool(m) and m["hwm_mib"] < 70))
     goals.append(("peak RSS without music < 30 MiB", f"{num(s and s['hwm_mib'], 1)} MiB",
                   bool(s) and s["hwm_mib"] < 30))
+    for size in SIZES:
+        x11 = x.get(("saver", size))
+        for scale in (1, 2):
+            native = figures["wayland"].get(("native", size, scale))
+            xwayland = figures["wayland"].get(("xwayland", size, scale))
+            n, w = (together_on_wayland(r) if r else None for r in (native, xwayland))
+            goals.append((f"natively + sway ≤ through XWayland + XWayland + sway at {size_label(size)}, scale {scale}",
+                          f"{num(n)} vs {num(w)} %", n is not None and w is not None and n <= w))
+        native = figures["wayland"].get(("native", size, 2))
+        goals.append((f"peak RSS natively ≤ 1.5 × the X11 saver's at {size_label(size)} (scale 2)",
+                      f"{num(native and native['hwm_mib'], 1)} vs {num(x11 and x11['hwm_mib'], 1)} MiB",
+                      bool(native) and bool(x11) and native["hwm_mib"] <= 1.5 * x11["hwm_mib"]))
     p = figures.get("pacing")
     goals.append(("ticks: mean 15.0 ± 0.1 ms, p99 < 16 ms, none missed in 2000 or more",
                   f"{num(p and p['mean_ms'], 3)} / {num(p and p['p99_ms'], 3)} ms, "
@@ -210,6 +251,15 @@ def render(figures):
         "## Whole process beside classic hacks",
         "",
         *whole_process(figures),
+        "",
+        "## On Wayland (sway, headless, software rendering)",
+        "",
+        "The saver on a headless sway with one output of that many device pixels, natively "
+        "(its own Wayland desktop) and through XWayland, at scale 1 and 2; sway and XWayland "
+        "count as its display servers. Through XWayland at scale 2 the saver draws a quarter "
+        "of the pixels, which sway scales up.",
+        "",
+        *on_wayland(figures),
         "",
         "## Music",
         "",

@@ -1,6 +1,7 @@
 // The desktop of this build: a platform that owns the process's window and
-// runs its event loop. Each desktop backend (SDL on Linux, Win32 on
-// Windows) defines OpenDesktop, and a program links exactly one of them.
+// runs its event loop. OpenDesktop is Win32's on Windows; on Linux it picks
+// the one the session has, Wayland or X11 (platform/wayland), so that one
+// saver serves both. A program links the one OpenDesktop of its build.
 #pragma once
 
 #include "platform/event_loop/event_desktop.h"

@@ -48,6 +48,13 @@ public:
     int Width() const { return image_.width; }
     int Height() const { return image_.height; }
 
+    // Draws from now on over other pixels of the same size and layout,
+    // which hold the same picture already (a second buffer brought up to
+    // date): nothing counts as changed.
+    void MoveTo(unsigned char* pixels) {
+        if (ok_ && pixels && own_.empty()) image_.data = pixels;
+    }
+
     // What changed since the last call, as rectangles clipped to the
     // canvas; none when nothing changed. Valid until the next call.
     std::span<const PixelRect> TakeDirty();

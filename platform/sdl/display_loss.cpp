@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
-#include <wayland-client.h>
 
 namespace linesaver {
 namespace {
@@ -16,14 +15,11 @@ DisplayLossWatch::DisplayLossWatch(SDL_Window* window, Lost lost, void* context)
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!window || !SDL_GetWindowWMInfo(window, &info)) return;
-    if (info.subsystem == SDL_SYSWM_WAYLAND) wayland_ = info.info.wl.display;
     if (info.subsystem != SDL_SYSWM_X11) return;
     XSetIOErrorHandler(QuietIoError);
     XSetIOErrorExitHandler(
         info.info.x11.display, [](Display* d, void* self) { OnIoError(d, self); }, this);
 }
-
-bool DisplayLossWatch::Broken() const { return wayland_ && wl_display_get_error(wayland_) != 0; }
 
 void DisplayLossWatch::OnIoError(void*, void* self) {
     auto* watch = static_cast<DisplayLossWatch*>(self);

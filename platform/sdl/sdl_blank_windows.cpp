@@ -2,7 +2,6 @@
 
 #include "platform/sdl/x11_full_screen.h"
 
-#include <cstring>
 #include <SDL.h>
 
 namespace linesaver {
@@ -40,45 +39,29 @@ SdlBlankWindows SdlBlankWindows::Open(const PixelRect& primary, std::uint32_t fl
         if (SDL_GetDisplayBounds(i, &b) == 0) others.push_back({b.x, b.y, b.w, b.h});
     }
     SdlBlankWindows self;
-    const char* driver = SDL_GetCurrentVideoDriver();
-    const bool wayland = driver && std::strcmp(driver, "wayland") == 0;
     for (const PixelRect& d : DisplaysToCover(primary, others)) {
-        // Its image is taken while it is hidden, as the animated window's;
-        // on Wayland it is a black buffer of its own, shown with it.
+        // Its image is taken while it is hidden, as the animated window's.
         std::unique_ptr<SDL_Window, WindowDeleter> window(SDL_CreateWindow("", d.x, d.y, d.w, d.h, flags));
         if (!window) continue;
         AskX11FullScreen(window.get());
-        std::unique_ptr<WaylandImage> black = wayland ? WaylandImage::Open(window.get(), d.w, d.h) : nullptr;
-        if (wayland && !black) SDL_SetWindowFullscreen(window.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
-        if (!black && !FillBlack(window.get())) continue;
+        if (!FillBlack(window.get())) continue;
         const std::uint32_t id = SDL_GetWindowID(window.get());
-        const bool keepAfterClose = black != nullptr;
-        self.blanks_.push_back(
-            {std::move(window), std::move(black), keepAfterClose, id, {d.x - primary.x, d.y - primary.y}});
+        self.blanks_.push_back({std::move(window), id, {d.x - primary.x, d.y - primary.y}});
     }
     return self;
 }
 
 void SdlBlankWindows::Show() {
-    for (const Blank& b : blanks_) {
-        if (b.black)
-            b.black->ShowFullScreen();
-        else
-            SDL_ShowWindow(b.window.get());
-    }
+    for (const Blank& b : blanks_) SDL_ShowWindow(b.window.get());
 }
 
-void SdlBlankWindows::Close() {
-    for (Blank& b : blanks_) b.black.reset();
-    std::erase_if(blanks_, [](const Blank& b) { return !b.keepAfterClose; });
-}
+void SdlBlankWindows::Close() { blanks_.clear(); }
 
 bool SdlBlankWindows::Repaint(std::uint32_t windowId) {
     for (const Blank& b : blanks_) {
         if (b.id != windowId) continue;
-        // A resized window has a new image whose pixels are undefined; a
-        // compositor keeps what a Wayland buffer showed.
-        if (!b.black && FillBlack(b.window.get())) SDL_UpdateWindowSurface(b.window.get());
+        // A resized window has a new image whose pixels are undefined.
+        if (FillBlack(b.window.get())) SDL_UpdateWindowSurface(b.window.get());
         return true;
     }
     return false;

@@ -7,7 +7,6 @@
 #pragma once
 
 #include "platform/raster/dirty_tiles.h"
-#include "platform/sdl/wayland_image.h"
 
 #include <cstdint>
 #include <memory>
@@ -40,8 +39,7 @@ public:
     static SdlBlankWindows Open(const PixelRect& primary, std::uint32_t flags);
 
     void Show();
-    // Takes the windows off the screen; those shown by a Wayland image of
-    // their own stay, unmapped, until this object goes.
+    // Takes the windows off the screen.
     void Close();
     // When windowId is one of these windows: brings its black to the screen
     // again and returns true.
@@ -55,8 +53,6 @@ private:
     };
     struct Blank {
         std::unique_ptr<SDL_Window, WindowDeleter> window;
-        std::unique_ptr<WaylandImage> black; // its image on Wayland; goes first
-        bool keepAfterClose = false;         // unmapped by its Wayland image
         std::uint32_t id = 0;
         WindowOffset offset;
     };

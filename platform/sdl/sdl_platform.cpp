@@ -61,8 +61,6 @@ std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
     return platform;
 }
 
-std::unique_ptr<Desktop> OpenDesktop(std::string& error) { return SdlPlatform::Open(error); }
-
 SdlPlatform::SdlPlatform() : Desktop(ExecutableFolder()), lock_(LockPath()) {}
 
 bool SdlPlatform::OpenDisplay(std::string& error) {
@@ -202,8 +200,6 @@ void SdlPlatform::Dispatch(const SDL_Event& event) {
     if (!Live()) return;
     switch (event.type) {
     case SDL_QUIT:
-        // SDL's only word of a lost Wayland connection.
-        if (displayWatch_ && displayWatch_->Broken()) DisplayLost(this);
         Deliver([this] { saver_->CloseRequested(); });
         break;
     case SDL_WINDOWEVENT:

@@ -1,7 +1,7 @@
-// The Linux desktop: one SDL window covering the primary display and
-// drawn on a pixel canvas, the two timers on a steady clock, the event
-// loop, the single-instance lock, and the files and music player of the
-// private drive.
+// The Linux desktop on an X server (XWayland included): one SDL window
+// covering the primary display and drawn on a pixel canvas, the two timers
+// on a steady clock, the event loop, the single-instance lock, and the
+// files and music player of the private drive.
 #pragma once
 
 #include "platform/event_loop/desktop.h"

@@ -1,7 +1,6 @@
 #include "platform/sdl/sdl_window.h"
 
 #include "platform/raster/pixel_canvas.h"
-#include "platform/sdl/wayland_image.h"
 #include "platform/sdl/x11_full_screen.h"
 #include "platform/x11image/window_connection.h"
 
@@ -14,24 +13,12 @@
 namespace linesaver {
 namespace {
 
-// The drivers that put a window on a screen someone looks at. Without a
-// display SDL falls back to drivers that draw nowhere and would run for
-// ever unseen.
-bool RealDisplay(const char* driver) {
-    return driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
-}
-
-// How the window covers the display. On X11 it is a borderless window of
-// the display's size that asks the window manager for full screen when it
-// is mapped (AskX11FullScreen): SDL's own full-screen mode there waits
-// 100 ms for the window manager both when the window is shown and when it
-// goes.
-Uint32 CoverFlags(const char* driver) {
-    const Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
-    if (std::strcmp(driver, "x11") == 0) return flags | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
-    // On Wayland it goes full screen once shown with its first picture.
-    return flags;
-}
+// How the window covers the display: a borderless window of the display's
+// size that asks the window manager for full screen when it is mapped
+// (AskX11FullScreen). SDL's own full-screen mode waits 100 ms for the
+// window manager both when the window is shown and when it goes.
+constexpr Uint32 kCoverFlags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI |
+                               SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR;
 
 } // namespace
 
@@ -52,15 +39,10 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
     // monitors' power saving and the idle locker, whatever the environment
     // asks of SDL for games.
     SDL_SetHintWithPriority(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1", SDL_HINT_OVERRIDE);
-    // A Wayland session without an X server: Wayland straight away, rather
-    // than after a failed attempt at X11 (SDL_VIDEODRIVER still decides
-    // when it is set).
-    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") != nullptr)
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
-    // A full-screen window needs no decorations: without the hint SDL loads
-    // libdecor on compositors that draw none themselves (mutter), which
-    // prints two lines to stderr when it finds no plugin.
-    SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
+    // SDL's video is the X server's alone: a Wayland compositor gets the
+    // saver's own desktop. Without a display SDL would fall back to drivers
+    // that draw nowhere and run for ever unseen.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         error = SDL_GetError();
         SDL_Quit();
@@ -68,16 +50,15 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
     }
     auto library = std::make_unique<Library>();
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (!RealDisplay(driver)) {
-        error = std::string("no X11 or Wayland display (the video driver is ") + (driver ? driver : "none") + ")";
+    if (!driver || std::strcmp(driver, "x11") != 0) {
+        error = std::string("no X11 display (the video driver is ") + (driver ? driver : "none") + ")";
         return nullptr;
     }
-    // Where SDL has to give the window its image on X11 (a display whose
-    // pixels are not the canvas's), a plain shared-memory one: through the
+    // Where SDL has to give the window its image (a display whose pixels
+    // are not the canvas's), a plain shared-memory one: through the
     // accelerated path it would go via a software GL renderer, at the cost
-    // of most of a core on a virtual display. Wayland gives a window an
-    // image only through that path.
-    if (std::strcmp(driver, "x11") == 0) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // of most of a core on a virtual display.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_Rect bounds{};
     if (SDL_GetDisplayBounds(0, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0) {
         error = SDL_GetError();
@@ -86,28 +67,15 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
     // Hidden until its image exists: taking the image of a shown window
     // makes it flicker and lose its first input.
     std::unique_ptr<SDL_Window, WindowDeleter> window(
-        SDL_CreateWindow("Form1", bounds.x, bounds.y, bounds.w, bounds.h, CoverFlags(driver)));
+        SDL_CreateWindow("Form1", bounds.x, bounds.y, bounds.w, bounds.h, kCoverFlags));
     if (!window) {
         error = SDL_GetError();
         return nullptr;
     }
     AskX11FullScreen(window.get());
     std::unique_ptr<SdlWindow> self(new SdlWindow(std::move(library), std::move(window)));
-    self->raise_ = std::strcmp(driver, "x11") == 0;
     self->displayW_ = bounds.w;
     self->displayH_ = bounds.h;
-    // On Wayland the canvas has pixels of its own, brought to the window's
-    // surface through shared memory.
-    if (std::strcmp(driver, "wayland") == 0) {
-        self->wayland_ = WaylandImage::Open(self->window_.get(), bounds.w, bounds.h);
-        // SDL's image instead: full screen from the start.
-        if (!self->wayland_) SDL_SetWindowFullscreen(self->window_.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
-    }
-    if (self->wayland_) self->canvas_ = std::make_unique<PixelCanvas>(bounds.w, bounds.h, 1.0 / kTwipsPerPixel);
-    if (self->wayland_ && !self->canvas_->Ok()) {
-        error = "cannot make a drawing canvas of the screen's size";
-        return nullptr;
-    }
     // On X11 the picture goes to the window over a connection of the
     // saver's own, where presenting does not wait for the server; SDL's
     // image waits for the server after every present. SDL gives a window
@@ -115,8 +83,7 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
     // it is.
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (std::strcmp(driver, "x11") == 0 && SDL_GetWindowWMInfo(self->window_.get(), &info) &&
-        info.subsystem == SDL_SYSWM_X11) {
+    if (SDL_GetWindowWMInfo(self->window_.get(), &info) && info.subsystem == SDL_SYSWM_X11) {
         // The window is made on the server before another connection
         // looks for it.
         XSync(info.info.x11.display, False);
@@ -125,8 +92,8 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& error) {
                                             static_cast<std::uint32_t>(info.info.x11.window), 1.0 / kTwipsPerPixel,
                                             {.directColour = true, .ownsWindow = true}, unused);
     }
-    if (!self->wayland_ && !self->x11_ && !self->TakeImage(error)) return nullptr;
-    self->others_ = SdlBlankWindows::Open({bounds.x, bounds.y, bounds.w, bounds.h}, CoverFlags(driver));
+    if (!self->x11_ && !self->TakeImage(error)) return nullptr;
+    self->others_ = SdlBlankWindows::Open({bounds.x, bounds.y, bounds.w, bounds.h}, kCoverFlags);
     return self;
 }
 
@@ -142,12 +109,10 @@ SdlWindow::~SdlWindow() {
 
 void SdlWindow::Close() {
     canvas_.reset(); // it may draw on the window's image
-    const bool unmapped = wayland_ != nullptr;
-    wayland_.reset();
     x11_.reset();
     SDL_ShowCursor(SDL_ENABLE);
     others_.Close();
-    if (!unmapped) window_.reset();
+    window_.reset();
 }
 
 bool SdlWindow::TakeImage(std::string& error) {
@@ -218,11 +183,8 @@ bool SdlWindow::ImageStale() const {
 void SdlWindow::Show() {
     // The animated window last, so that it takes the focus.
     others_.Show();
-    if (wayland_)
-        wayland_->ShowFullScreen();
-    else
-        SDL_ShowWindow(window_.get());
-    if (raise_) SDL_RaiseWindow(window_.get());
+    SDL_ShowWindow(window_.get());
+    SDL_RaiseWindow(window_.get());
     shown_ = true;
     showWhole_ = true;
 }
@@ -252,13 +214,6 @@ bool SdlWindow::Push(const SDL_Rect* rects, int count) {
 }
 
 void SdlWindow::Present() {
-    if (wayland_) {
-        if (!shown_) return;
-        const bool whole = showWhole_;
-        showWhole_ = false; // the buffers keep what they lack
-        if (wayland_->Present(*canvas_, canvas_->TakeDirty(), whole)) visible_ = true;
-        return;
-    }
     if (x11_) {
         // Nothing reaches a window before it is on the screen: the first
         // picture goes with its first exposure, so that the server does not
@@ -291,12 +246,6 @@ void SdlWindow::Present() {
 }
 
 void SdlWindow::Repaint() {
-    if (wayland_) {
-        // The compositor keeps what was shown: the next present sends it
-        // all again only to be sure.
-        showWhole_ = true;
-        return;
-    }
     if (x11_) {
         // The next present sends it all, once however many exposures and
         // changes of focus came since.

@@ -1,8 +1,8 @@
-// The saver's one window: SDL's video started on a real display, a
-// borderless black window covering the primary display, its image (on X11
-// one sent over a connection of its own, shared memory on a local server)
-// and the canvas drawn on it; and a
-// plain black window over each other display. Also the cursor, whose
+// The saver's one window on an X server: SDL's video started on it, a
+// borderless black window covering the primary display, its image (one
+// sent over a connection of its own, shared memory on a local server, or
+// SDL's own where the server's pixels are not the canvas's) and the canvas
+// drawn on it; and a plain black window over each other display. Also the cursor, whose
 // visibility is a level count: hidden while below zero. SDL hides it over
 // every window.
 #pragma once
@@ -22,20 +22,18 @@ struct SDL_Window;
 namespace linesaver {
 
 class PixelCanvas;
-class WaylandImage;
 class WindowConnection;
 
 class SdlWindow {
 public:
     // Starts SDL's video and makes the windows, hidden, the animated one
-    // with its image and canvas. Nothing when there is no real display;
-    // error says why.
+    // with its image and canvas. Nothing when there is no X server; error
+    // says why.
     static std::unique_ptr<SdlWindow> Open(std::string& error);
     // Shows the cursor again, destroys the windows and shuts SDL down.
     ~SdlWindow();
     // Shows the cursor again and takes the windows off the screen, leaving
-    // SDL up. On Wayland they leave with their images and are destroyed
-    // only with this object: SDL would take them out of full screen first.
+    // SDL up.
     void Close();
     SdlWindow(const SdlWindow&) = delete;
     SdlWindow& operator=(const SdlWindow&) = delete;
@@ -44,10 +42,11 @@ public:
     int DisplayWidth() const { return displayW_; }
     int DisplayHeight() const { return displayH_; }
 
-    // What is drawn: the window's own image when its pixels are in the
-    // canvas's format, so presenting copies nothing; else a canvas of its
-    // own, copied to the image as it is presented. On X11 it is handed out
-    // once the server has read what was last presented.
+    // What is drawn: the picture sent over the saver's own connection,
+    // handed out once the server has read what was last presented; else
+    // SDL's image of the window when its pixels are in the canvas's
+    // format, so presenting copies nothing; else a canvas of its own,
+    // copied to the image as it is presented.
     PixelCanvas& Canvas();
 
     void Show();
@@ -58,7 +57,7 @@ public:
     // all of it while the window has not been visible yet.
     void Present();
     // Brings the whole canvas to the screen (after an expose): at once
-    // through SDL's image, at the next present otherwise.
+    // through SDL's image, at the next present over the own connection.
     void Repaint();
     // Repaints the window with that id: this one, or another display's
     // black window.
@@ -96,7 +95,8 @@ private:
     // SDL has dropped the image or the window's size no longer matches
     // it: SDL makes a new one.
     bool ImageStale() const;
-    // On X11: a new picture when the window's size no longer matches it.
+    // A new picture sent over the own connection when the window's size
+    // no longer matches it.
     void FollowSize();
     // An image has reached the window: after Show, it is visible.
     void Reached();
@@ -108,18 +108,12 @@ private:
     std::unique_ptr<SDL_Window, WindowDeleter> window_;
     SdlBlankWindows others_;                // the other displays' windows
     SDL_Surface* image_ = nullptr;          // owned by the window
-    std::unique_ptr<WaylandImage> wayland_; // instead of image_ on Wayland
-    std::unique_ptr<WindowConnection> x11_; // instead of image_ and canvas_ on X11
+    std::unique_ptr<WindowConnection> x11_; // instead of image_ and canvas_
     std::unique_ptr<PixelCanvas> canvas_;
-    bool onImage_ = false;   // the canvas draws on the image itself
-    bool showWhole_ = false; // the next present shows all of it
-    // Whether showing the window also raises it. A Wayland compositor gives
-    // a new window the focus itself; SDL's raise there asks for an
-    // activation token and uses it when it comes, and sway 1.7 crashes when
-    // it comes after the window has gone (a saver ended at once).
-    bool raise_ = true;
+    bool onImage_ = false;      // the canvas draws on the image itself
+    bool showWhole_ = false;    // the next present shows all of it
     bool imageDropped_ = false; // SDL wants the image taken again
-    bool exposed_ = false;      // on X11: SDL has reported the window shown or exposed
+    bool exposed_ = false;      // SDL has reported the window shown or exposed
     bool shown_ = false;        // SDL has been asked to show the window
     bool visible_ = false;      // and an image has reached the screen since
     std::uint32_t id_ = 0;

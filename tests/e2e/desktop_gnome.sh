@@ -1,11 +1,14 @@
 # The saver and its idle watcher on GNOME: a headless mutter with XWayland
-# and a top bar, run once for the whole script. The saver covers the
-# monitor (the top bar too) through XWayland and natively, draws, keeps
-# steps of 1 and 2 pixels and ends with status 0 on a larger step, a key, a
-# click or a close signal. linesaver-idle, on mutter's idle monitor, starts
-# it after the idle time and again after input, waits while gnome-session
-# holds idle inhibited, refuses a second watcher, ends with the saver on
-# SIGTERM (status 0) and when mutter goes away (one line, status 1).
+# and a top bar. The saver covers the monitor (the top bar too) through
+# XWayland and natively, draws, keeps steps of 1 and 2 pixels and ends with
+# status 0 on a larger step, a key, a click or a close signal.
+# linesaver-idle, on mutter's idle monitor, starts it after the idle time
+# and again after input, waits while gnome-session holds idle inhibited,
+# refuses a second watcher, ends with the saver on SIGTERM (status 0) and
+# when mutter goes away (one line, status 1). Then, on a mutter of two
+# monitors, the saver natively follows the primary one at scale 2
+# (linesaver-render's frame at its device size), leaves the other black,
+# follows it unplugged, and ends in one line with status 0 when its own is.
 source "$(dirname "$0")/lib/common.bash"
 source "$(dirname "$0")/lib/gnome.bash"
 source "$(dirname "$0")/lib/idle_watch.bash"
@@ -16,14 +19,15 @@ start_gnome "$SIZE"
 # saver_covers: whether a picture shows the saver covering the monitor.
 saver_covers() { gnome_shot "$E2E_WORK/shown.png" && covered "$E2E_WORK/shown.png" "$SIZE"; }
 
-# start_gnome_saver MODE: the saver through XWayland (x11) or natively
-# (wayland), waited for until a picture shows it covering the monitor;
-# false, with REASON, when it does not within 10 s.
+# start_gnome_saver MODE: the saver through XWayland (x11, as
+# SDL_VIDEODRIVER=x11 asks) or natively (wayland, the default), waited for
+# until a picture shows it covering the monitor; false, with REASON, when
+# it does not within 10 s.
 start_gnome_saver() {
     if [ "$1" == x11 ]; then
-        "$SAVER_BIN" 2>"$E2E_WORK/saver.err" &
+        SDL_VIDEODRIVER=x11 "$SAVER_BIN" 2>"$E2E_WORK/saver.err" &
     else
-        env -u DISPLAY "$SAVER_BIN" 2>"$E2E_WORK/saver.err" &
+        "$SAVER_BIN" 2>"$E2E_WORK/saver.err" &
     fi
     SAVER=$!
     E2E_PIDS+=("$SAVER")
@@ -47,22 +51,22 @@ cases=(
     "SIGINT|kill -INT \$SAVER"
     "SIGHUP|kill -HUP \$SAVER"
 )
-# Natively, mutter tells the window that appears under a resting pointer
-# another place than the pointer's, so that its first step is a long one:
-# the steps are checked through XWayland alone.
+# Natively mutter tells the window that appears under a resting pointer
+# another place than the pointer's: where the pointer enters is no step.
 for mode in x11 wayland; do
     for c in "${cases[@]}"; do
-        [ $mode == wayland ] && [ "$c" == "${cases[0]}" ] && continue
         start_gnome_saver $mode || { fail "$mode, ${c%%|*}: $REASON"; kill -KILL "$SAVER"; continue; }
         [ "$c" == "${cases[1]}" ] && pass "$mode: covers the monitor, the top bar too, and draws"
-        if [ $mode == x11 ] && [ "$c" == "${cases[0]}" ]; then
-            window=$(x xdotool search --onlyvisible --name '^Form1$' | head -n 1)
-            where=$([ -n "$window" ] && geometry "$window")
-            [ "$where" == "$SIZE+0+0" ] && pass "x11: the window is at $where" || fail "x11: the window is at $where"
+        if [ "$c" == "${cases[0]}" ]; then
+            if [ $mode == x11 ]; then
+                window=$(x xdotool search --onlyvisible --name '^Form1$' | head -n 1)
+                where=$([ -n "$window" ] && geometry "$window")
+                [ "$where" == "$SIZE+0+0" ] && pass "x11: the window is at $where" || fail "x11: the window is at $where"
+            fi
             # Apart in time, so that mutter does not merge them into one.
             for step in "1 0" "0 1" "-1 0" "2 0"; do gnome_command "move $step"; sleep 0.1; done
             sleep 0.3
-            running "$SAVER" && pass "x11: steps of 1 and 2 pixels keep it" || fail "x11: ended by a small step"
+            running "$SAVER" && pass "$mode: steps of 1 and 2 pixels keep it" || fail "$mode: ended by a small step"
         fi
         eval "${c#*|}"
         expect_end "$mode: ${c%%|*}"
@@ -91,4 +95,33 @@ hold_back() {
     running "$inhibitor" && fail "the saver started while the idle inhibitor still lived"
 }
 watcher_table "org.gnome.Mutter.IdleMonitor"
+
+# A mutter of two monitors, the second made primary at scale 2 over its
+# display configuration; then the first one unplugged, then the primary one.
+start_mutter 800x600 1600x1000
+start_mutter_session Meta-0 Meta-1
+first="(0, 0, 1.0, 0, false, [('Meta-0', '800x600@60.000', @a{sv} {})])"
+second="(800, 0, 2.0, 0, true, [('Meta-1', '1600x1000@60.000', @a{sv} {})])"
+monitors "$first, $second" Meta-0 Meta-1
+gnome_shot_of() { gnome_shot "$2" "$1"; }
+copies() { ls -A "$XDG_RUNTIME_DIR/linesaver/c" 2>/dev/null; }
+LAUNCHED=$(date +%s%N)
+LINESAVER_SEED=3 "$SAVER_BIN" 2>"$E2E_WORK/saver.err" &
+SAVER=$!
+E2E_PIDS+=("$SAVER")
+sleep 1.5
+frame_check "the primary monitor at scale 2" 1600x1000 3 "$LAUNCHED" gnome_shot_of Meta-1
+gnome_shot "$E2E_WORK/first.png" Meta-0
+[ "$(lit_fraction "$E2E_WORK/first.png")" == 0 ] && pass "the other monitor is black" ||
+    fail "the other monitor is not black"
+monitors "$second"
+sleep 0.5
+running "$SAVER" && pass "the other monitor unplugged: it runs on" || fail "the other monitor unplugged: it ended"
+monitors "${first/false/true}"
+if wait_exit "$SAVER" 10 && [ "$EXIT_STATUS" == 0 ] && [ -z "$(copies)" ] &&
+    [ "$(cat "$E2E_WORK/saver.err")" == "linesaver: the output it showed on has gone" ]; then
+    pass "its monitor unplugged: one line, status 0, no copy left"
+else
+    fail "its monitor unplugged: status ${EXIT_STATUS:-none}, said $(cat "$E2E_WORK/saver.err"), left '$(copies)'"
+fi
 e2e_done

@@ -20,9 +20,9 @@ here=$(dirname "$0")
 coproc POINTER { "${AS_USER[@]}" python3 "$here/lib/wl_pointer.py" 1600 600; }
 E2E_PIDS+=("$POINTER_PID")
 pointer() { send_steps POINTER "the pointer" "$@"; }
-# wtype's keyboard joins the seat with its first key; the key waits until
-# its keymap has reached the saver (see the README's Wayland notes).
-key() { as_user wtype -s 100 "$@"; }
+# wtype's keyboard joins the seat with its first key: each call is a new
+# keyboard, its keymap sent to the saver just before that key.
+key() { as_user wtype "$@"; }
 copies() { ls -A "$XDG_RUNTIME_DIR/linesaver/c" 2>/dev/null; }
 
 # expect_wayland_end NAME: expect_end, and no copy of a track left.
@@ -62,7 +62,7 @@ pointer 505,401
 expect_wayland_end "a 3-pixel step"
 
 cases=(
-    "a key|key -k space"
+    "a key from a keyboard that joins the seat with it|key -k space"
     "a hundred keys in a row|key -d 1 aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"
     "a click|pointer click"
     "SIGTERM|kill -TERM \$SAVER"
@@ -75,6 +75,40 @@ for c in "${cases[@]}"; do
     eval "${c#*|}"
     expect_wayland_end "${c%%|*}"
 done
+
+# Every scale, every pixel: the first output at scale 2 beside the second
+# at 1, at 1 again while the saver runs, then at 3 on a 960x720 mode. The
+# first output shows, after some tick, linesaver-render's frame at its size
+# in device pixels; pointer steps count in logical pixels, the unit a mouse
+# moves the pointer in, as they do through XWayland.
+first_output() { as_user swaymsg output HEADLESS-1 "$@" >/dev/null; }
+first_output scale 2
+start_wayland_saver LINESAVER_SEED=11 || exit 1
+[ "$(saver_window)" == "400x300+0+0 1" ] && pass "scale 2: full screen over 400x300 logical pixels" ||
+    fail "scale 2: the window is $(saver_window)"
+sleep 0.5
+frame_check "scale 2, beside an output at 1" 800x600 11 "$LAUNCHED" wl_screenshot_of HEADLESS-1
+wl_screenshot "$E2E_WORK/other.png" HEADLESS-2
+[ "$(lit_fraction "$E2E_WORK/other.png")" == 0 ] && pass "scale 2: the output at 1 beside it is black" ||
+    fail "scale 2: the output at 1 beside it is not black"
+first_output scale 1
+wait_until 5 eval '[ "$(saver_window)" == "800x600+0+0 1" ]'
+sleep 0.3
+frame_check "scale 2, then 1 while it runs" 800x600 11 "$LAUNCHED" wl_screenshot_of HEADLESS-1
+first_output scale 2
+wait_until 5 eval '[ "$(saver_window)" == "400x300+0+0 1" ]'
+pointer 200,150 "by 1,0" "by 0,1" "by -1,0" "by 2,0" "by 0,-2"
+sleep 0.3
+running "$SAVER" && pass "scale 2: steps of 1 and 2 logical pixels keep it" || fail "scale 2: ended by a small step"
+pointer "by 3,0"
+expect_wayland_end "scale 2: a 3-pixel step"
+first_output mode 960x720 scale 3
+start_wayland_saver LINESAVER_SEED=5 || exit 1
+sleep 0.5
+frame_check "scale 3" 960x720 5 "$LAUNCHED" wl_screenshot_of HEADLESS-1
+key -k space
+expect_wayland_end "scale 3: a key"
+first_output mode 800x600 scale 1
 
 # swayidle starts the saver after a second of idleness, and its later
 # timeout fires while the saver shows: the saver holds no idle inhibitor.

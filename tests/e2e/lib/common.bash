@@ -39,6 +39,7 @@ e2e_cleanup() {
 # a fresh runtime folder, so tests never share a lock or a drive.
 e2e_init() {
     SAVER_BIN="$1/linesaver"
+    RENDER_BIN="$1/linesaver-render"
     [ -x "$SAVER_BIN" ] || { echo "no saver at $SAVER_BIN"; exit 1; }
     E2E_WORK=$(mktemp -d /tmp/linesaver-e2e.XXXXXX)
     MARKED=(env "LINESAVER_E2E_RUN=$E2E_WORK")
@@ -273,4 +274,28 @@ refuses() {
     "$@" >"$E2E_WORK/out" 2>"$E2E_WORK/err"
     REFUSED_STATUS=$?
     [ "$REFUSED_STATUS" -eq "$want" ] && [ ! -s "$E2E_WORK/out" ] && [ "$(wc -l <"$E2E_WORK/err")" -eq 1 ]
+}
+
+# frame_check NAME SIZE SEED LAUNCHED SHOT...: holds the saver ($SAVER,
+# started at LAUNCHED, date +%s%N, with LINESAVER_SEED=SEED) still while
+# SHOT... FILE takes a picture of the output it animates, and passes when
+# that picture is, byte for byte, linesaver-render's frame for that seed at
+# SIZE (the output's device pixels) after some tick N: one canvas pixel to
+# each device pixel, over all of the output. N is sought down from the most
+# ticks the saver can have run.
+frame_check() {
+    local name=$1 size=$2 seed=$3 launched=$4 most ticks
+    shift 4
+    kill -STOP "$SAVER"
+    most=$(( ($(date +%s%N) - launched) / 15000000 + 1 ))
+    "$@" "$E2E_WORK/shown.png"
+    kill -CONT "$SAVER"
+    convert "$E2E_WORK/shown.png" -depth 8 rgb:"$E2E_WORK/shown.rgb" || { fail "$name: no picture"; return 1; }
+    for ((ticks = most; ticks > 0 && ticks > most - 200; ticks--)); do
+        "$RENDER_BIN" frame --seed "$seed" --size "$size" --ticks "$ticks" "$E2E_WORK/frame.png" &&
+            convert "$E2E_WORK/frame.png" -depth 8 rgb:"$E2E_WORK/frame.rgb" &&
+            cmp -s "$E2E_WORK/shown.rgb" "$E2E_WORK/frame.rgb" &&
+            { pass "$name: linesaver-render's $size frame after $ticks ticks, byte for byte"; return 0; }
+    done
+    fail "$name: the picture ($(identify -format %wx%h "$E2E_WORK/shown.png")) is no $size frame of ticks $((ticks + 1))..$most"
 }

@@ -19,14 +19,17 @@ x11_socket_folder() {
     return 0
 }
 
-# start_mutter WxH: mutter, once it answers on the bus, with DISPLAY and
-# WAYLAND_DISPLAY set for its XWayland and its own socket.
+# start_mutter WxH...: mutter with those monitors, once it answers on the
+# bus, with DISPLAY and WAYLAND_DISPLAY set for its XWayland and its own
+# socket.
 start_mutter() {
+    local monitors=() size
+    for size in "$@"; do monitors+=(--virtual-monitor "$size"); done
     local try _
     x11_socket_folder
     for try in 1 2 3; do
         rm -f "$E2E_WORK/mutter.log"
-        MUTTER_DEBUG_RESET_IDLETIME=1 mutter --headless --virtual-monitor "$1" --wayland \
+        MUTTER_DEBUG_RESET_IDLETIME=1 mutter --headless "${monitors[@]}" --wayland \
             --wayland-display "linesaver-e2e-$$" >"$E2E_WORK/mutter.log" 2>&1 &
         MUTTER=$!
         E2E_PIDS+=("$MUTTER")
@@ -76,7 +79,14 @@ start_gnome() {
     start_mutter "$1"
     /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/xprobe.py" window "${1%x*}x$GNOME_TOP_BAR+0+0" --top-bar >/dev/null &
     E2E_PIDS+=($!)
-    coproc MUTTER_SESSION { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/mutter_session.py" 2>"$E2E_WORK/mutter_session.err"; }
+    start_mutter_session Meta-0
+}
+
+# start_mutter_session MONITOR...: input and pictures of those monitors
+# through lib/mutter_session.py, for gnome_command.
+start_mutter_session() {
+    coproc MUTTER_SESSION { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/mutter_session.py" "$@" \
+        2>"$E2E_WORK/mutter_session.err"; }
     E2E_PIDS+=("$MUTTER_SESSION_PID")
     local ready
     read -r -t "$(scaled 15)" ready <&"${MUTTER_SESSION[0]}" && [ "$ready" == ready ] ||
@@ -86,8 +96,22 @@ start_gnome() {
     gnome_command key && gnome_command "move 1 1"
 }
 
-# gnome_shot FILE: the monitor as a PNG picture.
-gnome_shot() { gnome_command "shot $1"; }
+# gnome_shot FILE [MONITOR]: the monitor (the first pictured unless told)
+# as a PNG picture in its device pixels.
+gnome_shot() { gnome_command "shot $1${2:+ $2}"; }
+
+# monitors LOGICAL_MONITORS [MONITOR...]: mutter's monitors laid out anew
+# for now, over org.gnome.Mutter.DisplayConfig: each "(X, Y, SCALE, 0,
+# PRIMARY, [(CONNECTOR, MODE, @a{sv} {})])", those left out turned off; the
+# MONITORs (connectors) pictured from then on.
+monitors() {
+    local config="org.gnome.Mutter.DisplayConfig" serial
+    serial=$(gdbus call --session -d $config -o /org/gnome/Mutter/DisplayConfig -m $config.GetCurrentState |
+        grep -o '^(uint32 [0-9]*' | grep -o '[0-9]*$')
+    gdbus call --session -d $config -o /org/gnome/Mutter/DisplayConfig -m $config.ApplyMonitorsConfig \
+        "$serial" 1 "[$1]" "{}" >/dev/null
+    [ $# -lt 2 ] || gnome_command "cast ${*:2}"
+}
 
 # covered FILE WxH: whether the saver covers the monitor on a picture: no
 # white of the top bar left, and something drawn.

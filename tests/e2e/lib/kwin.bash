@@ -2,9 +2,11 @@
 # of its own (XWayland), a session bus of its own, fake input and
 # screenshots without asking. It runs as root: unlike sway it allows that.
 #
-# Usage, after common.bash's e2e_init:  source .../kwin.bash; start_kwin WxH
-# It sets KWIN (its process id), WAYLAND_DISPLAY, DBUS_SESSION_BUS_ADDRESS
-# and KWIN_DISPLAY (its X server; DISPLAY is left unset).
+# Usage, after common.bash's e2e_init:  source .../kwin.bash; start_kwin WxH [SCALE]
+# (WxH logical pixels, SCALE device pixels to each). It sets KWIN (its
+# process id), WAYLAND_DISPLAY, DBUS_SESSION_BUS_ADDRESS and KWIN_DISPLAY
+# (its X server; DISPLAY is left unset). A later start_kwin starts another
+# once the last one has gone.
 
 KWIN_LIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$KWIN_LIB/session_bus.bash"
@@ -12,13 +14,14 @@ source "$KWIN_LIB/session_bus.bash"
 start_kwin() {
     local width=${1%x*} height=${1#*x} _
     mkdir -p "$E2E_WORK/kwin"
+    rm -f "$E2E_WORK/kwin/session.pid" "$E2E_WORK/kwin/display"
     # The installed binary carries a file capability that a container's
     # bounding set may lack; a copy runs anywhere.
     cp /usr/bin/kwin_wayland "$E2E_WORK/kwin/kwin_wayland"
     start_bus DBUS_SESSION_BUS_ADDRESS
     unset DISPLAY
     KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 QT_LOGGING_RULES="kwin_scripting=true" \
-        "$E2E_WORK/kwin/kwin_wayland" --virtual --width "$width" --height "$height" --socket linesaver-kwin --xwayland \
+        "$E2E_WORK/kwin/kwin_wayland" --virtual --width "$width" --height "$height" --scale "${2:-1}" --socket linesaver-kwin --xwayland \
         "sh -c 'echo \$\$ >$E2E_WORK/kwin/session.pid; echo \$DISPLAY >$E2E_WORK/kwin/display; exec sleep 100000'" \
         >"$E2E_WORK/kwin.log" 2>&1 &
     KWIN=$!
@@ -48,8 +51,11 @@ kwin_windows() {
     tail -n +"$((lines + 1))" "$E2E_WORK/kwin.log" | sed -n 's/^js: window //p'
 }
 
-# kwin_screenshot FILE: the workspace as a picture (any format ImageMagick
-# writes, by FILE's name).
+# kwin_screenshot FILE [native]: the workspace as a picture (any format
+# ImageMagick writes, by FILE's name), in logical pixels or, with native, in
+# the output's device pixels.
 kwin_screenshot() {
-    /usr/bin/python3 "$KWIN_LIB/kwin_screenshot.py" "$E2E_WORK/kwin/shot.ppm" && convert "$E2E_WORK/kwin/shot.ppm" "$1"
+    /usr/bin/python3 "$KWIN_LIB/kwin_screenshot.py" "$E2E_WORK/kwin/shot.ppm" ${2:+--native} &&
+        convert "$E2E_WORK/kwin/shot.ppm" "$1"
 }
+kwin_native_screenshot() { kwin_screenshot "$1" native; }

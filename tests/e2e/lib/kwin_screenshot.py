@@ -1,7 +1,8 @@
 """The whole of KWin's workspace as a picture, through its ScreenShot2
-interface on the session bus (KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1).
+interface on the session bus (KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1), in
+logical pixels or, with --native, in the outputs' device pixels.
 
-  kwin_screenshot.py FILE.ppm
+  kwin_screenshot.py FILE.ppm [--native]
 """
 import os
 import sys
@@ -19,7 +20,7 @@ def main():
     os.close(write_end)
     reply, _ = bus.call_with_unix_fd_list_sync(
         "org.kde.KWin", "/org/kde/KWin/ScreenShot2", "org.kde.KWin.ScreenShot2", "CaptureWorkspace",
-        GLib.Variant("(a{sv}h)", ({}, 0)), GLib.VariantType("(a{sv})"), Gio.DBusCallFlags.NONE, 10000,
+        GLib.Variant("(a{sv}h)", ({"native-resolution": GLib.Variant("b", "--native" in sys.argv)}, 0)), GLib.VariantType("(a{sv})"), Gio.DBusCallFlags.NONE, 10000,
         handles, None)
     del handles
     chunks = []

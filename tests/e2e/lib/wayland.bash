@@ -18,7 +18,10 @@ user_command() {
 }
 
 # start_sway WxH [OUTPUTS]: the compositor on one (or OUTPUTS) headless
-# outputs of that size, side by side. The
+# outputs of that size, side by side, never handing a full-screen window's
+# buffer straight to an output: sway 1.7 shares one flag for that between
+# its outputs, and with two of them a picture of the first one may show
+# what lay under the window before it came. The
 # saver is copied with its music to where the test user can run it
 # ($SAVER_BIN then names the copy).
 start_sway() {
@@ -41,7 +44,7 @@ start_sway() {
         setpriv --reuid="$WAYLAND_USER" --regid="$WAYLAND_USER" --clear-groups \
         env WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS="$outputs" \
         HOME="$E2E_WORK" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" \
-        sway -c "$E2E_WORK/sway.config" >"$E2E_WORK/sway.log" 2>&1 &
+        sway -D noscanout -c "$E2E_WORK/sway.config" >"$E2E_WORK/sway.log" 2>&1 &
     SWAY=$!
     E2E_PIDS+=("$SWAY")
     local _ socket
@@ -57,10 +60,14 @@ start_sway() {
     user_command
 }
 
-# wl_screenshot FILE: the output as a PNG, through grim.
+# wl_screenshot FILE [OUTPUT]: the outputs, or that one at its own scale,
+# as a PNG, through grim.
 wl_screenshot() {
-    as_user grim "$E2E_WORK/user/shot.png" 2>"$E2E_WORK/grim.err" && cp "$E2E_WORK/user/shot.png" "$1"
+    as_user grim ${2:+-o "$2"} "$E2E_WORK/user/shot.png" 2>"$E2E_WORK/grim.err" && cp "$E2E_WORK/user/shot.png" "$1"
 }
+
+# wl_screenshot_of OUTPUT FILE: that output alone at its own scale.
+wl_screenshot_of() { wl_screenshot "$2" "$1"; }
 
 # saver_window: the saver's window in sway's tree, as "WxH+X+Y fullscreen"
 # (fullscreen 1 or 0), or nothing while it has none.
@@ -76,10 +83,12 @@ def walk(n):
 walk(json.load(sys.stdin))'
 }
 
-# start_wayland_saver: runs the saver as the test user and waits (up to
-# 10 s) until sway shows its window.
+# start_wayland_saver [VAR=VALUE...]: runs the saver as the test user, with
+# those variables, and waits (up to 10 s) until sway shows its window;
+# LAUNCHED says when it started (date +%s%N).
 start_wayland_saver() {
-    "${AS_USER[@]}" "$SAVER_BIN" "$@" 2>"$E2E_WORK/saver.err" &
+    LAUNCHED=$(date +%s%N)
+    "${AS_USER[@]}" "$@" "$SAVER_BIN" 2>"$E2E_WORK/saver.err" &
     SAVER=$!
     E2E_PIDS+=("$SAVER")
     local _

@@ -5,7 +5,8 @@ spoken straight on the socket.
   wl_pointer.py WIDTH HEIGHT
 
 Reads steps from its input, one a line, each "X,Y" (move to that pixel of
-an output of WIDTH x HEIGHT) or "click" (the left button pressed and
+an output of WIDTH x HEIGHT), "by DX,DY" (a step of the pointer, in the
+compositor's logical pixels) or "click" (the left button pressed and
 released), and answers each with "ok" once the compositor has handled it.
 One pointer serves all the steps, as a mouse would: a new one would join
 the seat first, and its first event would only bring it in.
@@ -90,6 +91,9 @@ def main():
             wl.send(pointer, 2, ms, BTN_LEFT, 1)  # button, pressed
             wl.send(pointer, 4)  # frame
             wl.send(pointer, 2, ms + 1, BTN_LEFT, 0)
+        elif step.startswith("by "):
+            dx, dy = (int(v) for v in step[3:].split(","))
+            wl.send(pointer, 0, ms, dx * 256, dy * 256)  # motion, in fixed point
         else:
             x, y = (int(v) for v in step.split(","))
             wl.send(pointer, 1, ms, x, y, width, height)  # motion_absolute
