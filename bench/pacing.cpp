@@ -40,9 +40,9 @@ void Report(const Probe& probe);
 // would.
 class Probe final : public SaverEvents {
 public:
-    Probe(Saver& saver, Clock::time_point end, std::size_t mostTicks, Clock::time_point launched,
-          Clock::time_point mainStart)
-        : launched(launched), mainStart(mainStart), saver_(saver), end_(end) {
+    Probe(Saver& saver, Clock::time_point end, std::size_t mostTicks, Clock::time_point launchedAt,
+          Clock::time_point mainStartedAt)
+        : launched(launchedAt), mainStart(mainStartedAt), saver_(saver), end_(end) {
         ticks.reserve(mostTicks);
     }
 

@@ -38,7 +38,7 @@ enum class MotionMode {
 inline constexpr int kChannels = 3; // red, green, blue
 
 struct SaverState {
-    explicit SaverState(Platform& platform) : platform(&platform) {}
+    explicit SaverState(Platform& machine) : platform(&machine) {}
 
     Platform* platform; // the window, timers, event loop, files and player
 

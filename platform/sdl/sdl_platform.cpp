@@ -1,33 +1,19 @@
 #include "platform/sdl/sdl_platform.h"
 
-#include "platform/fluidsynth/mci_player.h"
-#include "platform/posix/dos_files.h"
 #include "platform/posix/poll_wait.h"
-#include "platform/posix/program_folder.h"
-#include "platform/posix/runtime_dir.h"
 #include "platform/raster/pixel_canvas.h"
-#include "platform/sdl/bus_autolaunch.h"
-#include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/sdl/x11_events.h"
 
-#include <SDL.h>
-#ifdef __SANITIZE_ADDRESS__
-#include <sanitizer/lsan_interface.h>
-#endif
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <poll.h>
+#include <SDL.h>
 
 namespace linesaver {
 namespace {
-
-std::string LockPath() {
-    auto dir = RuntimeDir();
-    return dir ? *dir + "/instance.lock" : std::string();
-}
 
 std::chrono::steady_clock::time_point Now() { return std::chrono::steady_clock::now(); }
 
@@ -53,52 +39,29 @@ bool EdgeBeforeLeave(const SDL_MouseMotionEvent& motion) {
 } // namespace
 
 std::unique_ptr<SdlPlatform> SdlPlatform::Open(std::string& error) {
-    PreventBusAutolaunch();
     std::unique_ptr<SdlPlatform> platform(new SdlPlatform());
-    // A second copy ends at start-up: no window, the cursor untouched.
-    if (platform->lock_.HeldElsewhere()) return platform;
-    if (!platform->OpenDisplay(error)) return nullptr;
+    if (!platform->LinuxDesktop::Open(error)) return nullptr;
     return platform;
 }
 
-SdlPlatform::SdlPlatform() : Desktop(ExecutableFolder()), lock_(LockPath()) {}
-
-bool SdlPlatform::OpenDisplay(std::string& error) {
+bool SdlPlatform::OpenWindows(std::string& error) {
     // SDL waits for the display server without a limit while it opens the
-    // window: a compositor that hangs at start would keep a close signal
-    // waiting for ever. Until the window is open nothing of the saver is on
-    // the screen or on disk, and a close signal ends the process at once.
-    signals_.Start([this] { CloseSignalled(); });
+    // window.
     window_ = SdlWindow::Open(error);
-    {
-        const std::lock_guard lock(openingMutex_);
-        opening_ = false;
-    }
     if (!window_) return false;
     displayWatch_ = std::make_unique<DisplayLossWatch>(window_->Handle(), &SdlPlatform::DisplayLost, this);
     x11Events_ = X11Events::Of(window_->Handle());
-    // Without a private drive there is nowhere to put the music's copy:
-    // the saver then runs silent.
-    if (auto drive = RuntimeSubdir("c")) {
-        auto files = std::make_unique<DosFiles>(*drive);
-        auto player = std::make_unique<MciPlayer>(*files, MakeSdlAudioOutput);
-        OpenDrive(std::move(files), std::move(player));
-    }
     return true;
 }
 
-void SdlPlatform::CloseSignalled() {
-    const std::lock_guard lock(openingMutex_);
-    // Held to the end: the window cannot be opened meanwhile.
-    if (opening_) std::_Exit(0);
+void SdlPlatform::CloseAsked() {
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     SDL_PushEvent(&quit);
 }
 
 SdlPlatform::~SdlPlatform() {
-    CloseDrive();    // the music stops while SDL's audio is still there
-    signals_.Stop(); // no event is pushed once SDL starts to go
+    StopMusicAndSignals(); // no event is pushed once SDL starts to go
     window_.reset();
 }
 
@@ -106,11 +69,7 @@ void SdlPlatform::EndProcess(int status) {
     saver_ = nullptr; // nothing more is delivered
     signals_.Stop();
     if (window_ && !displayLost_) window_->Close();
-    std::fflush(nullptr);
-#ifdef __SANITIZE_ADDRESS__
-    __lsan_do_leak_check(); // _Exit skips the check at exit
-#endif
-    std::_Exit(status);
+    ExitProcess(status);
 }
 
 EventDesktop::WindowSurface SdlPlatform::Surface() {
@@ -136,7 +95,7 @@ void SdlPlatform::Loop() {
         YieldToEvents();
         // Only what changed since the last look goes to the screen.
         window_->Present();
-        if (presented_) presented_();
+        Presented();
         if (!window_->Visible() && Now() >= showBy) {
             const std::string why = std::string("the window could not be shown: ") + SDL_GetError();
             Fail(why.c_str());

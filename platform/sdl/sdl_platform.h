@@ -4,14 +4,10 @@
 // files and music player of the private drive.
 #pragma once
 
-#include "platform/event_loop/desktop.h"
-#include "platform/posix/close_signals.h"
-#include "platform/posix/instance_lock.h"
 #include "platform/sdl/display_loss.h"
+#include "platform/sdl/linux_desktop.h"
 
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
 union SDL_Event;
@@ -21,7 +17,7 @@ namespace linesaver {
 class SdlWindow;
 class X11Events;
 
-class SdlPlatform final : public Desktop {
+class SdlPlatform final : public LinuxDesktop {
 public:
     // The platform, or nothing when there is no display to show it on;
     // error then says why. When another copy runs it opens no window at
@@ -32,12 +28,6 @@ public:
 
     // Start-up, then the event loop, until a handler ends the program.
     [[noreturn]] void Run(SaverEvents& saver) override;
-
-    // For measurements only: called each time the loop has brought what
-    // changed to the screen. The saver sets none.
-    void SetPresentObserver(std::function<void()> observer) { presented_ = std::move(observer); }
-
-    bool AnotherInstanceRunning() override { return lock_.HeldElsewhere(); }
 
     void ShowCursor(bool show) override;
 
@@ -52,11 +42,10 @@ protected:
     void ReadEvents() override;
 
 private:
-    SdlPlatform();
-    bool OpenDisplay(std::string& error);
-    // On the signal watcher's thread: ends the process while the window is
-    // being opened, and asks the event loop to close from then on.
-    void CloseSignalled();
+    SdlPlatform() = default;
+    bool OpenWindows(std::string& error) override;
+    // The close signal's quit event in SDL's queue.
+    void CloseAsked() override;
 
     [[noreturn]] void Loop();
     // Sleeps until the display has something to read, a close signal has
@@ -69,10 +58,6 @@ private:
 
     // Declared in the order they are made; the destructor takes the music
     // and the signal watcher down first, the window and SDL last.
-    CloseSignals signals_;
-    std::mutex openingMutex_;
-    bool opening_ = true; // the window is being opened
-    InstanceLock lock_;
     std::unique_ptr<SdlWindow> window_;
     std::unique_ptr<DisplayLossWatch> displayWatch_;
     std::unique_ptr<X11Events> x11Events_; // on X11: the display watched unread
@@ -81,7 +66,6 @@ private:
     bool displayLost_ = false;
     bool pointerMoved_ = false;    // a move of the pointer has come
     bool enteredXWayland_ = false; // the pointer's first entry, on XWayland
-    std::function<void()> presented_;
 };
 
 } // namespace linesaver

@@ -1,16 +1,7 @@
 #include "platform/wayland/wayland_platform.h"
 
-#include "platform/fluidsynth/mci_player.h"
-#include "platform/posix/dos_files.h"
 #include "platform/posix/poll_wait.h"
-#include "platform/posix/program_folder.h"
-#include "platform/posix/runtime_dir.h"
-#include "platform/sdl/bus_autolaunch.h"
-#include "platform/sdl/sdl_audio.h"
 
-#ifdef __SANITIZE_ADDRESS__
-#include <sanitizer/lsan_interface.h>
-#endif
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -19,11 +10,6 @@
 
 namespace linesaver {
 namespace {
-
-std::string LockPath() {
-    auto dir = RuntimeDir();
-    return dir ? *dir + "/instance.lock" : std::string();
-}
 
 // How long the compositor may take to answer at start-up and give the
 // animated window its size: a saver nobody sees would run on, unstoppable
@@ -39,50 +25,20 @@ constexpr std::chrono::milliseconds kReleaseWait{15};
 } // namespace
 
 std::unique_ptr<WaylandPlatform> WaylandPlatform::Open(std::string& error) {
-    // SDL's sound reaches for the session bus too.
-    PreventBusAutolaunch();
     std::unique_ptr<WaylandPlatform> platform(new WaylandPlatform());
-    // A second copy ends at start-up: no window, the cursor untouched.
-    if (platform->lock_.HeldElsewhere()) return platform;
-    if (!platform->OpenDisplay(error)) return nullptr;
+    if (!platform->LinuxDesktop::Open(error)) return nullptr;
     return platform;
 }
 
-WaylandPlatform::WaylandPlatform() : Desktop(ExecutableFolder()), lock_(LockPath()) {}
-
-bool WaylandPlatform::OpenDisplay(std::string& error) {
-    // Until the windows are open nothing of the saver is on the screen or
-    // on disk, and a close signal ends the process at once: a compositor
-    // that takes the connection and never answers cannot hold it.
-    signals_.Start([this] { CloseSignalled(); });
+bool WaylandPlatform::OpenWindows(std::string& error) {
     const auto deadline = std::chrono::steady_clock::now() + kAnswerLimit;
     display_ = WaylandDisplay::Connect(deadline, *this, error);
     if (display_) screens_ = WaylandScreens::Open(*display_, deadline, error);
-    {
-        const std::lock_guard lock(openingMutex_);
-        opening_ = false;
-    }
-    if (!screens_) return false;
-    // Without a private drive there is nowhere to put the music's copy:
-    // the saver then runs silent.
-    if (auto drive = RuntimeSubdir("c")) {
-        auto files = std::make_unique<DosFiles>(*drive);
-        auto player = std::make_unique<MciPlayer>(*files, MakeSdlAudioOutput);
-        OpenDrive(std::move(files), std::move(player));
-    }
-    return true;
-}
-
-void WaylandPlatform::CloseSignalled() {
-    const std::lock_guard lock(openingMutex_);
-    // Held to the end: the windows cannot be opened meanwhile.
-    if (opening_) std::_Exit(0);
-    closeSignalled_ = true;
+    return screens_ != nullptr;
 }
 
 WaylandPlatform::~WaylandPlatform() {
-    CloseDrive();    // the music stops while SDL's audio is still there
-    signals_.Stop(); // nothing is asked of the loop once the windows go
+    StopMusicAndSignals(); // nothing is asked of the loop once the windows go
     screens_.reset();
     display_.reset();
 }
@@ -94,11 +50,7 @@ void WaylandPlatform::EndProcess(int status) {
         screens_->Close();
         display_->Flush();
     }
-    std::fflush(nullptr);
-#ifdef __SANITIZE_ADDRESS__
-    __lsan_do_leak_check(); // _Exit skips the check at exit
-#endif
-    std::_Exit(status);
+    ExitProcess(status);
 }
 
 EventDesktop::WindowSurface WaylandPlatform::Surface() {
@@ -142,7 +94,7 @@ void WaylandPlatform::Loop() {
         case WaylandScreens::Outcome::Presented:
             break;
         }
-        if (presented_) presented_();
+        Presented();
         WaitForEvents();
     }
 }

@@ -5,21 +5,17 @@
 // private drive, whose sound goes through SDL's audio alone.
 #pragma once
 
-#include "platform/event_loop/desktop.h"
-#include "platform/posix/close_signals.h"
-#include "platform/posix/instance_lock.h"
+#include "platform/sdl/linux_desktop.h"
 #include "platform/wayland/wayland_display.h"
 #include "platform/wayland/wayland_screens.h"
 
 #include <atomic>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
 namespace linesaver {
 
-class WaylandPlatform final : public Desktop, private InputSink {
+class WaylandPlatform final : public LinuxDesktop, private InputSink {
 public:
     // The platform, or nothing when there is no compositor to show it on;
     // error then says why. When another copy runs it opens no window at
@@ -31,11 +27,6 @@ public:
     // Start-up, then the event loop, until a handler ends the program.
     [[noreturn]] void Run(SaverEvents& saver) override;
 
-    // For measurements only: called each time the loop has brought what
-    // changed to the screen. The saver sets none.
-    void SetPresentObserver(std::function<void()> observer) { presented_ = std::move(observer); }
-
-    bool AnotherInstanceRunning() override { return lock_.HeldElsewhere(); }
     // The cursor is hidden over the saver's windows while the level is
     // below zero; shown again, it is the compositor's once they go, which
     // they do at once.
@@ -51,11 +42,11 @@ protected:
     void ReadEvents() override;
 
 private:
-    WaylandPlatform();
-    bool OpenDisplay(std::string& error);
-    // On the signal watcher's thread: ends the process while the windows are
-    // being opened, and asks the event loop to close from then on.
-    void CloseSignalled();
+    WaylandPlatform() = default;
+    // Within a bounded time: a compositor that takes the connection and
+    // never answers cannot hold the saver.
+    bool OpenWindows(std::string& error) override;
+    void CloseAsked() override { closeSignalled_ = true; }
 
     [[noreturn]] void Loop();
     // Sleeps until the compositor has sent something, a close signal has
@@ -78,18 +69,13 @@ private:
     // Declared in the order they are made; the destructor takes the music
     // and the signal watcher down first, the windows and the connection
     // last.
-    CloseSignals signals_;
-    std::mutex openingMutex_;
-    bool opening_ = true; // the windows are being opened
     std::atomic<bool> closeSignalled_{false};
-    InstanceLock lock_;
     std::unique_ptr<WaylandDisplay> display_;
     std::unique_ptr<WaylandScreens> screens_;
 
     bool displayReady_ = false; // the last wait read something
     bool displayLost_ = false;
     int cursorLevel_ = 0;
-    std::function<void()> presented_;
 };
 
 } // namespace linesaver
