@@ -39,7 +39,7 @@ if(WIN32)
     return()
 endif()
 linesaver_folder(linesaver_posix platform/posix DEPENDS linesaver_interface Threads::Threads)
-linesaver_folder(linesaver_idle_dbus platform/idle_dbus DEPENDS linesaver_posix PkgConfig::SYSTEMD)
+linesaver_folder(linesaver_idle_dbus platform/idle_dbus DEPENDS linesaver_idle linesaver_posix PkgConfig::SYSTEMD)
 linesaver_folder(linesaver_fluidsynth platform/fluidsynth
     DEPENDS linesaver_interface linesaver_posix PkgConfig::FLUIDSYNTH Threads::Threads)
 linesaver_folder(linesaver_x11image platform/x11image DEPENDS linesaver_raster PkgConfig::XCB)

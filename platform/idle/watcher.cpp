@@ -46,12 +46,14 @@ public:
     }
 
     // What a hold source brought; one that has gone is dropped with all it
-    // held.
-    void ReadHold(std::size_t index) {
+    // held. False when the idle source has gone with it (a hold source on
+    // the same X server or bus): then the idle source's line alone says so.
+    bool ReadHold(std::size_t index) {
         HoldSource* hold = holds_[index].get();
         report_ = record_.Reports()[index];
         std::string why;
         if (!hold->Read(report_, why)) {
+            if (!ReadSource()) return false;
             Say("no longer following " + hold->Describe() + ": " + why);
             report_ = {};
             holds_[index].reset();
@@ -66,6 +68,7 @@ public:
             if (event == WatchEvent::Activity) source_.ResetIdle();
             Act(policy_.On(event, WatchClock::now()));
         }
+        return true;
     }
 
     void SaverEnded() {
@@ -167,7 +170,8 @@ int Watch(IdleSource& source, std::vector<std::unique_ptr<HoldSource>> holds, co
     WatchLoop loop(source, std::move(holds), settings);
     // What every source knew when it opened: the holds first, so that a
     // session idle already is not taken for free while held.
-    for (std::size_t i = 0; i < loop.HoldCount(); ++i) loop.ReadHold(i);
+    for (std::size_t i = 0; i < loop.HoldCount(); ++i)
+        if (!loop.ReadHold(i)) return 1;
     if (!loop.ReadSource()) return 1;
     for (;;) {
         const auto* fds = loop.Sleep(signals.NoticeFd());
@@ -180,11 +184,12 @@ int Watch(IdleSource& source, std::vector<std::unique_ptr<HoldSource>> holds, co
             loop.StopSaver();
             return 0;
         }
-        for (std::size_t i = 0; i < loop.HoldCount(); ++i)
-            if ((*fds)[kHolds + i].revents != 0) loop.ReadHold(i);
+        bool sourceGone = false;
+        for (std::size_t i = 0; i < loop.HoldCount() && !sourceGone; ++i)
+            sourceGone = (*fds)[kHolds + i].revents != 0 && !loop.ReadHold(i);
         // A saver that has just ended may have ended because the desktop
         // went away: the source says so before the saver's end is judged.
-        if (((*fds)[kIdle].revents != 0 || (*fds)[kSaver].revents != 0) && !loop.ReadSource()) {
+        if (sourceGone || (((*fds)[kIdle].revents != 0 || (*fds)[kSaver].revents != 0) && !loop.ReadSource())) {
             loop.StopSaver();
             return 1;
         }

@@ -17,7 +17,7 @@ using namespace linesaver::idle;
 
 constexpr const char* kUsage =
     "usage: linesaver-idle [--after DURATION] [--run COMMAND] [--backend NAME] [--verbose] | --enable "
-    "[--after DURATION] | --disable";
+    "[--after DURATION] | --disable | --status";
 
 int Usage(const std::string& problem) {
     std::fprintf(stderr, "linesaver-idle: %s; %s\n", problem.c_str(), kUsage);
@@ -41,7 +41,7 @@ bool KnownBackend(const std::string& name) {
 int main(int argc, char** argv) {
     CLI::App app{"Starts the linesaver screen saver when the session has been idle for a while."};
     std::string after = "5m", run, backend;
-    bool verbose = false, enable = false, disable = false;
+    bool verbose = false, enable = false, disable = false, status = false;
     auto* afterOption =
         app.add_option("--after", after, "idle time before the saver starts: 300s, 5m, 1h (default 5m)");
     auto* runOption = app.add_option("--run", run, "the saver's command (default: the linesaver beside this program)");
@@ -49,7 +49,10 @@ int main(int argc, char** argv) {
     app.add_flag("--verbose", verbose, "one line on stderr per event");
     auto* enableFlag = app.add_flag("--enable", enable, "start a watcher at every login, and one now");
     auto* disableFlag = app.add_flag("--disable", disable, "undo --enable and end the running watcher");
-    disableFlag->excludes(enableFlag)->excludes(afterOption)->excludes(runOption)->excludes(backendOption);
+    auto* statusFlag = app.add_flag("--status", status, "what this session's watcher knows, one fact a line");
+    for (auto* flag : {disableFlag, statusFlag})
+        flag->excludes(enableFlag)->excludes(afterOption)->excludes(runOption)->excludes(backendOption);
+    statusFlag->excludes(disableFlag);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -59,6 +62,7 @@ int main(int argc, char** argv) {
         return Usage(error.what());
     }
     if (disable) return DisableWatcher();
+    if (status) return ShowStatus();
 
     WatcherOptions options;
     const auto idleAfter = ParseDuration(after);

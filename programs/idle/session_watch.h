@@ -1,5 +1,6 @@
 // What linesaver-idle does: watch this session, or make it watched at
-// every login (--enable) or no longer (--disable).
+// every login (--enable) or no longer (--disable), or tell what the
+// session's watcher knows (--status).
 #pragma once
 
 #include <chrono>
@@ -27,5 +28,10 @@ int EnableWatcher(WatcherOptions options, const std::vector<std::string>& watche
 
 // --disable: the entry removed and the running watcher ended.
 int DisableWatcher();
+
+// --status: what this session's watcher knows, one fact a line on stdout;
+// with no watcher one line on stderr and status 3, with a status channel
+// that gives no answer (within 2 s) one line and status 1.
+int ShowStatus();
 
 } // namespace linesaver::idle

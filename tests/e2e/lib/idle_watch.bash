@@ -109,3 +109,32 @@ watcher_table() {
     kill -KILL "$(compositor_pid)"
     expect_watcher_end "the compositor gone" 1 2 "$saver"
 }
+
+# status_says REGEX: `linesaver-idle --status` has a line matching REGEX;
+# its answer stays in $E2E_WORK/status.
+status_says() {
+    "${AS_USER[@]}" "${IDLE_BIN:-$E2E_WORK/bin/linesaver-idle}" --status >"$E2E_WORK/status" 2>&1 &&
+        grep -qE "$1" "$E2E_WORK/status"
+}
+
+# hold_row NAME HOLD RELEASE [STATUS]: with the saver ended by input, HOLD
+# (a command line) holds it back for longer than the idle time, and
+# `--status` names it (a line matching STATUS, when given); after RELEASE
+# it starts within the idle time and a few seconds. The watcher runs with
+# --after 2s.
+hold_row() {
+    no_saver || wait_until 10 saver_covers
+    wake
+    wait_until 10 no_saver || fail "$1: input did not end the saver"
+    eval "$2" || { fail "$1: could not hold: $(tail -n 3 "$E2E_WORK/idle.err")"; return 1; }
+    sleep "$(scaled 3)"
+    if ! no_saver; then
+        fail "$1: the saver started while held"
+    elif [ -n "${4:-}" ] && ! status_says "$4"; then
+        fail "$1: --status said $(cat "$E2E_WORK/status")"
+    else
+        pass "$1 holds the saver back${4:+, and --status names it}"
+    fi
+    eval "$3"
+    wait_until 6 eval '! no_saver' && pass "$1 let go: the saver starts" || fail "$1 let go: no saver started"
+}
