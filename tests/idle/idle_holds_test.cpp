@@ -56,9 +56,17 @@ TEST(InhibitionBook, NeverGivesACookieTwiceAndLetsOnlyItsCallerGo) {
     InhibitionBook book(0xfffffffe);
     for (int i = 0; i < static_cast<int>(std::size(steps)); ++i) {
         const auto& k = steps[i];
-        if (k.call == 'I') EXPECT_EQ(book.Inhibit(k.caller, k.caller, k.reason, At(i)), k.cookie) << "step " << i;
-        if (k.call == 'U') EXPECT_EQ(book.UnInhibit(k.caller, k.cookie), k.done) << "step " << i;
-        if (k.call == 'F') book.Forget(k.caller);
+        switch (k.call) {
+        case 'I':
+            EXPECT_EQ(book.Inhibit(k.caller, k.caller, k.reason, At(i)), k.cookie) << "step " << i;
+            break;
+        case 'U':
+            EXPECT_EQ(book.UnInhibit(k.caller, k.cookie), k.done) << "step " << i;
+            break;
+        case 'F':
+            book.Forget(k.caller);
+            break;
+        }
         std::vector<Inhibition> held;
         book.Report("org.freedesktop.ScreenSaver", held);
         EXPECT_EQ(Held(held), k.held) << "step " << i;
