@@ -5,6 +5,7 @@
 #include "platform/idle/saver_process.h"
 #include "platform/idle/watch_policy.h"
 #include "platform/posix/close_signals.h"
+#include "platform/posix/poll_wait.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -13,6 +14,10 @@
 
 namespace linesaver::idle {
 namespace {
+
+// How long a hold source's end waits for the idle source to say that it
+// has ended too.
+constexpr std::chrono::milliseconds kSameEndWait{200};
 
 // The poll set: the close signals, the saver, the idle source, then one
 // entry a hold source.
@@ -48,11 +53,13 @@ public:
     // What a hold source brought; one that has gone is dropped with all it
     // held. False when the idle source has gone with it (a hold source on
     // the same X server or bus): then the idle source's line alone says so.
+    // The idle source's own connection may hear of the end a moment later.
     bool ReadHold(std::size_t index) {
         HoldSource* hold = holds_[index].get();
         report_ = record_.Reports()[index];
         std::string why;
         if (!hold->Read(report_, why)) {
+            WaitReadable(source_.Fd(), kSameEndWait);
             if (!ReadSource()) return false;
             Say("no longer following " + hold->Describe() + ": " + why);
             report_ = {};

@@ -23,7 +23,8 @@ public:
 
     std::string Describe() const override {
         std::string text;
-        for (const auto& watch : watches_) text += (text.empty() ? "" : ", ") + watch->Describe();
+        for (const auto& watch : watches_)
+            if (const std::string what = watch->Describe(); !what.empty()) text += (text.empty() ? "" : ", ") + what;
         return text;
     }
 

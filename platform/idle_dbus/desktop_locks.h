@@ -17,7 +17,7 @@ struct LockScreen {
     // For the watcher's first line: "MATE's screen saver".
     const char* describe;
     // The names its program may own, in the order tried: the first owned
-    // when the watcher starts is followed.
+    // is followed, whenever its program starts.
     std::array<const char*, 2> names;
     const char* path;
     const char* interface;
@@ -31,7 +31,7 @@ inline constexpr LockScreen kGnomeLockScreen{"GNOME's lock screen",
                                              "/org/gnome/ScreenSaver",
                                              "org.gnome.ScreenSaver"};
 // KDE's; elsewhere the name's owner either keeps only inhibitions and does
-// not answer GetActive, or is this watcher.
+// not answer GetActive (its lock is taken as off), or is this watcher.
 inline constexpr LockScreen kFreedesktopLockScreen{"the screen saver on org.freedesktop.ScreenSaver",
                                                    {"org.freedesktop.ScreenSaver", nullptr},
                                                    "/org/freedesktop/ScreenSaver",
@@ -45,8 +45,8 @@ inline constexpr LockScreen kCinnamonLockScreen{"Cinnamon's screen saver",
                                                 "/org/cinnamon/ScreenSaver",
                                                 "org.cinnamon.ScreenSaver"};
 
-// Follows screen; nothing where none of its names is owned or its owner
-// does not answer GetActive.
+// Follows screen, from the watcher's start or from when its program comes
+// to the bus; nothing when the bus refuses the watch.
 std::unique_ptr<BusWatch> OpenLockScreen(const LockScreen& screen, BusConnection& bus, std::string& whyNot);
 
 // The same as a session bus's watch, for the program's table.
